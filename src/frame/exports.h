@@ -1,0 +1,45 @@
+// The plug-in's exports: the plug-in protocol and one entry point per feature.
+//
+// On Windows they follow the host's __stdcall convention and are named by the module definition
+// in src/resources/; natively they are plain C symbols of the shared library.
+#pragma once
+
+#include "frame/host_services.h"
+
+#if defined(_WIN32)
+#define KV_EXPORT extern "C"
+#define KV_API __stdcall
+#else
+#define KV_EXPORT extern "C" __attribute__((visibility("default")))
+#define KV_API
+#endif
+
+// The plug-in information record: eleven 32-bit fields on x86.
+struct PluginInfoRecord {
+    const HostChar* name;
+    const HostChar* author;
+    const HostChar* email;
+    const HostChar* webPage;
+    const HostChar* description;
+    const HostChar* features;
+    int major;
+    int minor;
+    int build;
+    int reserved1;
+    int reserved2;
+};
+
+KV_EXPORT int KV_API InitializePlugin();
+KV_EXPORT int KV_API ShutdownPlugin(int removeRecords);
+KV_EXPORT PluginInfoRecord* KV_API GetPluginInfo();
+KV_EXPORT int KV_API Usage(const HostChar* name, HostChar* out);
+
+// `_clver$`: exported natively under that name, on Windows as "?_clver$@@YGHPA_W@Z".
+#if defined(_WIN32)
+KV_EXPORT int KV_API ClverExport(HostChar* out);
+#else
+KV_EXPORT int KV_API ClverExport(HostChar* out) __asm__("_clver$");
+#endif
+
+// The signature every feature export shares.
+using FeatureExport = int(KV_API*)(HostChar* text);

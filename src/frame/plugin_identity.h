@@ -1,0 +1,16 @@
+// Who the plug-in is: name, version and the features it announces.
+#pragma once
+
+namespace plugin {
+
+inline constexpr char16_t kName[] = u"Korvanite";
+inline constexpr int kMajor = 0;
+inline constexpr int kMinor = 66;
+inline constexpr int kBuild = 4;
+inline constexpr char16_t kPlatform[] = u"x86";
+
+inline constexpr char16_t kFeatureList[] =
+    u"bbdump,bblist,@balloc,@bfill,@bfree,@bfreeall,@bload,@bmemcmp,@bmemcpy,@bmodval,@bpeekx,"
+    u"@bpokex,@brandfill,@bsave,_bblasterr,_bloadsize";
+
+} // namespace plugin
