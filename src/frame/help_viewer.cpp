@@ -1,0 +1,4 @@
+#include "frame/help_viewer.h"
+
+// No viewer is started yet, so there is none to stop.
+void StopHelpViewer() {}
