@@ -10,7 +10,9 @@ namespace {
 
 char16_t EmptyArgument[1];
 
-bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 bool ReportOverflow(int inUse) {
     ReportMessage(u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", inUse, kArgPoolUnits);
@@ -93,9 +95,8 @@ int SplitArguments(unsigned options, const char16_t* text) {
         const bool space = c != 0 && sys::IsSpace(c);
         if (space && s.length == 0 && !s.inQuotes) continue;
 
-        const bool separator =
-            !s.inQuotes && ((space && s.Has(ArgBlanks) && !s.bracketGroup) ||
-                            (c == u',' && s.Has(ArgCommas)));
+        const bool separator = !s.inQuotes && ((space && s.Has(ArgBlanks) && !s.bracketGroup) ||
+                                               (c == u',' && s.Has(ArgCommas)));
         if (c == u']' && !s.inQuotes) s.bracketGroup = false;
 
         if (s.Has(ArgSlashOptions)) {

@@ -1,0 +1,129 @@
+// The eleven services the host offers its plug-in.
+#include "engine/colors.h"
+#include "engine/expand.h"
+#include "engine/session.h"
+#include "frame/host_services.h"
+#include "frame/text/format.h"
+
+#include <cstdarg>
+#include <memory>
+
+namespace {
+
+// Formats into a stack buffer, or into one of the size needed when that is too small.
+int FormatAndWrite(sys::Handle handle, const HostChar* format, va_list args) {
+    if (format == nullptr) return -1;
+    const char16_t* pattern = FromHost(format);
+    char16_t small[2048];
+    va_list again;
+    va_copy(again, args);
+    size_t length = text::FormatV(small, sizeof small / sizeof small[0], pattern, args);
+    const char16_t* formatted = small;
+    std::unique_ptr<char16_t[]> large;
+    if (length >= sizeof small / sizeof small[0]) {
+        large = std::make_unique<char16_t[]>(length + 1);
+        length = text::FormatV(large.get(), length + 1, pattern, again);
+        formatted = large.get();
+    }
+    va_end(again);
+    host::Session& session = host::ActiveSession();
+    if (!host::WriteToHandle(session, handle, std::u16string_view(formatted, length))) return -1;
+    return int(length);
+}
+
+} // namespace
+
+extern "C" {
+
+KV_HOST_IMPORT int KV_HOSTAPI ExpandVariables(HostChar* text, int /*flag*/) {
+    if (text == nullptr) return 1;
+    char16_t* units = FromHost(text);
+    size_t length = 0;
+    while (length < size_t(kHostExpandCapacity) && units[length] != 0) ++length;
+    if (length == size_t(kHostExpandCapacity)) return 1; // not terminated within the buffer
+
+    host::Session& session = host::ActiveSession();
+    std::u16string expanded;
+    host::ExpandResult result =
+        host::ExpandText(session, std::u16string_view(units, length), expanded);
+    if (result.fault != host::ExpandFault::None) return result.code;
+    expanded.copy(units, expanded.size());
+    units[expanded.size()] = 0;
+    return 0;
+}
+
+KV_HOST_IMPORT int KV_HOSTVA Qprintf(void* handle, const HostChar* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int written = FormatAndWrite(handle, format, args);
+    va_end(args);
+    return written;
+}
+
+KV_HOST_IMPORT int KV_HOSTVA Printf(const HostChar* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int written = FormatAndWrite(host::ActiveSession().out.handle, format, args);
+    va_end(args);
+    return written;
+}
+
+KV_HOST_IMPORT int KV_HOSTAPI QPuts(const HostChar* text) {
+    if (text == nullptr) return -1;
+    host::Session& session = host::ActiveSession();
+    return host::WriteOut(session, FromHost(text)) ? 0 : -1;
+}
+
+KV_HOST_IMPORT uint32_t KV_HOSTAPI QueryMemSize(const void* address) {
+    if (address == nullptr) return 0;
+    size_t size = sys::HeapBlockSize(address);
+    // A block too large to state in 32 bits is no buffer the plug-in could address.
+    return size > 0xFFFFFFFEu ? 0xFFFFFFFFu : uint32_t(size);
+}
+
+KV_HOST_IMPORT int KV_HOSTAPI QueryTrueName(const HostChar* name, HostChar* out) {
+    if (out == nullptr) return 1;
+    char16_t* path = FromHost(out);
+    path[0] = 0;
+    if (name == nullptr) return 1;
+    uint32_t length = sys::FullPathName(FromHost(name), path, kHostPathCapacity);
+    if (length == 0 || length >= uint32_t(kHostPathCapacity)) {
+        path[0] = 0;
+        return 1;
+    }
+    return 0;
+}
+
+KV_HOST_IMPORT void KV_HOSTAPI GetAttribute(unsigned int* current, unsigned int* normal) {
+    // The console's real attribute is not read yet: the host reports its default colours.
+    if (current != nullptr) *current = host::kDefaultAttribute;
+    if (normal != nullptr) *normal = host::kDefaultAttribute;
+}
+
+KV_HOST_IMPORT int KV_HOSTAPI ParseColors(const HostChar* text, int* foreground, int* background) {
+    if (text == nullptr) return 1;
+    host::ColorPair colors;
+    if (!host::ParseColorText(FromHost(text), colors)) return 1;
+    if (foreground != nullptr) *foreground = colors.foreground;
+    if (background != nullptr && colors.background >= 0) *background = colors.background;
+    return 0;
+}
+
+KV_HOST_IMPORT void KV_HOSTAPI SetColors(int attribute) {
+    host::Session& session = host::ActiveSession();
+    unsigned value = unsigned(attribute) & 0xFF;
+    session.script.currentAttribute = value;
+#if !defined(_WIN32)
+    // On Windows the plug-in has set the console itself; a terminal needs to be told. Output
+    // that goes to a file stays plain.
+    if (host::OutputIsConsole(session)) host::WriteOut(session, host::AnsiColorSequence(value));
+#endif
+}
+
+KV_HOST_IMPORT int KV_HOSTAPI tty_yield(int /*flag*/) {
+    return 0;
+}
+
+KV_HOST_IMPORT void KV_HOSTAPI EatKeystrokes() {}
+
+} // extern "C"

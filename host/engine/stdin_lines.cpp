@@ -1,0 +1,20 @@
+// Lines of standard input. The system seam offers no reading from a stream, and the C library's
+// byte stream serves every platform alike.
+#include "engine/stdin_lines.h"
+
+#include <cstdio>
+
+namespace host {
+
+bool ReadInputLine(std::string& line) {
+    line.clear();
+    int c = std::getchar();
+    if (c == EOF) return false;
+    while (c != EOF && c != '\n') {
+        line += char(c);
+        c = std::getchar();
+    }
+    return true;
+}
+
+} // namespace host

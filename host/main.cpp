@@ -1,0 +1,14 @@
+// plughost: the stand-in host command processor. The work is done by the services library, so
+// that the plug-in and the host share one set of host state.
+#include "engine/host_api.h"
+
+#if defined(_WIN32)
+int wmain(int argc, wchar_t** argv) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows arguments are UTF-16");
+    return HostMain(argc, reinterpret_cast<const char16_t* const*>(argv));
+}
+#else
+int main(int argc, char** argv) {
+    return HostMainUtf8(argc, argv);
+}
+#endif

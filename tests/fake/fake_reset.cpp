@@ -1,0 +1,15 @@
+// Restores the whole fake system to its defaults.
+#include "fake/fake_sys.h"
+#include "fake/fake_topics.h"
+
+namespace fake {
+
+void Reset() {
+    detail::ResetStreams();
+    detail::ResetProcess();
+    detail::ResetCodePages();
+    detail::ResetHeap();
+    detail::ResetFiles();
+}
+
+} // namespace fake

@@ -1,0 +1,161 @@
+// Standard streams and the console device in memory: writes are captured as UTF-8.
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "fake/fake_sys.h"
+#include "fake/fake_topics.h"
+#include "frame/text/u16.h"
+#include "sys/sys.h"
+
+namespace {
+
+constexpr uintptr_t kInputHandle = 0xF001;
+constexpr uintptr_t kOutputHandle = 0xF002;
+constexpr uintptr_t kErrorHandle = 0xF003;
+constexpr uintptr_t kFirstConsoleDevice = 0xC001;
+
+struct StreamState {
+    std::string captured;
+    bool console = false;
+    bool writeFails = false;
+};
+
+struct Streams {
+    StreamState input, output, error;
+    std::string consoleDeviceText;
+    int failingOpens = 0;
+    int openAttempts = 0;
+    uintptr_t nextDevice = kFirstConsoleDevice;
+    std::set<uintptr_t> openDevices;
+};
+
+Streams& State() {
+    static Streams state;
+    return state;
+}
+
+StreamState* StreamOf(sys::StdStream stream) {
+    switch (stream) {
+    case sys::StdStream::Input:
+        return &State().input;
+    case sys::StdStream::Output:
+        return &State().output;
+    case sys::StdStream::Error:
+        return &State().error;
+    }
+    return nullptr;
+}
+
+StreamState* StreamOf(sys::Handle handle) {
+    switch (reinterpret_cast<uintptr_t>(handle)) {
+    case kInputHandle:
+        return &State().input;
+    case kOutputHandle:
+        return &State().output;
+    case kErrorHandle:
+        return &State().error;
+    }
+    return nullptr;
+}
+
+bool IsOpenDevice(sys::Handle handle) {
+    return State().openDevices.count(reinterpret_cast<uintptr_t>(handle)) != 0;
+}
+
+} // namespace
+
+namespace fake {
+
+namespace detail {
+void ResetStreams() {
+    State() = Streams{};
+}
+} // namespace detail
+
+std::string StdOut() {
+    return State().output.captured;
+}
+std::string StdErr() {
+    return State().error.captured;
+}
+std::string ConsoleDeviceText() {
+    return State().consoleDeviceText;
+}
+
+void ClearOutput() {
+    State().output.captured.clear();
+    State().error.captured.clear();
+    State().consoleDeviceText.clear();
+}
+
+void SetIsConsole(sys::StdStream stream, bool console) {
+    StreamOf(stream)->console = console;
+}
+void SetWriteFails(sys::StdStream stream, bool fails) {
+    StreamOf(stream)->writeFails = fails;
+}
+
+void FailConsoleOpens(int count) {
+    State().failingOpens = count;
+}
+int ConsoleOpenAttempts() {
+    return State().openAttempts;
+}
+int OpenConsoleDevices() {
+    return static_cast<int>(State().openDevices.size());
+}
+
+} // namespace fake
+
+namespace sys {
+
+Handle StdHandle(StdStream stream) {
+    switch (stream) {
+    case StdStream::Input:
+        return reinterpret_cast<Handle>(kInputHandle);
+    case StdStream::Output:
+        return reinterpret_cast<Handle>(kOutputHandle);
+    case StdStream::Error:
+        return reinterpret_cast<Handle>(kErrorHandle);
+    }
+    return nullptr;
+}
+
+bool IsConsole(Handle handle) {
+    if (IsOpenDevice(handle)) return true;
+    StreamState* stream = StreamOf(handle);
+    return stream != nullptr && stream->console;
+}
+
+bool WriteText(Handle handle, const char16_t* text, size_t length) {
+    if (text == nullptr && length != 0) return false;
+    std::string* sink = nullptr;
+    if (IsOpenDevice(handle)) {
+        sink = &State().consoleDeviceText;
+    } else {
+        StreamState* stream = StreamOf(handle);
+        if (stream == nullptr || stream == &State().input || stream->writeFails) return false;
+        sink = &stream->captured;
+    }
+    if (length != 0) sink->append(text::ToUtf8(std::u16string_view(text, length)));
+    return true;
+}
+
+Handle OpenConsoleDevice() {
+    Streams& state = State();
+    ++state.openAttempts;
+    if (state.failingOpens > 0) {
+        --state.failingOpens;
+        return nullptr;
+    }
+    uintptr_t device = state.nextDevice++;
+    state.openDevices.insert(device);
+    return reinterpret_cast<Handle>(device);
+}
+
+void CloseHandle(Handle handle) {
+    State().openDevices.erase(reinterpret_cast<uintptr_t>(handle));
+}
+
+} // namespace sys

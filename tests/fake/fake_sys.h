@@ -1,0 +1,95 @@
+// The test backend of the system seam: every sys:: function works in memory, and this header is
+// how a test arranges the world and inspects what the code did. Call fake::Reset() before each
+// test; it restores every default named below.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "sys/sys.h"
+
+namespace fake {
+
+// Restores all defaults: empty output and environment, no console, the default identities, and
+// an empty heap (every live fake block is released).
+void Reset();
+
+// ---- Standard streams and the console device -------------------------------------------------
+
+// Everything written to standard output, standard error, or any handle from OpenConsoleDevice,
+// as UTF-8.
+std::string StdOut();
+std::string StdErr();
+std::string ConsoleDeviceText();
+void ClearOutput();
+
+// Whether a standard stream counts as a console (default: none does).
+void SetIsConsole(sys::StdStream stream, bool console);
+
+// Makes every write to a standard stream fail (WriteText returns false, nothing is captured).
+void SetWriteFails(sys::StdStream stream, bool fails);
+
+// The next `count` calls of OpenConsoleDevice fail (default 0).
+void FailConsoleOpens(int count);
+// Calls of OpenConsoleDevice since the reset, failed ones included.
+int ConsoleOpenAttempts();
+// Console device handles opened and not yet closed.
+int OpenConsoleDevices();
+
+// ---- Process and time ------------------------------------------------------------------------
+
+constexpr uint32_t kDefaultProcessId = 0x1234;
+void SetProcessId(uint32_t id);
+
+// TickCount starts at 0 and moves only by AdvanceTicks, SetTickCount and SleepMillis.
+void SetTickCount(uint32_t ticks);
+void AdvanceTicks(uint32_t millis);
+
+// SleepMillis returns at once; it adds to this total and advances the tick count.
+uint64_t SleptMillis();
+int SleepCalls();
+
+// ---- Code pages ------------------------------------------------------------------------------
+
+constexpr uint32_t kDefaultAnsiCodePage = 1252;
+constexpr uint32_t kDefaultOemCodePage = 437;
+void SetAnsiCodePage(uint32_t codePage);
+void SetOemCodePage(uint32_t codePage);
+
+// ---- Heap ------------------------------------------------------------------------------------
+// Blocks are real, zero-filled memory mapped at chosen addresses below 4 GiB, so that code can
+// work on them through their address. By default the first block starts at kFirstHeapAddress
+// and each further block at the next page after an unmapped guard page that follows the block
+// before, so addresses are the same in every run and overruns past a page fault at once.
+
+constexpr uintptr_t kFirstHeapAddress = 0x00A41000;
+
+// The next block starts exactly at `address` (a multiple of 8, below 4 GiB, not sharing a page
+// with a live block, else that allocation fails); later blocks follow it.
+void SetNextHeapAddress(uintptr_t address);
+
+// While set, HeapAllocZeroed returns null.
+void SetHeapRefuses(bool refuses);
+
+size_t LiveHeapBlocks();
+
+// ---- Files, paths and modules ----------------------------------------------------------------
+
+// FullPathName resolves relative names against this directory (default "/fake/cwd").
+void SetCurrentDirectory(std::u16string_view directory);
+
+// What ExecutablePath and ModulePathOf report (defaults "/fake/bin/plughost" and
+// "/fake/bin/Korvanite.so").
+void SetExecutablePath(std::u16string_view path);
+void SetModulePath(std::u16string_view path);
+
+// A file that ReadWholeFile finds by its full path name (relative names resolve against the fake
+// current directory). A name that is not such a file is read from the real file system as given.
+void AddFile(std::u16string_view path, std::string_view bytes);
+
+// LoadSharedLibrary always fails (tests bind the plug-in in-process); this counts its calls.
+int LibraryLoadAttempts();
+
+} // namespace fake

@@ -1,0 +1,159 @@
+# Runs one script test: plughost on SCRIPT in WORKDIR, with standard input empty, and compares
+# its standard output, standard error and exit status with NAME.out, NAME.err and NAME.rc beside
+# the script (a missing .out or .err means empty, a missing .rc means 0).
+#
+#   cmake -DPLUGHOST=<plughost> -DSCRIPT=<NAME.btm> -DWORKDIR=<dir> [-DLAUNCHER=<wine>]
+#         -P run_script_test.cmake
+#   cmake -DSCRIPT=<NAME.btm> -DRESULTS=<dir> -P run_script_test.cmake
+#
+# The second form compares the results that `plughost --suite LIST DIR` wrote for the script
+# (DIR/NAME.stdout, NAME.stderr, NAME.status) instead of running it.
+#
+# Every occurrence of the script's directory in the output reads %SCRIPTDIR% before comparing,
+# so that expected files hold no checkout path. Leading "rem env NAME=VALUE" lines of the script
+# set variables in plughost's environment.
+
+if(DEFINED RESULTS)
+  set(required_variables SCRIPT RESULTS)
+else()
+  set(required_variables PLUGHOST SCRIPT WORKDIR)
+endif()
+foreach(required IN LISTS required_variables)
+  if(NOT DEFINED ${required})
+    message(FATAL_ERROR "run_script_test: ${required} is not set")
+  endif()
+endforeach()
+
+get_filename_component(script_dir "${SCRIPT}" DIRECTORY)
+get_filename_component(script_name "${SCRIPT}" NAME_WE)
+
+if(DEFINED RESULTS)
+  set(actual_base "${RESULTS}/${script_name}")
+  if(NOT EXISTS "${actual_base}.status")
+    message(FATAL_ERROR "script test ${script_name}: the suite left no ${actual_base}.status")
+  endif()
+  file(READ "${actual_base}.status" actual_rc)
+  string(STRIP "${actual_rc}" actual_rc)
+else()
+  file(MAKE_DIRECTORY "${WORKDIR}")
+
+  # A known environment: nothing from the caller's shell changes colours, the host's edition or
+  # the plug-in that is loaded.
+  foreach(variable NO_COLOR Highlight PLUGHOST_CMDPROC PLUGHOST_PLUGIN noloadmsg)
+    unset(ENV{${variable}})
+  endforeach()
+
+  # Leading "rem env NAME=VALUE" lines.
+  file(STRINGS "${SCRIPT}" script_lines ENCODING UTF-8)
+  foreach(line IN LISTS script_lines)
+    string(REGEX REPLACE "\r$" "" line "${line}")
+    if(NOT line MATCHES "^@?[Rr][Ee][Mm][ \t]+env[ \t]+([^=]+)=(.*)$")
+      break()
+    endif()
+    set(ENV{${CMAKE_MATCH_1}} "${CMAKE_MATCH_2}")
+  endforeach()
+
+  set(actual_base "${WORKDIR}/${script_name}")
+  set(null_input /dev/null)
+  if(CMAKE_HOST_WIN32)
+    set(null_input NUL)
+  endif()
+  execute_process(
+    COMMAND ${LAUNCHER} "${PLUGHOST}" "${SCRIPT}"
+    WORKING_DIRECTORY "${WORKDIR}"
+    INPUT_FILE ${null_input}
+    OUTPUT_FILE "${actual_base}.stdout"
+    ERROR_FILE "${actual_base}.stderr"
+    RESULT_VARIABLE actual_rc)
+  file(WRITE "${actual_base}.status" "${actual_rc}\n")
+endif()
+
+# The script directory as plughost may print it: as given, and with either separator.
+set(script_dir_forms "${script_dir}")
+string(REPLACE "/" "\\" script_dir_backslashes "${script_dir}")
+list(APPEND script_dir_forms "${script_dir_backslashes}")
+
+# Files are compared as bytes: file(READ) without HEX would drop every carriage return. Hex
+# digits are kept in pairs with a blank after each, so that a replacement stays on byte bounds.
+function(spaced_hex_of_text text out_var)
+  string(HEX "${text}" hex)
+  string(REGEX REPLACE "(..)" "\\1 " hex "${hex}")
+  set(${out_var} "${hex}" PARENT_SCOPE)
+endfunction()
+
+function(read_bytes path out_var)
+  set(hex "")
+  if(EXISTS "${path}")
+    file(READ "${path}" hex HEX)
+    string(REGEX REPLACE "(..)" "\\1 " hex "${hex}")
+  endif()
+  set(${out_var} "${hex}" PARENT_SCOPE)
+endfunction()
+
+# For the failure report: the text, with carriage returns shown as \r.
+function(read_readable path out_var)
+  set(content "")
+  if(EXISTS "${path}")
+    file(READ "${path}" hex HEX)
+    string(REGEX REPLACE "(..)" "\\1 " hex "${hex}")
+    string(REPLACE "0d " "5c 72 " hex "${hex}")
+    string(REPLACE " " "" hex "${hex}")
+    string(LENGTH "${hex}" length)
+    set(at 0)
+    while(at LESS length)
+      string(SUBSTRING "${hex}" ${at} 2 byte)
+      math(EXPR code "0x${byte}")
+      if(code EQUAL 10)
+        string(APPEND content "\n")
+      elseif(code LESS 128)
+        string(ASCII ${code} character)
+        string(APPEND content "${character}")
+      else()
+        string(APPEND content "<${byte}>")
+      endif()
+      math(EXPR at "${at} + 2")
+    endwhile()
+  endif()
+  set(${out_var} "${content}" PARENT_SCOPE)
+endfunction()
+
+spaced_hex_of_text("%SCRIPTDIR%" placeholder_hex)
+set(failures "")
+foreach(stream out err)
+  set(actual_path "${actual_base}.std${stream}")
+  set(expected_path "${script_dir}/${script_name}.${stream}")
+  read_bytes("${actual_path}" actual)
+  foreach(form IN LISTS script_dir_forms)
+    spaced_hex_of_text("${form}" form_hex)
+    string(REPLACE "${form_hex}" "${placeholder_hex}" actual "${actual}")
+  endforeach()
+  read_bytes("${expected_path}" expected)
+  if(NOT actual STREQUAL expected)
+    read_readable("${expected_path}" expected_text)
+    read_readable("${actual_path}" actual_text)
+    string(APPEND failures
+           "--- standard ${stream}: expected (${script_name}.${stream}) ---\n${expected_text}\n"
+           "--- standard ${stream}: actual (before %SCRIPTDIR% replaces ${script_dir}) ---\n"
+           "${actual_text}\n")
+  endif()
+endforeach()
+
+# Exit statuses compare in their low eight bits, which is what every platform keeps.
+set(expected_rc 0)
+if(EXISTS "${script_dir}/${script_name}.rc")
+  file(READ "${script_dir}/${script_name}.rc" expected_rc)
+  string(STRIP "${expected_rc}" expected_rc)
+endif()
+if(NOT actual_rc MATCHES "^-?[0-9]+$")
+  string(APPEND failures "--- exit status: expected ${expected_rc}, actual \"${actual_rc}\" ---\n")
+else()
+  math(EXPR expected_low "(${expected_rc}) & 255")
+  math(EXPR actual_low "(${actual_rc}) & 255")
+  if(NOT expected_low EQUAL actual_low)
+    string(APPEND failures "--- exit status: expected ${expected_rc}, actual ${actual_rc} ---\n")
+  endif()
+endif()
+
+if(NOT failures STREQUAL "")
+  message(FATAL_ERROR "script test ${script_name} failed\n${failures}")
+endif()

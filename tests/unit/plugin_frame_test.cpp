@@ -1,0 +1,297 @@
+// The plug-in protocol and the frame's text services, through the real exports bound to the host
+// engine in one process over the fake system backend.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+
+#include "engine/expand.h"
+#include "engine/plugin_loader.h"
+#include "engine/session.h"
+#include "fake/fake_sys.h"
+#include "frame/exports.h"
+#include "frame/plugin_state.h"
+#include "frame/report.h"
+#include "frame/text/u16.h"
+#include "frame/text_services.h"
+
+namespace {
+
+const host::ExportTable& RealExports() {
+    static const host::NamedExport entries[] = {
+        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
+        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
+        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
+        {"Usage", reinterpret_cast<void*>(&Usage)},
+    };
+    static const host::ExportTable table{entries, std::size(entries)};
+    return table;
+}
+
+
+class PluginFrame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::Reset();
+        host::InitSession(session);
+        session.script.pipe = true; // quiet by default; tests that want the greeting say so
+    }
+    void TearDown() override {
+        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
+    }
+    host::LoadOutcome Load() {
+        return host::AttachPlugin(session, host::BindExportTable(RealExports()));
+    }
+
+    host::Session session;
+    host::ActivateSession active{session};
+};
+
+// ---- InitializePlugin ------------------------------------------------------------------------
+
+TEST_F(PluginFrame, LoadMessageOnlyWhenNotTransientNotPipedAndNoloadmsgEmpty) {
+    struct Case {
+        bool transient, pipe;
+        const char16_t* noloadmsg;
+        const char* expected;
+    } cases[] = {
+        {false, false, nullptr, "Korvanite v0.66.4 loaded.\r\n"},
+        {true, false, nullptr, ""},
+        {false, true, nullptr, ""},
+        {false, false, u"1", ""},
+        {false, false, u"no", ""},
+    };
+    for (const Case& c : cases) {
+        fake::Reset();
+        session.script.transient = c.transient;
+        session.script.pipe = c.pipe;
+        if (c.noloadmsg != nullptr) sys::SetEnv(u"noloadmsg", c.noloadmsg);
+        EXPECT_EQ(Load(), host::LoadOutcome::Loaded);
+        EXPECT_EQ(fake::StdOut(), c.expected) << c.transient << c.pipe;
+        EXPECT_EQ(fake::StdErr(), "");
+        host::UnloadPlugin(session, 1);
+    }
+}
+
+TEST_F(PluginFrame, RefusesTheLiteEditionInAnyCase) {
+    for (const char16_t* name : {u"TCCLE", u"tccle", u"TccLe"}) {
+        fake::Reset();
+        sys::SetEnv(u"PLUGHOST_CMDPROC", name);
+        EXPECT_EQ(InitializePlugin(), 1);
+        EXPECT_EQ(fake::StdErr(),
+                  "Korvanite plugin: This plugin is not for TCC/LE!  Plugin not loaded.\r\n");
+        EXPECT_EQ(fake::StdOut(), "");
+        EXPECT_EQ(fake::ConsoleOpenAttempts(), 0); // nothing was set up
+    }
+    for (const char16_t* name : {u"TCC", u"TCCLE2", u" TCCLE"}) {
+        fake::Reset();
+        sys::SetEnv(u"PLUGHOST_CMDPROC", name);
+        EXPECT_EQ(InitializePlugin(), 0) << text::ToUtf8(name);
+        ShutdownPlugin(1);
+    }
+}
+
+TEST_F(PluginFrame, RefusalInsideABatchFileNamesTheFileAndLine) {
+    sys::SetEnv(u"PLUGHOST_CMDPROC", u"tccle");
+    session.script.inBatch = true;
+    session.script.batchName = u"/jobs/100%load.btm";
+    session.script.batchLine = 12;
+    EXPECT_EQ(InitializePlugin(), 1);
+    EXPECT_EQ(fake::StdErr(), "Korvanite plugin: /jobs/100%load.btm [12]  This plugin is not for "
+                              "TCC/LE!  Plugin not loaded.\r\n");
+}
+
+TEST_F(PluginFrame, ConsoleDeviceIsRetriedOnceAfter50Milliseconds) {
+    struct Case {
+        int failures;
+        bool open;
+        int attempts;
+        uint64_t slept;
+    } cases[] = {{0, true, 1, 0}, {1, true, 2, 50}, {2, false, 2, 50}, {5, false, 2, 50}};
+    for (const Case& c : cases) {
+        fake::Reset();
+        fake::FailConsoleOpens(c.failures);
+        EXPECT_EQ(InitializePlugin(), 0);
+        EXPECT_EQ(ConsoleOut != nullptr, c.open) << c.failures;
+        EXPECT_EQ(fake::ConsoleOpenAttempts(), c.attempts);
+        EXPECT_EQ(fake::SleptMillis(), c.slept);
+        ShutdownPlugin(0);
+        EXPECT_EQ(ConsoleOut, nullptr);
+        EXPECT_EQ(fake::OpenConsoleDevices(), 0);
+    }
+}
+
+TEST_F(PluginFrame, ALongVariableCannotOverrunTheLoadChecks) {
+    std::u16string longValue(5000, u'x');
+    sys::SetEnv(u"noloadmsg", longValue.c_str());
+    sys::SetEnv(u"PLUGHOST_CMDPROC", longValue.c_str());
+    EXPECT_EQ(InitializePlugin(), 0);
+    EXPECT_EQ(fake::StdOut(), "");
+    ShutdownPlugin(1);
+}
+
+// ---- GetPluginInfo, Usage, _clver$ -----------------------------------------------------------
+
+TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
+    PluginInfoRecord* info = GetPluginInfo();
+    EXPECT_EQ(info, GetPluginInfo());
+    EXPECT_EQ(text::ToUtf8(FromHost(info->name)), "Korvanite");
+    EXPECT_EQ(text::ToUtf8(FromHost(info->description)), "Helper functions for binary buffers");
+    EXPECT_EQ(text::ToUtf8(FromHost(info->features)),
+              "bbdump,bblist,@balloc,@bfill,@bfree,@bfreeall,@bload,@bmemcmp,@bmemcpy,@bmodval,"
+              "@bpeekx,@bpokex,@brandfill,@bsave,_bblasterr,_bloadsize");
+    EXPECT_EQ(info->major, 0);
+    EXPECT_EQ(info->minor, 66);
+    EXPECT_EQ(info->build, 4);
+    EXPECT_EQ(info->reserved1, 0);
+    EXPECT_EQ(info->reserved2, 0);
+    EXPECT_NE(info->author, nullptr);
+    EXPECT_NE(info->email, nullptr);
+    EXPECT_NE(info->webPage, nullptr);
+#if defined(__i386__)
+    EXPECT_EQ(sizeof(PluginInfoRecord), 44u);
+#endif
+}
+
+TEST_F(PluginFrame, UsageGivesTheSyntaxTextOfCommandsOnly) {
+    struct Case {
+        const char16_t* name;
+        int result;
+        const char* begins;
+    } cases[] = {
+        {u"bbdump", 1, "BBDUMP /B /BE /C: /CP: /D /E: /F: /H /K: /LE /M /N: /P /Q /W bbhandle...  "
+                       "\r\n\n\t/B\tdump bytes"},
+        {u"BBDump", 1, "BBDUMP /B"},
+        {u"BBLIST", 1, "BBLIST /B /O: /P \r\n\n\t/B\tbare bones"},
+        {u"bblist", 1, "BBLIST /B"},
+        {u"@balloc", 0, "untouched"},
+        {u"_bloadsize", 0, "untouched"},
+        {u"bblistx", 0, "untouched"},
+        {u"bbdum", 0, "untouched"},
+        {u"", 0, "untouched"},
+    };
+    for (const Case& c : cases) {
+        char16_t out[1024];
+        text::CopyBounded(out, 1024, u"untouched");
+        EXPECT_EQ(Usage(AsHost(c.name), AsHost(out)), c.result) << text::ToUtf8(c.name);
+        EXPECT_EQ(text::ToUtf8(out).rfind(c.begins, 0), 0u) << text::ToUtf8(out);
+    }
+    char16_t out[1024];
+    Usage(AsHost(u"bblist"), AsHost(out));
+    EXPECT_EQ(text::ToUtf8(out), "BBLIST /B /O: /P \r\n\n\t/B\tbare bones\n\t/O:\tsort buffers "
+                                 "\t\t/O? for more info\n\t/P\tpage output\n\nOnly binary buffers "
+                                 "created while this plugin is loaded \ncan be listed. \n");
+    EXPECT_EQ(Usage(nullptr, AsHost(out)), 0);
+}
+
+TEST_F(PluginFrame, ClverAnswersItsVersionText) {
+    char16_t out[1024] = u"";
+    EXPECT_EQ(ClverExport(AsHost(out)), 0);
+    EXPECT_EQ(text::ToUtf8(out), "1.1.1.3");
+    EXPECT_EQ(ClverExport(nullptr), -1);
+}
+
+// ---- The error report ------------------------------------------------------------------------
+
+TEST_F(PluginFrame, ErrorReportHasOneForm) {
+    ReportMessage(u"Bad size: \"%s\"\r\n", u"5X");
+    EXPECT_EQ(fake::StdErr(), "Korvanite plugin: Bad size: \"5X\"\r\n");
+
+    fake::ClearOutput();
+    session.script.inBatch = true;
+    session.script.batchName = u"/work/a b.btm";
+    session.script.batchLine = 3;
+    ReportMessage(u"Missing size\r\n");
+    EXPECT_EQ(fake::StdErr(), "Korvanite plugin: /work/a b.btm [3]  Missing size\r\n");
+    EXPECT_EQ(fake::StdOut(), "");
+}
+
+// ---- Digit grouping --------------------------------------------------------------------------
+
+TEST_F(PluginFrame, CommaFormatTextGroupsThroughTheHost) {
+    struct Case {
+        std::u16string text;
+        int capacity;
+        int result;
+        std::u16string after;
+    } cases[] = {
+        {u"1234567", 64, 0, u"1,234,567"},
+        {u"0", 64, 0, u"0"},
+        {u"1234", 6, 0, u"1,234"},
+        {u"1234", 5, 3, u"1234"}, // the terminator needs room
+        {std::u16string(8183, u'1'), 9000, 1, std::u16string(8183, u'1')},
+    };
+    for (Case& c : cases) {
+        std::u16string buffer = c.text;
+        buffer.resize(std::max<size_t>(buffer.size() + 1, static_cast<size_t>(c.capacity)));
+        EXPECT_EQ(CommaFormatText(buffer.data(), c.capacity), c.result);
+        EXPECT_EQ(std::u16string(buffer.c_str()), c.after);
+    }
+    // 8182 units are still tried; here the grouped form is longer than the host's expansion.
+    std::u16string longest(8182, u'1');
+    longest.resize(9000);
+    EXPECT_NE(CommaFormatText(longest.data(), 9000), 1);
+    EXPECT_EQ(CommaFormatText(nullptr, 10), -1);
+}
+
+TEST_F(PluginFrame, CommaFormatU64GroupsEveryValue) {
+    EXPECT_EQ(text::ToUtf8(CommaFormatU64(0)), "0");
+    EXPECT_EQ(text::ToUtf8(CommaFormatU64(999)), "999");
+    EXPECT_EQ(text::ToUtf8(CommaFormatU64(1000)), "1,000");
+    EXPECT_EQ(text::ToUtf8(CommaFormatU64(UINT64_MAX)), "18,446,744,073,709,551,615");
+}
+
+// ---- Usage printing, file name part, trimming ------------------------------------------------
+
+TEST_F(PluginFrame, ShowCommandUsageAddsVersionLinesOnRequest) {
+    EXPECT_EQ(ShowCommandUsage(u"SYNTAX\r\n", "src\\commands\\BBDumpCmd", "0.46.2.0", 0), 0);
+    EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n");
+
+    fake::ClearOutput();
+    ShowCommandUsage(u"SYNTAX\r\n", "src\\commands\\BBDumpCmd", "0.46.2.0", 1);
+    EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n"
+                              "\t\t\t\tBBDumpCmd  0.46.2.0\r\n");
+
+    for (auto [path, version] : {std::pair<const char*, const char*>{nullptr, "0.93.0.0"},
+                                 {"BBListCmd", nullptr}}) {
+        fake::ClearOutput();
+        ShowCommandUsage(u"S\n", path, version, 1);
+        EXPECT_EQ(fake::StdOut(), "S\n\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n");
+    }
+}
+
+TEST(FileNamePart, CutsAfterTheLastSeparator) {
+    struct Case {
+        const char16_t* path;
+        const char16_t* expected;
+    } cases[] = {
+        {u"c:\\dir\\name", u"name"}, {u"c:name", u"name"},   {u"dir/a:b", u"a:b"},
+        {u"plain", u"plain"},        {u"dir\\", u""},        {u"a:b:c", u"c"},
+        {u"/x/y.btm", u"y.btm"},     {u"\\\\srv\\s\\f", u"f"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(text::ToUtf8(FileNamePart(c.path)), text::ToUtf8(c.expected))
+            << text::ToUtf8(c.path);
+    EXPECT_EQ(FileNamePart(u""), nullptr);
+    EXPECT_EQ(FileNamePart(nullptr), nullptr);
+}
+
+TEST(TrimBlanks, RemovesWhiteSpaceAtBothEnds) {
+    struct Case {
+        const char16_t* text;
+        const char16_t* expected;
+    } cases[] = {
+        {u"  5K ", u"5K"},       {u"   ", u""},        {u"", u""},
+        {u"\t\r\n x y \v\f", u"x y"}, {u"abc", u"abc"}, {u" a", u"a"},
+    };
+    for (const Case& c : cases) {
+        std::u16string buffer = c.text;
+        EXPECT_EQ(TrimBlanks(buffer.data()), 0);
+        EXPECT_EQ(text::ToUtf8(buffer.c_str()), text::ToUtf8(c.expected));
+    }
+    EXPECT_EQ(TrimBlanks(nullptr), -1);
+}
+
+} // namespace
