@@ -70,7 +70,9 @@ int Run(const std::vector<std::u16string>& argv) {
 
     ScriptState& script = session.script;
     script.transient = !invocation.lines.empty();
-    script.pipe = !sys::IsConsole(sys::StdHandle(sys::StdStream::Input));
+    // Only lines read from standard input can come through a pipe; a script is read from its file.
+    bool fromStandardInput = invocation.lines.empty() && invocation.script.empty();
+    script.pipe = fromStandardInput && !sys::IsConsole(sys::StdHandle(sys::StdStream::Input));
     session.pluginPath = DefaultPluginPath();
     if (LoadPluginLibrary(session, session.pluginPath) != LoadOutcome::Loaded) return 1;
 

@@ -163,6 +163,24 @@ void Usage(Session& session, std::u16string_view rest) {
     Fail(session, u"no usage text for " + Quoted(name));
 }
 
+// Prints what the plug-in's `_clver$` export answers.
+void Clver(Session& session, std::u16string_view /*rest*/) {
+#if defined(_WIN32)
+    constexpr char kClverName[] = "?_clver$@@YGHPA_W@Z";
+#else
+    constexpr char kClverName[] = "_clver$";
+#endif
+    const PluginSlot& plugin = session.plugin;
+    void* symbol = plugin.loaded ? plugin.binding.find(plugin.binding.context, kClverName) : nullptr;
+    if (symbol == nullptr) return Fail(session, u"the plug-in has no _clver$ export");
+    auto text = std::make_unique<char16_t[]>(kUsageCapacity);
+    text[0] = 0;
+    int result = reinterpret_cast<FeatureExport>(symbol)(AsHost(text.get()));
+    text[kUsageCapacity - 1] = 0;
+    WriteOut(session, std::u16string(text.get()) + u"\r\n");
+    session.script.lastResult = result;
+}
+
 void PluginCommand(Session& session, std::u16string_view name, std::u16string_view rest) {
     FeatureEntry feature = FindFeature(session.plugin, FeatureKind::Command, name);
     switch (feature.lookup) {
@@ -187,7 +205,7 @@ struct BuiltIn {
 
 constexpr BuiltIn kBuiltIns[] = {
     {u"echo", Echo},     {u"set", Set},   {u"unset", Unset}, {u"exit", Exit},
-    {u"plugin", Plugin}, {u"help", Help}, {u"usage", Usage},
+    {u"plugin", Plugin}, {u"help", Help}, {u"usage", Usage}, {u"clver", Clver},
 };
 
 } // namespace
@@ -213,6 +231,14 @@ void RunLine(Session& session, std::u16string_view line) {
 
     CommandLine command = SplitCommand(expanded);
     if (command.name.empty()) return;
+    // "echo." prints what follows the dot: an empty line when nothing does.
+    if (command.name.size() >= 5 && text::EqualNoCase(command.name.substr(0, 5), u"echo.")) {
+        std::u16string line(command.name.substr(5));
+        line += command.rest;
+        line += u"\r\n";
+        WriteOut(session, line);
+        return Succeed(session);
+    }
     for (const BuiltIn& builtIn : kBuiltIns) {
         if (text::EqualNoCase(command.name, builtIn.name))
             return builtIn.run(session, command.rest);

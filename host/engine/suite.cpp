@@ -46,7 +46,7 @@ std::u16string BaseNameOf(const std::u16string& path) {
 int RunOneScript(Session& session, const std::u16string& script, std::u16string& out,
                  std::u16string& err) {
     ResetScriptState(session);
-    session.script.pipe = !sys::IsConsole(sys::StdHandle(sys::StdStream::Input));
+    session.script.pipe = false; // each script is read from its file, as in a process of its own
     session.out.capture = &out;
     session.err.capture = &err;
 

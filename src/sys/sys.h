@@ -57,7 +57,8 @@ KV_SYS_API uint32_t OemCodePage();
 
 // As MultiByteToWideChar without flags: converts `length` bytes (-1: up to and including the
 // terminating zero) into at most `capacity` units. Returns the units written, 0 on failure
-// (unknown code page, or no room).
+// (unknown code page, or no room). With `capacity` 0 it writes nothing and returns the units
+// needed.
 KV_SYS_API int MultiByteToWide(uint32_t codePage, const char* bytes, int length, char16_t* out,
                                int capacity);
 
