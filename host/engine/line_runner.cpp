@@ -171,7 +171,8 @@ void Clver(Session& session, std::u16string_view /*rest*/) {
     constexpr char kClverName[] = "_clver$";
 #endif
     const PluginSlot& plugin = session.plugin;
-    void* symbol = plugin.loaded ? plugin.binding.find(plugin.binding.context, kClverName) : nullptr;
+    void* symbol =
+        plugin.loaded ? plugin.binding.find(plugin.binding.context, kClverName) : nullptr;
     if (symbol == nullptr) return Fail(session, u"the plug-in has no _clver$ export");
     auto text = std::make_unique<char16_t[]>(kUsageCapacity);
     text[0] = 0;

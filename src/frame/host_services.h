@@ -65,7 +65,15 @@ constexpr int kHostExpandCapacity = 8192;
 constexpr int kHostPathCapacity = 32768;
 
 // The plug-in's UTF-16 text as the host's character type, and back.
-inline HostChar* AsHost(char16_t* s) { return reinterpret_cast<HostChar*>(s); }
-inline const HostChar* AsHost(const char16_t* s) { return reinterpret_cast<const HostChar*>(s); }
-inline char16_t* FromHost(HostChar* s) { return reinterpret_cast<char16_t*>(s); }
-inline const char16_t* FromHost(const HostChar* s) { return reinterpret_cast<const char16_t*>(s); }
+inline HostChar* AsHost(char16_t* s) {
+    return reinterpret_cast<HostChar*>(s);
+}
+inline const HostChar* AsHost(const char16_t* s) {
+    return reinterpret_cast<const HostChar*>(s);
+}
+inline char16_t* FromHost(HostChar* s) {
+    return reinterpret_cast<char16_t*>(s);
+}
+inline const char16_t* FromHost(const HostChar* s) {
+    return reinterpret_cast<const char16_t*>(s);
+}

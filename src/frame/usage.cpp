@@ -9,9 +9,12 @@ KV_EXPORT int KV_API Usage(const HostChar* hostName, HostChar* hostOut) {
     const char16_t* name = FromHost(hostName);
     if (name == nullptr || hostOut == nullptr || name[0] == u'@' || name[0] == u'_') return 0;
     const char16_t* usage = nullptr;
-    if (text::EqualNoCase(name, u"bbdump")) usage = commands::kBBDumpUsage;
-    else if (text::EqualNoCase(name, u"bblist")) usage = commands::kBBListUsage;
-    else return 0;
+    if (text::EqualNoCase(name, u"bbdump"))
+        usage = commands::kBBDumpUsage;
+    else if (text::EqualNoCase(name, u"bblist"))
+        usage = commands::kBBListUsage;
+    else
+        return 0;
 
     // Start at the syntax line: past the description and the line feeds after it.
     while (*usage != 0 && *usage != u'\n') ++usage;

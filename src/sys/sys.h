@@ -52,6 +52,8 @@ KV_SYS_API uint32_t TickCount();
 
 // ---- Code pages and character classes --------------------------------------------------------
 
+// The system's ANSI and OEM code pages (GetACP, GetOEMCP). posix reports those of a Western
+// European Windows system: 1252 and 437.
 KV_SYS_API uint32_t AnsiCodePage();
 KV_SYS_API uint32_t OemCodePage();
 

@@ -77,7 +77,7 @@ TEST(Utf8, RoundTripsAndReplacesInvalidInput) {
               "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
     EXPECT_EQ(text::FromUtf8("\xf0\x9f\x98\x80"), u"\U0001F600");
     EXPECT_EQ(text::FromUtf8("\xc3"), u"\uFFFD");
-    EXPECT_EQ(text::FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD"); // overlong
+    EXPECT_EQ(text::FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");           // overlong
     EXPECT_EQ(text::FromUtf8("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
     EXPECT_EQ(text::ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");
 }

@@ -30,7 +30,6 @@ const host::ExportTable& RealExports() {
     return table;
 }
 
-
 class PluginFrame : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -161,8 +160,9 @@ TEST_F(PluginFrame, UsageGivesTheSyntaxTextOfCommandsOnly) {
         int result;
         const char* begins;
     } cases[] = {
-        {u"bbdump", 1, "BBDUMP /B /BE /C: /CP: /D /E: /F: /H /K: /LE /M /N: /P /Q /W bbhandle...  "
-                       "\r\n\n\t/B\tdump bytes"},
+        {u"bbdump", 1,
+         "BBDUMP /B /BE /C: /CP: /D /E: /F: /H /K: /LE /M /N: /P /Q /W bbhandle...  "
+         "\r\n\n\t/B\tdump bytes"},
         {u"BBDump", 1, "BBDUMP /B"},
         {u"BBLIST", 1, "BBLIST /B /O: /P \r\n\n\t/B\tbare bones"},
         {u"bblist", 1, "BBLIST /B"},
@@ -254,8 +254,8 @@ TEST_F(PluginFrame, ShowCommandUsageAddsVersionLinesOnRequest) {
     EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n"
                               "\t\t\t\tBBDumpCmd  0.46.2.0\r\n");
 
-    for (auto [path, version] : {std::pair<const char*, const char*>{nullptr, "0.93.0.0"},
-                                 {"BBListCmd", nullptr}}) {
+    for (auto [path, version] :
+         {std::pair<const char*, const char*>{nullptr, "0.93.0.0"}, {"BBListCmd", nullptr}}) {
         fake::ClearOutput();
         ShowCommandUsage(u"S\n", path, version, 1);
         EXPECT_EQ(fake::StdOut(), "S\n\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n");
@@ -267,8 +267,8 @@ TEST(FileNamePart, CutsAfterTheLastSeparator) {
         const char16_t* path;
         const char16_t* expected;
     } cases[] = {
-        {u"c:\\dir\\name", u"name"}, {u"c:name", u"name"},   {u"dir/a:b", u"a:b"},
-        {u"plain", u"plain"},        {u"dir\\", u""},        {u"a:b:c", u"c"},
+        {u"c:\\dir\\name", u"name"}, {u"c:name", u"name"},     {u"dir/a:b", u"a:b"},
+        {u"plain", u"plain"},        {u"dir\\", u""},          {u"a:b:c", u"c"},
         {u"/x/y.btm", u"y.btm"},     {u"\\\\srv\\s\\f", u"f"},
     };
     for (const Case& c : cases)
@@ -283,8 +283,8 @@ TEST(TrimBlanks, RemovesWhiteSpaceAtBothEnds) {
         const char16_t* text;
         const char16_t* expected;
     } cases[] = {
-        {u"  5K ", u"5K"},       {u"   ", u""},        {u"", u""},
-        {u"\t\r\n x y \v\f", u"x y"}, {u"abc", u"abc"}, {u" a", u"a"},
+        {u"  5K ", u"5K"}, {u"   ", u""}, {u"", u""}, {u"\t\r\n x y \v\f", u"x y"},
+        {u"abc", u"abc"},  {u" a", u"a"},
     };
     for (const Case& c : cases) {
         std::u16string buffer = c.text;

@@ -69,9 +69,12 @@ void PutInteger(Sink& sink, const Spec& spec, uint64_t magnitude, bool negative,
     }
     const char* prefix = "";
     if (isSigned) {
-        if (negative) prefix = "-";
-        else if (spec.plus) prefix = "+";
-        else if (spec.space) prefix = " ";
+        if (negative)
+            prefix = "-";
+        else if (spec.plus)
+            prefix = "+";
+        else if (spec.space)
+            prefix = " ";
     } else if (base == 16 && spec.alternate && length > 0 && !(length == 1 && digits[0] == '0')) {
         prefix = upper ? "0X" : "0x";
     }
@@ -99,7 +102,8 @@ void PutFixed(Sink& sink, const Spec& spec, double value) {
         PutPadded(sink, spec, prefix, "inf", 3, false);
         return;
     }
-    auto result = std::to_chars(body, body + sizeof body, value, std::chars_format::fixed, precision);
+    auto result =
+        std::to_chars(body, body + sizeof body, value, std::chars_format::fixed, precision);
     int length = result.ec == std::errc() ? static_cast<int>(result.ptr - body) : 0;
     PutPadded(sink, spec, prefix, body, length, true);
 }
@@ -154,12 +158,18 @@ size_t FormatV(char16_t* out, size_t capacity, const char16_t* format, va_list a
         }
         Spec spec;
         for (;; ++p) {
-            if (*p == u'-') spec.left = true;
-            else if (*p == u'0') spec.zero = true;
-            else if (*p == u'+') spec.plus = true;
-            else if (*p == u' ') spec.space = true;
-            else if (*p == u'#') spec.alternate = true;
-            else break;
+            if (*p == u'-')
+                spec.left = true;
+            else if (*p == u'0')
+                spec.zero = true;
+            else if (*p == u'+')
+                spec.plus = true;
+            else if (*p == u' ')
+                spec.space = true;
+            else if (*p == u'#')
+                spec.alternate = true;
+            else
+                break;
         }
         bool fromArgs = false;
         spec.width = ReadCount(p, args, fromArgs);

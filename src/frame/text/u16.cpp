@@ -31,7 +31,9 @@ bool AppendBounded(char16_t* out, size_t capacity, const char16_t* s) {
     return copied == wanted;
 }
 
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
 
 bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
@@ -58,9 +60,9 @@ std::u16string FromUtf8(std::string_view utf8) {
     size_t i = 0;
     while (i < utf8.size()) {
         unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        int extra = lead < 0x80          ? 0
-                    : (lead >> 5) == 0x6 ? 1
-                    : (lead >> 4) == 0xE ? 2
+        int extra = lead < 0x80           ? 0
+                    : (lead >> 5) == 0x6  ? 1
+                    : (lead >> 4) == 0xE  ? 2
                     : (lead >> 3) == 0x1E ? 3
                                           : -1;
         static const unsigned char kLeadMask[] = {0x7F, 0x1F, 0x0F, 0x07};
@@ -68,12 +70,15 @@ std::u16string FromUtf8(std::string_view utf8) {
         bool valid = extra >= 0 && i + static_cast<size_t>(extra) < utf8.size();
         for (int k = 1; valid && k <= extra; ++k) {
             unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80) valid = false;
-            else code = (code << 6) | (next & 0x3F);
+            if ((next & 0xC0) != 0x80)
+                valid = false;
+            else
+                code = (code << 6) | (next & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
         static const char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (valid && (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
+        if (valid &&
+            (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
             valid = false;
         if (!valid) {
             out.push_back(0xFFFD);
