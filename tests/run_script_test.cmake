@@ -72,6 +72,8 @@ endif()
 set(script_dir_forms "${script_dir}")
 string(REPLACE "/" "\\" script_dir_backslashes "${script_dir}")
 list(APPEND script_dir_forms "${script_dir_backslashes}")
+# Under Wine the root of the Linux file system is the drive Z:.
+list(APPEND script_dir_forms "Z:${script_dir_backslashes}" "z:${script_dir_backslashes}")
 
 # Files are compared as bytes: file(READ) without HEX would drop every carriage return. Hex
 # digits are kept in pairs with a blank after each, so that a replacement stays on byte bounds.
@@ -127,6 +129,11 @@ foreach(stream out err)
     spaced_hex_of_text("${form}" form_hex)
     string(REPLACE "${form_hex}" "${placeholder_hex}" actual "${actual}")
   endforeach()
+  # The one place where the two builds differ in what scripts print: the path separator right
+  # after the script directory ("%SCRIPTDIR%\x.btm" on Windows reads "%SCRIPTDIR%/x.btm").
+  spaced_hex_of_text("%SCRIPTDIR%\\" placeholder_backslash_hex)
+  spaced_hex_of_text("%SCRIPTDIR%/" placeholder_slash_hex)
+  string(REPLACE "${placeholder_backslash_hex}" "${placeholder_slash_hex}" actual "${actual}")
   read_bytes("${expected_path}" expected)
   if(NOT actual STREQUAL expected)
     read_readable("${expected_path}" expected_text)

@@ -1,6 +1,8 @@
 // Running one command line.
 #include "engine/line_runner.h"
 
+#include "engine/export_check.h"
+
 #include "engine/expand.h"
 #include "engine/feature_call.h"
 #include "engine/plugin_loader.h"
@@ -139,7 +141,8 @@ void Plugin(Session& session, std::u16string_view rest) {
             LoadPluginLibrary(session, chosen) == LoadOutcome::Loaded ? 0 : 1;
         return;
     }
-    Fail(session, u"plugin needs /u or /l [PATH]");
+    if (text::EqualNoCase(option.name, u"/exports")) return CheckExports(session);
+    Fail(session, u"plugin needs /u, /l [PATH] or /exports");
 }
 
 void Help(Session& session, std::u16string_view rest) {

@@ -25,6 +25,8 @@ bool IsKind(std::u16string_view entry, FeatureKind kind) {
     return first == PrefixOf(kind);
 }
 
+} // namespace
+
 // The export's symbol name: a function's "@" becomes "f_"; lower case ASCII. Empty when the
 // entry holds a character that no symbol name can.
 std::string ExportNameOf(std::u16string_view entry, FeatureKind kind) {
@@ -39,8 +41,6 @@ std::string ExportNameOf(std::u16string_view entry, FeatureKind kind) {
     }
     return name;
 }
-
-} // namespace
 
 PluginBinding BindExportTable(const ExportTable& table) {
     auto find = [](void* context, const char* name) -> void* {

@@ -60,6 +60,10 @@ struct FeatureEntry {
     std::string exportName;   // e.g. "f_balloc"
 };
 
+// The symbol name of a feature's export: a function's "@" becomes "f_"; lower case ASCII. Empty
+// when the entry holds a character that no symbol name can.
+std::string ExportNameOf(std::u16string_view entry, FeatureKind kind);
+
 // Looks a feature up by the name the script used (without "@" for a function; with its "_" for
 // a variable), in any case.
 FeatureEntry FindFeature(const PluginSlot& plugin, FeatureKind kind, std::u16string_view name);

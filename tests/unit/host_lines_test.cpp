@@ -177,7 +177,7 @@ TEST_F(HostLines, PluginUnloadAndReload) {
     Run(u"plugin /l");
     EXPECT_EQ(fake::StdErr(), "plughost: the plug-in is already loaded\r\n");
     Run(u"plugin");
-    EXPECT_EQ(fake::StdErr(), "plughost: plugin needs /u or /l [PATH]\r\n");
+    EXPECT_EQ(fake::StdErr(), "plughost: plugin needs /u, /l [PATH] or /exports\r\n");
 }
 
 TEST_F(HostLines, RefusedPluginIsNotAttached) {

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes this Linux machine run 32-bit Windows programs: the MinGW-w64 cross compiler, 32-bit Wine
+# and qemu's user-mode emulator registered for 32-bit x86 programs (the kernel runs none itself).
+# Safe to run again: it installs and registers only what is missing. Needs root for that.
+set -euo pipefail
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    apt_updated=no
+fi
+packages=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 qemu-user-static)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if ((${#missing[@]} > 0)) || [ "${apt_updated:-}" = no ]; then
+    echo "setup-wine: installing ${missing[*]:-(package lists)}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # No recommends: they would bring wine64, whose 64-bit server hangs 32-bit programs here.
+    ((${#missing[@]} == 0)) || apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+binfmt=/proc/sys/fs/binfmt_misc
+if [ ! -e "$binfmt/register" ]; then
+    mount -t binfmt_misc binfmt_misc "$binfmt"
+fi
+if [ ! -e "$binfmt/qemu-i386" ]; then
+    echo ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' >"$binfmt/register"
+fi
