@@ -43,6 +43,22 @@ export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 # A 64-bit Wine server makes 32-bit programs hang: use the 32-bit one when both are there.
 if [ -x /usr/lib/wine/wineserver32 ]; then export WINESERVER=/usr/lib/wine/wineserver32; fi
 
+# A new prefix is made once and kept. Its set-up runs in the background of the first program,
+# which gives up when the set-up takes as long as it does under emulation, so it is made here,
+# and waited for, before anything else runs in it.
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+    rm -rf "$WINEPREFIX"
+    started=$(date +%s)
+    timeout 2400 wine wineboot --init >/dev/null 2>&1
+    timeout 2400 wineserver -w
+    if [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+        touch "$WINEPREFIX/.ready"
+        echo "wine prefix made in $(($(date +%s) - started)) s"
+    else
+        fail "the Wine prefix could not be made"
+    fi
+fi
+
 suite=$root/build/mingw-x86/suite
 rm -rf "$suite" && mkdir -p "$suite/results"
 winpath() { echo "Z:$(sed 's#/#\\#g' <<<"$1")"; }
