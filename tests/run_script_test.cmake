@@ -69,11 +69,11 @@ else()
 endif()
 
 # The script directory as plughost may print it: as given, and with either separator.
-set(script_dir_forms "${script_dir}")
+# Under Wine the root of the Linux file system is the drive Z:. The longer forms go first, so
+# that a shorter one cannot take part of them.
 string(REPLACE "/" "\\" script_dir_backslashes "${script_dir}")
-list(APPEND script_dir_forms "${script_dir_backslashes}")
-# Under Wine the root of the Linux file system is the drive Z:.
-list(APPEND script_dir_forms "Z:${script_dir_backslashes}" "z:${script_dir_backslashes}")
+set(script_dir_forms "Z:${script_dir_backslashes}" "z:${script_dir_backslashes}" "${script_dir}"
+                     "${script_dir_backslashes}")
 
 # Files are compared as bytes: file(READ) without HEX would drop every carriage return. Hex
 # digits are kept in pairs with a blank after each, so that a replacement stays on byte bounds.
