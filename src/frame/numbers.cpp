@@ -169,6 +169,13 @@ int ParseSize(char16_t* text, uint32_t* size) {
     return 0;
 }
 
+bool ReadHandleNumber(const char16_t* text, uint32_t* address) {
+    uint64_t value;
+    if (text == nullptr || address == nullptr || !ReadHandleText(text, &value)) return false;
+    *address = static_cast<uint32_t>(value);
+    return true;
+}
+
 uint32_t ParseBufferHandle(const char16_t* text, uint32_t* size) {
     uint64_t value;
     if (text == nullptr || !ReadHandleText(text, &value)) return 0;

@@ -33,6 +33,10 @@ int ParseSize(char16_t* text, uint32_t* size);
 // the block's size in `size` when given, or 0 when the text is no valid handle. Reports nothing.
 uint32_t ParseBufferHandle(const char16_t* text, uint32_t* size = nullptr);
 
+// The number of a buffer handle alone, read as ParseBufferHandle reads it, without asking
+// whether a block is there. False when the text is no such number or exceeds 32 bits.
+bool ReadHandleNumber(const char16_t* text, uint32_t* address);
+
 // The memory a buffer handle names.
 inline uint8_t* BufferAt(uint32_t address) {
     return reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(address));

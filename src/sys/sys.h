@@ -86,6 +86,91 @@ KV_SYS_API bool HeapRelease(void* block);
 // for every address.
 KV_SYS_API size_t HeapBlockSize(const void* address);
 
+// ---- Registry --------------------------------------------------------------------------------
+// Keys and values as the Windows registry keeps them: names compare without regard to case,
+// values keep the order in which they were first set, and results are Windows error codes (0 is
+// success). posix: a tree in this library's memory, shared by host and plug-in like the heap, so
+// that every key, volatile or not, vanishes with the process.
+
+using RegistryKey = void*;
+
+enum class RegistryRoot { CurrentUser, LocalMachine };
+enum class KeyLifetime { Ordinary, Volatile };
+
+// Value types, by their Windows numbers.
+constexpr uint32_t kRegString = 1;
+constexpr uint32_t kRegExpandString = 2;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+
+// The results callers tell apart.
+constexpr uint32_t kRegOk = 0;
+constexpr uint32_t kRegNotFound = 2;          // ERROR_FILE_NOT_FOUND
+constexpr uint32_t kRegAccessDenied = 5;      // ERROR_ACCESS_DENIED
+constexpr uint32_t kRegInvalidHandle = 6;     // ERROR_INVALID_HANDLE
+constexpr uint32_t kRegInvalidParameter = 87; // ERROR_INVALID_PARAMETER
+constexpr uint32_t kRegBadPath = 161;         // ERROR_BAD_PATHNAME
+constexpr uint32_t kRegMoreData = 234;        // ERROR_MORE_DATA
+constexpr uint32_t kRegNoMoreItems = 259;     // ERROR_NO_MORE_ITEMS
+constexpr uint32_t kRegKeyDeleted = 1018;     // ERROR_KEY_DELETED
+constexpr uint32_t kRegMustBeVolatile = 1021; // ERROR_CHILD_MUST_BE_VOLATILE
+
+// The predefined key of a root; it needs no closing.
+KV_SYS_API RegistryKey RegistryRootKey(RegistryRoot root);
+
+// Creates `subKey` below `parent` (and every missing key on the way) or opens it when it exists,
+// with the rights to read, create sub-keys and set values. A volatile key is never written to
+// disk; an existing key keeps the lifetime it was created with. On failure `*key` is null.
+KV_SYS_API uint32_t CreateRegistryKey(RegistryKey parent, const char16_t* subKey,
+                                      KeyLifetime lifetime, RegistryKey* key);
+
+// Opens an existing key for reading only. On failure `*key` is null.
+KV_SYS_API uint32_t OpenRegistryKey(RegistryKey parent, const char16_t* subKey, RegistryKey* key);
+
+// Closing null or a root key does nothing.
+KV_SYS_API void CloseRegistryKey(RegistryKey key);
+
+// Creates or replaces a value (a null name is the key's default value).
+KV_SYS_API uint32_t SetRegistryValue(RegistryKey key, const char16_t* name, uint32_t type,
+                                     const void* data, uint32_t size);
+
+// As RegQueryValueExW: `type` and `data` may be null. `size` holds the data capacity in bytes on
+// entry and the value's size on return; kRegMoreData when the data does not fit (the buffer's
+// contents are then undefined).
+KV_SYS_API uint32_t QueryRegistryValue(RegistryKey key, const char16_t* name, uint32_t* type,
+                                       void* data, uint32_t* size);
+
+// As RegEnumValueW: the value at `index`. `nameLength` holds the name capacity in units,
+// terminator included, on entry and the name's length on return; type, data and size as in
+// QueryRegistryValue. kRegNoMoreItems past the last value; kRegMoreData when the name or the
+// data does not fit.
+KV_SYS_API uint32_t EnumRegistryValue(RegistryKey key, uint32_t index, char16_t* name,
+                                      uint32_t* nameLength, uint32_t* type, void* data,
+                                      uint32_t* size);
+
+KV_SYS_API uint32_t DeleteRegistryValue(RegistryKey key, const char16_t* name);
+
+// Deletes a key that has no sub-keys, with its values. Handles still open to it fail from then
+// on (kRegKeyDeleted); kRegAccessDenied when it has sub-keys.
+KV_SYS_API uint32_t DeleteRegistryKey(RegistryKey parent, const char16_t* subKey);
+
+// ---- Time of day -----------------------------------------------------------------------------
+
+// The Windows SYSTEMTIME layout: eight 16-bit fields, day of the week 0 for Sunday.
+struct SystemTime {
+    uint16_t year;
+    uint16_t month;
+    uint16_t dayOfWeek;
+    uint16_t day;
+    uint16_t hour;
+    uint16_t minute;
+    uint16_t second;
+    uint16_t milliseconds;
+};
+
+// The current time in UTC (GetSystemTime).
+KV_SYS_API SystemTime SystemTimeUtc();
+
 // ---- Files and paths -------------------------------------------------------------------------
 
 // The fully qualified form of `name` into `out` (capacity in units, terminator included).

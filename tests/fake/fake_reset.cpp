@@ -10,6 +10,7 @@ void Reset() {
     detail::ResetCodePages();
     detail::ResetHeap();
     detail::ResetFiles();
+    detail::ResetRegistry();
 }
 
 } // namespace fake

@@ -12,8 +12,8 @@
 
 namespace fake {
 
-// Restores all defaults: empty output and environment, no console, the default identities, and
-// an empty heap (every live fake block is released).
+// Restores all defaults: empty output and environment, no console, the default identities, an
+// empty heap (every live fake block is released), an empty registry and the default clock.
 void Reset();
 
 // ---- Standard streams and the console device -------------------------------------------------
@@ -74,6 +74,26 @@ void SetNextHeapAddress(uintptr_t address);
 void SetHeapRefuses(bool refuses);
 
 size_t LiveHeapBlocks();
+
+// ---- Registry and clock ----------------------------------------------------------------------
+// The registry starts empty at every reset; a test inspects it through the sys:: calls or the
+// helpers below (a path names a key below a root, with backslashes between key names).
+
+// While set, CreateRegistryKey fails (access denied) for every key, existing or not.
+void SetKeyCreationFails(bool fails);
+// While set, SetRegistryValue fails (access denied).
+void SetValueWritesFail(bool fails);
+
+bool RegistryKeyExists(sys::RegistryRoot root, std::u16string_view path);
+bool IsVolatileKey(sys::RegistryRoot root, std::u16string_view path);
+size_t RegistryValueCount(sys::RegistryRoot root, std::u16string_view path);
+// Registry handles opened and not yet closed.
+size_t OpenRegistryKeys();
+
+// SystemTimeUtc reports this until a test sets another time: Friday, 15 March 2024,
+// 12:34:56.789.
+constexpr sys::SystemTime kDefaultSystemTime{2024, 3, 5, 15, 12, 34, 56, 789};
+void SetSystemTime(const sys::SystemTime& now);
 
 // ---- Files, paths and modules ----------------------------------------------------------------
 

@@ -8,5 +8,6 @@ void ResetProcess();
 void ResetCodePages();
 void ResetHeap();
 void ResetFiles();
+void ResetRegistry();
 
 } // namespace fake::detail

@@ -1,0 +1,36 @@
+// @BALLOC: allocates a buffer of the size its whole argument gives.
+#include "frame/numbers.h"
+#include "frame/plugin_state.h"
+#include "frame/report.h"
+#include "frame/text/format.h"
+#include "frame/text_services.h"
+#include "store/buffer_allocation.h"
+#include "store/store_exports.h"
+
+namespace {
+
+// What a size of 0 asks for.
+constexpr uint32_t kDefaultBufferSize = 64;
+
+} // namespace
+
+KV_EXPORT int KV_API f_balloc(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    char16_t* text = FromHost(argument);
+    TrimBlanks(text);
+    if (text[0] == 0) {
+        ReportMessage(u"Missing size\r\n");
+        return -1;
+    }
+    uint32_t size = 0;
+    if (ParseSize(text, &size) != 0) return -1;
+    if (size == 0) size = kDefaultBufferSize;
+
+    // A heap without room is no error: the batch file tests the result for "0".
+    const uint32_t address = AllocateBuffer(size);
+    if (address == 0)
+        text::Format(text, kTextCapacity, u"0");
+    else
+        text::Format(text, kTextCapacity, u"%08X", address);
+    return 0;
+}

@@ -1,0 +1,18 @@
+// @BFREEALL: releases every buffer that has a record.
+#include "frame/plugin_state.h"
+#include "frame/text/format.h"
+#include "store/buffer_allocation.h"
+#include "store/buffer_registry.h"
+#include "store/store_exports.h"
+
+// The argument text is ignored. The result counts the records read, also those that had no
+// block left to release.
+KV_EXPORT int KV_API f_bfreeall(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    BufferRecord* list = nullptr;
+    const int count = ReadBufferRecords(list);
+    for (int i = 0; i < count; ++i) FreeRecordedBuffer(list[i]);
+    FreeBufferRecords(list);
+    text::Format(FromHost(argument), kTextCapacity, u"%d", count);
+    return 0;
+}

@@ -1,0 +1,57 @@
+#include "store/buffer_allocation.h"
+
+#include <cstddef>
+
+#include "store/buffer_registry.h"
+
+namespace {
+
+// A record may outlive its block: the key of a process that ended without unloading the plug-in
+// stays until the user logs off, and a later process with the same id inherits its records. So
+// a recorded block is released only when a block of the recorded size starts at the address: a
+// stale record then loses its value without freeing what now lies there. Without a record (a
+// forced release, which the caller has checked with the host) any live block is released.
+void ReleaseHeapBlock(uint32_t address, const BufferRecord* record) {
+    void* block = reinterpret_cast<void*>(static_cast<uintptr_t>(address));
+    const size_t liveSize = sys::HeapBlockSize(block);
+    if (liveSize == 0) return;
+    if (record != nullptr && liveSize != record->size) return;
+    sys::HeapRelease(block);
+}
+
+} // namespace
+
+uint32_t AllocateBuffer(uint32_t size) {
+    if (size == 0) return 0;
+    void* block = sys::HeapAllocZeroed(size);
+    if (block == nullptr) return 0;
+    const uintptr_t where = reinterpret_cast<uintptr_t>(block);
+    // Handles are 32 bits wide; a block the handle cannot name is of no use to anyone.
+    if (where > UINT32_MAX) {
+        sys::HeapRelease(block);
+        return 0;
+    }
+    const uint32_t address = static_cast<uint32_t>(where);
+    RecordBuffer(address, size);
+    return address;
+}
+
+uint32_t FreeBuffer(uint32_t address) {
+    if (address == 0) return 0;
+    BufferRecord* list = nullptr;
+    const int count = ReadBufferRecords(list);
+    const BufferRecord* record = nullptr;
+    for (int i = 0; i < count && record == nullptr; ++i)
+        if (list[i].address == address) record = &list[i];
+    const uint32_t size = record != nullptr ? record->size : 0;
+    ReleaseHeapBlock(address, record);
+    FreeBufferRecords(list);
+    ForgetBuffer(address);
+    return size;
+}
+
+void FreeRecordedBuffer(const BufferRecord& record) {
+    if (record.address == 0) return;
+    ReleaseHeapBlock(record.address, &record);
+    ForgetBuffer(record.address);
+}

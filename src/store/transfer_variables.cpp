@@ -1,0 +1,18 @@
+// _BBLASTERR and _BLOADSIZE: the outcome of the last @BLOAD or @BSAVE. Reading them changes
+// nothing.
+#include "frame/plugin_state.h"
+#include "frame/text/format.h"
+#include "store/last_transfer.h"
+#include "store/store_exports.h"
+
+KV_EXPORT int KV_API _bblasterr(HostChar* text) {
+    if (text == nullptr) return kNoArgumentText;
+    text::Format(FromHost(text), kTextCapacity, u"%d", LastError);
+    return 0;
+}
+
+KV_EXPORT int KV_API _bloadsize(HostChar* text) {
+    if (text == nullptr) return kNoArgumentText;
+    text::Format(FromHost(text), kTextCapacity, u"%I64u", LastLoadSize);
+    return 0;
+}

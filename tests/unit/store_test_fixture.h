@@ -1,0 +1,102 @@
+// The buffer store's exports bound to the host engine in one process over the fake backend, and
+// helpers that call a feature export directly or read the per-process key.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "engine/line_runner.h"
+#include "engine/plugin_loader.h"
+#include "engine/session.h"
+#include "fake/fake_sys.h"
+#include "frame/exports.h"
+#include "frame/plugin_state.h"
+#include "frame/text/u16.h"
+#include "store/buffer_registry.h"
+#include "store/last_transfer.h"
+#include "store/store_exports.h"
+
+namespace storetest {
+
+// The per-process key below HKEY_CURRENT_USER for the fake's default process id.
+inline constexpr char16_t kProcessKeyPath[] = u"SOFTWARE\\RURoruved\\Korvanite\\00001234";
+
+inline const host::ExportTable& StoreExports() {
+    static const host::NamedExport entries[] = {
+        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
+        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
+        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
+        {"Usage", reinterpret_cast<void*>(&Usage)},
+        {"f_balloc", reinterpret_cast<void*>(&f_balloc)},
+        {"f_bfree", reinterpret_cast<void*>(&f_bfree)},
+        {"f_bfreeall", reinterpret_cast<void*>(&f_bfreeall)},
+        {"_bblasterr", reinterpret_cast<void*>(&_bblasterr)},
+        {"_bloadsize", reinterpret_cast<void*>(&_bloadsize)},
+    };
+    static const host::ExportTable table{entries, std::size(entries)};
+    return table;
+}
+
+// What an export left: its result and the text over its argument.
+struct Call {
+    int result;
+    std::string text;
+};
+
+// A session over the fake backend with the plug-in loaded quietly.
+class StoreFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::Reset();
+        LastError = 0;
+        LastLoadSize = 0;
+        host::InitSession(session);
+        session.script.pipe = true;
+        ASSERT_EQ(Load(), host::LoadOutcome::Loaded);
+    }
+    void TearDown() override {
+        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
+        LastError = 0;
+        LastLoadSize = 0;
+        fake::Reset();
+    }
+
+    host::LoadOutcome Load() {
+        return host::AttachPlugin(session, host::BindExportTable(StoreExports()));
+    }
+
+    // Calls a feature export on a host-sized buffer holding `argument`.
+    static Call Invoke(FeatureExport feature, std::u16string_view argument) {
+        fake::ClearOutput();
+        std::u16string buffer(kHostExpandCapacity, u'\0');
+        buffer.replace(0, argument.size(), argument);
+        const int result = feature(AsHost(buffer.data()));
+        return Call{result, text::ToUtf8(buffer.c_str())};
+    }
+
+    // Runs one host line; returns its standard output.
+    std::string Run(std::u16string_view line) {
+        fake::ClearOutput();
+        host::RunLine(session, line);
+        return fake::StdOut();
+    }
+
+    // Every record as (address, size).
+    static std::set<std::pair<uint32_t, uint32_t>> Records() {
+        BufferRecord* list = nullptr;
+        const int count = ReadBufferRecords(list);
+        std::set<std::pair<uint32_t, uint32_t>> records;
+        for (int i = 0; i < count; ++i) records.emplace(list[i].address, list[i].size);
+        FreeBufferRecords(list);
+        return records;
+    }
+
+    host::Session session;
+    host::ActivateSession active{session};
+};
+
+} // namespace storetest
