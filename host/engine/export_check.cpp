@@ -41,12 +41,6 @@ int CallMeasured(void* function, int count, const void* first, const void* secon
 #endif
 }
 
-#if defined(_WIN32)
-constexpr char kClverName[] = "?_clver$@@YGHPA_W@Z";
-#else
-constexpr char kClverName[] = "_clver$";
-#endif
-
 struct Probe {
     const char* name;
     int arguments; // 0: only looked up (calling it would change the plug-in's state)
@@ -55,7 +49,7 @@ struct Probe {
 // The protocol exports. Usage, Help and _clver$ answer a null name harmlessly.
 constexpr Probe kProtocol[] = {
     {"InitializePlugin", 0}, {"ShutdownPlugin", 0}, {"GetPluginInfo", 0}, {"Usage", 2}, {"Help", 1},
-    {kClverName, 1},
+    {kClverSymbol, 1},
 };
 
 } // namespace
@@ -70,7 +64,7 @@ void CheckExports(Session& session) {
     int faults = 0;
     auto check = [&](const std::string& name, int arguments) {
         // `_clver$` reads the same on every platform, whatever its symbol is called.
-        const std::string& shown = name == kClverName ? std::string("_clver$") : name;
+        const std::string& shown = name == kClverSymbol ? std::string("_clver$") : name;
         std::u16string line(shown.begin(), shown.end());
         void* symbol = plugin.binding.find(plugin.binding.context, name.c_str());
         if (symbol == nullptr) {

@@ -168,14 +168,9 @@ void Usage(Session& session, std::u16string_view rest) {
 
 // Prints what the plug-in's `_clver$` export answers.
 void Clver(Session& session, std::u16string_view /*rest*/) {
-#if defined(_WIN32)
-    constexpr char kClverName[] = "?_clver$@@YGHPA_W@Z";
-#else
-    constexpr char kClverName[] = "_clver$";
-#endif
     const PluginSlot& plugin = session.plugin;
     void* symbol =
-        plugin.loaded ? plugin.binding.find(plugin.binding.context, kClverName) : nullptr;
+        plugin.loaded ? plugin.binding.find(plugin.binding.context, kClverSymbol) : nullptr;
     if (symbol == nullptr) return Fail(session, u"the plug-in has no _clver$ export");
     auto text = std::make_unique<char16_t[]>(kUsageCapacity);
     text[0] = 0;

@@ -11,6 +11,13 @@
 
 namespace host {
 
+// The symbol of the plug-in's `_clver$` export: decorated on Windows, plain natively.
+#if defined(_WIN32)
+inline constexpr char kClverSymbol[] = "?_clver$@@YGHPA_W@Z";
+#else
+inline constexpr char kClverSymbol[] = "_clver$";
+#endif
+
 // Finds a plug-in export by its symbol name; null when there is none. The loader answers from
 // the shared library; unit tests answer from the plug-in objects linked into them.
 struct PluginBinding {
