@@ -8,10 +8,14 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+started=$(date +%s)
 scripts/setup-wine.sh || exit 1
+echo "Wine set-up checked in $(($(date +%s) - started)) s"
 
 echo "== mingw-x86: build"
+started=$(date +%s)
 cmake --preset mingw-x86 >/dev/null && cmake --build --preset mingw-x86 || exit 1
+echo "mingw-x86 built in $(($(date +%s) - started)) s"
 
 passed=0
 failed=0
