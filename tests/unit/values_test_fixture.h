@@ -26,7 +26,8 @@ protected:
         void* block = sys::HeapAllocZeroed(size);
         EXPECT_NE(block, nullptr);
         if (block == nullptr) return 0;
-        std::memcpy(block, bytes.data(), bytes.size() < size ? bytes.size() : size);
+        const size_t count = bytes.size() < size ? bytes.size() : size;
+        if (count > 0) std::memcpy(block, bytes.data(), count);
         return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block));
     }
 
