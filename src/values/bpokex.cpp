@@ -1,0 +1,33 @@
+// @BPOKEX: writes one word into a buffer.
+#include "frame/args.h"
+#include "frame/plugin_state.h"
+#include "frame/text/u16.h"
+#include "store/store_exports.h"
+#include "values/value_arguments.h"
+#include "values/value_word.h"
+#include "values/values_exports.h"
+
+namespace {
+
+enum PokeArgument { Handle, Offset, WordSize, Value, Flags };
+
+} // namespace
+
+KV_EXPORT int KV_API f_bpokex(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    char16_t* text = FromHost(argument);
+    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
+
+    WordPlace place;
+    if (!ReadWordPlace(&place)) return -1;
+    uint32_t flags;
+    if (!ReadFlagsArgument(Flags, &flags)) return -1;
+    // The value is tested before the bounds, and both before the first byte is written.
+    uint64_t value;
+    if (!ReadValueArgument(Value, place.wordSize, flags, &value)) return -1;
+    if (!WordInsideBuffer(place, u"Write past end of buffer:\r\n")) return -1;
+
+    WriteWord(WordAt(place), place.wordSize, (flags & BigEndian) != 0, value);
+    text::CopyBounded(text, kTextCapacity, u"0");
+    return 0;
+}

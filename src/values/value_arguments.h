@@ -1,0 +1,38 @@
+// The argument checks that @BPEEKX, @BPOKEX and @BMODVAL share, each reporting its own message.
+// The arguments come from a split with ArgCommas and ArgUpperCase, so the texts that messages
+// quote are already upper-cased. Every check returns false after it reported a failure.
+#pragma once
+
+#include <cstdint>
+
+#include "values/value_format.h"
+
+// The word a call names: the buffer, its size, and the word's offset and size in it.
+struct WordPlace {
+    uint32_t address;
+    uint32_t bufferSize;
+    uint32_t offset;
+    int wordSize;
+};
+
+// Arguments 0 to 2 in order: handle missing or invalid, offset missing or invalid, word size
+// missing, invalid or outside 1 to 8.
+bool ReadWordPlace(WordPlace* place);
+
+// An optional flags argument (0 when not given).
+bool ReadFlagsArgument(int index, uint32_t* flags);
+
+// An optional format argument (OutputFormat::Unsigned when not given).
+bool ReadFormatArgument(int index, OutputFormat* format);
+
+// The value argument for a word of N bytes: signed when `flags` has SignedValue or the text
+// begins with "+" or "-", else unsigned, and within that range of N bytes. A signed value
+// comes back as its two's-complement bit pattern.
+bool ReadValueArgument(int index, int n, uint32_t flags, uint64_t* value);
+
+// Whether the word lies inside its buffer. If not, reports `firstLine` and the range line
+// with the offset, the word size and the buffer size.
+bool WordInsideBuffer(const WordPlace& place, const char16_t* firstLine);
+
+// The word's first byte.
+uint8_t* WordAt(const WordPlace& place);

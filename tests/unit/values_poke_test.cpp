@@ -1,0 +1,134 @@
+// @BPOKEX through its export: the bytes it stores, the value's signedness and range, and the
+// checks in order, none of which lets a byte be written.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fake/fake_sys.h"
+#include "frame/text/u16.h"
+#include "values/values_exports.h"
+#include "values_test_fixture.h"
+
+namespace {
+
+using Poke = valuestest::ValuesFixture;
+
+// Every buffer starts with this pattern, so that a byte written where it should not be shows.
+const std::vector<uint8_t> kPattern = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+
+TEST_F(Poke, StoresTheWordInEitherOrder) {
+    struct Case {
+        const char16_t* rest;
+        std::vector<uint8_t> bytes; // the buffer afterwards
+    } cases[] = {
+        {u"0,1,255", {0xFF, 0xEE, 0xEE}},
+        {u"0,1,-1", {0xFF, 0xEE}},
+        {u"0,1,+5", {0x05, 0xEE}},
+        {u"0,1,-128", {0x80, 0xEE}},
+        {u"0,1,200", {0xC8, 0xEE}},
+        {u"0,1,0o377", {0xFF, 0xEE}},
+        {u"1,1,0x7F,0x80", {0xEE, 0x7F, 0xEE}},
+        {u"0,1,-1,1", {0xFF, 0xEE}},
+        {u"0,2,0x1234", {0x34, 0x12, 0xEE}},
+        {u"0,2,0x1234,1", {0x12, 0x34, 0xEE}},
+        {u"0,2,0x1234,0xFFFFFF00", {0x34, 0x12, 0xEE}}, // other bits are ignored
+        {u"0,2,-2,1", {0xFF, 0xFE, 0xEE}},
+        {u"0,3,0x123456,1", {0x12, 0x34, 0x56, 0xEE}},
+        {u"2,3,0x123456", {0xEE, 0xEE, 0x56, 0x34, 0x12, 0xEE}},
+        {u"0,4,305419896", {0x78, 0x56, 0x34, 0x12, 0xEE}},
+        {u"0,4,305419896,1", {0x12, 0x34, 0x56, 0x78, 0xEE}},
+        {u"0,4,-2147483648", {0x00, 0x00, 0x00, 0x80, 0xEE}},
+        {u"0,5,0x0102030405", {0x05, 0x04, 0x03, 0x02, 0x01, 0xEE}},
+        {u"0,5,0x0102030405,1", {0x01, 0x02, 0x03, 0x04, 0x05, 0xEE}},
+        {u"1,6,-1,1", {0xEE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEE}},
+        {u"0,7,0x01020304050607,1", {1, 2, 3, 4, 5, 6, 7, 0xEE}},
+        {u"0,8,18446744073709551615", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEE}},
+        {u"0,8,-1", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEE}},
+        {u"0,8,0x0102030405060708", {8, 7, 6, 5, 4, 3, 2, 1, 0xEE}},
+        {u"2,8,0x0102030405060708,1", {0xEE, 0xEE, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {u"0,8,-9223372036854775808", {0, 0, 0, 0, 0, 0, 0, 0x80, 0xEE}},
+        {u"0,8,0xFFFFFFFFFFFFFFFF,0x80", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {u"0,2,5,0,extra", {0x05, 0x00, 0xEE}}, // a sixth argument is ignored
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.rest));
+        const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
+        const storetest::Call call = On(f_bpokex, buffer, c.rest);
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(call.text, "0");
+        EXPECT_EQ(fake::StdErr(), "");
+        EXPECT_EQ(Bytes(buffer, c.bytes.size()), c.bytes);
+    }
+}
+
+TEST_F(Poke, FailuresLeaveTheBufferAsItWas) {
+    const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
+    const std::u16string h = Handle(buffer);
+    struct Case {
+        std::u16string argument;
+        const char* message;
+    } cases[] = {
+        {u"", "Missing handle"},
+        {u"nothing,0,1,1", "Bad handle: \"NOTHING\""},
+        {h + u",,1,1", "Missing offset"},
+        {h + u",x,1,1", "Bad offset: \"X\""},
+        {h + u",0,,1", "Missing word size"},
+        {h + u",0,two,1", "Bad word size: \"TWO\""},
+        {h + u",0,9,1", "Word size must be 1 to 8: 9"},
+        {h + u",0,1,bad,bad", "Bad flags value: \"BAD\""}, // flags come before the value
+        {h + u",0,1", "Missing value"},
+        {h + u",0,1,", "Missing value"},
+        {h + u",0,1,,1", "Missing value"},
+        {h + u",0,1,abc", "Bad value: \"ABC\""},
+        {h + u",0,1,-0x5", "Bad value: \"-0X5\""},
+        {h + u",0,1,+", "Bad value: \"+\""},
+        {h + u",0,1,1k", "Bad value: \"1K\""},
+        {h + u",0,8,18446744073709551616", "Bad value: \"18446744073709551616\""},
+        {h + u",0,8,-9223372036854775809", "Bad value: \"-9223372036854775809\""},
+        {h + u",0,8,9223372036854775808,0x80", "Bad value: \"9223372036854775808\""},
+        {h + u",0,1,256", "Value not in 8-bit range: \"256\""},
+        {h + u",0,1,-129", "Value not in signed 8-bit range: \"-129\""},
+        {h + u",0,1,+128", "Value not in signed 8-bit range: \"+128\""},
+        {h + u",0,1,200,0x80", "Value not in signed 8-bit range: \"200\""},
+        {h + u",0,1,0xFF,0x80", "Value not in signed 8-bit range: \"0XFF\""},
+        {h + u",0,2,65536", "Value not in 16-bit range: \"65536\""},
+        {h + u",0,3,-8388609", "Value not in signed 24-bit range: \"-8388609\""},
+        {h + u",0,4,4294967296", "Value not in 32-bit range: \"4294967296\""},
+        {h + u",0,7,0x100000000000000", "Value not in 56-bit range: \"0X100000000000000\""},
+        // A value out of range at an offset also past the end: only the range is reported.
+        {h + u",99,1,256", "Value not in 8-bit range: \"256\""},
+        {h + u",7,4,0", "Write past end of buffer:\r\n"
+                        "   Offset = 7   WordSize = 4   Buffer size = 10"},
+        {h + u",10,1,0", "Write past end of buffer:\r\n"
+                         "   Offset = 10   WordSize = 1   Buffer size = 10"},
+        {h + u",4294967295,2,0", "Write past end of buffer:\r\n"
+                                 "   Offset = 4294967295   WordSize = 2   Buffer size = 10"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.argument));
+        const storetest::Call call = Invoke(f_bpokex, c.argument);
+        EXPECT_EQ(call.result, -1);
+        EXPECT_EQ(fake::StdErr(), Error(c.message));
+        EXPECT_EQ(call.text, text::ToUtf8(c.argument));
+        EXPECT_EQ(Bytes(buffer, kPattern.size()), kPattern);
+    }
+}
+
+TEST_F(Poke, AFourByteBufferTakesExactlyOneWord) {
+    const uint32_t buffer = NewBuffer(4, {0xEE, 0xEE, 0xEE, 0xEE});
+    EXPECT_EQ(On(f_bpokex, buffer, u"1,4,0").result, -1);
+    EXPECT_EQ(Bytes(buffer, 4), (std::vector<uint8_t>{0xEE, 0xEE, 0xEE, 0xEE}));
+    const storetest::Call call = On(f_bpokex, buffer, u"0,4,0x11223344");
+    EXPECT_EQ(call.result, 0);
+    EXPECT_EQ(call.text, "0");
+    EXPECT_EQ(Bytes(buffer, 4), (std::vector<uint8_t>{0x44, 0x33, 0x22, 0x11}));
+}
+
+TEST_F(Poke, WithoutTextGivesInvalidParameter) {
+    EXPECT_EQ(f_bpokex(nullptr), 87);
+    EXPECT_EQ(fake::StdErr(), "");
+}
+
+} // namespace
