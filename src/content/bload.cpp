@@ -20,6 +20,13 @@ void RemoveQuotes(char16_t* text) {
     *to = 0;
 }
 
+// Quoted blanks ("" "") leave no name either: no file is called that.
+bool IsBlankOnly(const char16_t* text) {
+    for (; *text != 0; ++text)
+        if (!sys::IsSpace(*text)) return false;
+    return true;
+}
+
 } // namespace
 
 KV_EXPORT int KV_API f_bload(HostChar* argument) {
@@ -28,7 +35,7 @@ KV_EXPORT int KV_API f_bload(HostChar* argument) {
     // The whole text is the name: commas and blanks inside it belong to it.
     TrimBlanks(text);
     RemoveQuotes(text);
-    if (text[0] == 0) {
+    if (IsBlankOnly(text)) {
         ReportMessage(u"Missing filename\r\n");
         return -1;
     }
