@@ -10,14 +10,35 @@ namespace {
 // The data block locked by LockClipboardText; the clipboard is held for one read at a time.
 HGLOBAL lockedText = nullptr;
 
-// A window that owns what the host puts on the clipboard. Without an owner Windows may drop
-// the data; a console program may have no console window, so a message-only window serves.
-HWND ClipboardOwner() {
-    static HWND owner = nullptr;
-    if (owner == nullptr)
-        owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    return owner != nullptr ? owner : GetConsoleWindow();
+// A window to own what the host puts on the clipboard when the console window cannot: a console
+// program may have none, and without an owner Windows may refuse the data.
+HWND MessageOnlyWindow() {
+    static HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr);
+    return window;
+}
+
+bool PutOnClipboard(HWND owner, const char16_t* text, size_t length) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t));
+    if (block == nullptr) return false;
+    auto* units = static_cast<char16_t*>(GlobalLock(block));
+    if (units == nullptr) {
+        GlobalFree(block);
+        return false;
+    }
+    if (length != 0) std::memcpy(units, text, length * sizeof(char16_t));
+    units[length] = 0;
+    GlobalUnlock(block);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    // Once set, the block belongs to the clipboard.
+    const bool set = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    if (!set) GlobalFree(block);
+    return set;
 }
 
 } // namespace
@@ -55,26 +76,9 @@ void CloseClipboardAfterReading() {
 
 bool SetClipboardText(const char16_t* text, size_t length) {
     if (text == nullptr && length != 0) return false;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t));
-    if (block == nullptr) return false;
-    auto* units = static_cast<char16_t*>(GlobalLock(block));
-    if (units == nullptr) {
-        GlobalFree(block);
-        return false;
-    }
-    if (length != 0) std::memcpy(units, text, length * sizeof(char16_t));
-    units[length] = 0;
-    GlobalUnlock(block);
-    if (!OpenClipboard(ClipboardOwner())) {
-        GlobalFree(block);
-        return false;
-    }
-    EmptyClipboard();
-    // Once set, the block belongs to the clipboard.
-    const bool set = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-    CloseClipboard();
-    if (!set) GlobalFree(block);
-    return set;
+    if (PutOnClipboard(GetConsoleWindow(), text, length)) return true;
+    HWND window = MessageOnlyWindow();
+    return window != nullptr && PutOnClipboard(window, text, length);
 }
 
 } // namespace sys
