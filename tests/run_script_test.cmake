@@ -38,8 +38,9 @@ else()
   file(MAKE_DIRECTORY "${WORKDIR}")
 
   # A known environment: nothing from the caller's shell changes colours, the host's edition or
-  # the plug-in that is loaded.
-  foreach(variable NO_COLOR Highlight PLUGHOST_CMDPROC PLUGHOST_PLUGIN noloadmsg)
+  # the plug-in that is loaded, or the clipboard.
+  foreach(variable NO_COLOR Highlight PLUGHOST_CMDPROC PLUGHOST_PLUGIN noloadmsg
+                   PLUGHOST_CLIPBOARD)
     unset(ENV{${variable}})
   endforeach()
 

@@ -1,5 +1,6 @@
 // The host's command line: plughost [-c LINE]... [SCRIPT [ARG...]], or
 // plughost --suite LIST OUTDIR for many scripts in one process.
+#include "engine/clipboard_variable.h"
 #include "engine/host_api.h"
 #include "engine/line_runner.h"
 #include "engine/plugin_loader.h"
@@ -74,6 +75,7 @@ int Run(const std::vector<std::u16string>& argv) {
     bool fromStandardInput = invocation.lines.empty() && invocation.script.empty();
     script.pipe = fromStandardInput && !sys::IsConsole(sys::StdHandle(sys::StdStream::Input));
     session.pluginPath = DefaultPluginPath();
+    ShareClipboardVariable(session);
     if (LoadPluginLibrary(session, session.pluginPath) != LoadOutcome::Loaded) return 1;
 
     for (const std::u16string& line : invocation.lines) {

@@ -1,6 +1,7 @@
 // plughost --suite: many scripts in one process.
 #include "engine/suite.h"
 
+#include "engine/clipboard_variable.h"
 #include "engine/plugin_loader.h"
 #include "engine/script_runner.h"
 #include "engine/suite_files.h"
@@ -11,8 +12,9 @@ namespace host {
 namespace {
 
 // What the script-test runner clears before every run.
-constexpr std::u16string_view kClearedVariables[] = {u"NO_COLOR", u"Highlight", u"PLUGHOST_CMDPROC",
-                                                     u"PLUGHOST_PLUGIN", u"noloadmsg"};
+constexpr std::u16string_view kClearedVariables[] = {u"NO_COLOR",         u"Highlight",
+                                                     u"PLUGHOST_CMDPROC", u"PLUGHOST_PLUGIN",
+                                                     u"noloadmsg",        kClipboardVariable};
 
 std::u16string_view SkipBlanks(std::u16string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -57,6 +59,7 @@ int RunOneScript(Session& session, const std::u16string& script, std::u16string&
         for (std::u16string_view name : kClearedVariables) ChangeEnvironment(session, name, u"");
         for (const auto& [name, value] : LeadingEnvironmentLines(SplitScriptLines(content)))
             ChangeEnvironment(session, name, value);
+        ShareClipboardVariable(session);
         if (LoadPluginLibrary(session, session.pluginPath) == LoadOutcome::Loaded) {
             RunScriptText(session, content, fullPath, {script});
             ScriptState& state = session.script;

@@ -197,4 +197,50 @@ KV_SYS_API void FreeSharedLibrary(Handle library);
 // The platform's file name of the plug-in library, for hosts that look for it beside themselves.
 KV_SYS_API const char16_t* PluginLibraryName();
 
+// ---- File transfer, clipboard and random bytes -----------------------------------------------
+// A failing call leaves a Windows error code for LastErrorCode, as the Win32 calls leave one for
+// GetLastError; posix translates errno into the code a batch file would see on Windows (a
+// missing file 2, a missing directory 3, access denied 5, a full disk 112, ...).
+
+// The calling thread's last error code (GetLastError).
+KV_SYS_API uint32_t LastErrorCode();
+
+// Opens an existing file to read it, shared with other readers only. Null on failure. File
+// handles are closed with CloseHandle.
+KV_SYS_API Handle OpenFileForReading(const char16_t* path);
+
+// Creates a file to write it, replacing and emptying any file of that name; others may read it
+// meanwhile. Null on failure.
+KV_SYS_API Handle CreateFileForWriting(const char16_t* path);
+
+KV_SYS_API bool FileSizeOf(Handle file, uint64_t* size);
+
+// Moves at most `size` bytes at the file's position and advances it; `*done` receives the bytes
+// moved (a read gives 0 at the end of the file). False on failure.
+KV_SYS_API bool ReadFilePiece(Handle file, void* bytes, uint32_t size, uint32_t* done);
+KV_SYS_API bool WriteFilePiece(Handle file, const void* bytes, uint32_t size, uint32_t* done);
+
+// The clipboard, opened for one read and closed again (on Windows owned by the console window).
+// posix has no clipboard but the text a host puts there with SetClipboardText; until then it
+// cannot be opened.
+KV_SYS_API bool OpenClipboardForReading();
+// The clipboard's Unicode text, locked until UnlockClipboardText: the start of its data block,
+// and in `units` the block's size in UTF-16 units. The text ends at the first zero unit within
+// the block, if there is one. Null when there is no text or the block is empty or cannot be
+// locked. Only while the clipboard is open.
+KV_SYS_API const char16_t* LockClipboardText(size_t* units);
+KV_SYS_API void UnlockClipboardText();
+KV_SYS_API void CloseClipboardAfterReading();
+
+// Replaces the clipboard's contents by `length` units of text (a zero is added). For hosts that
+// give their scripts a known clipboard.
+KV_SYS_API bool SetClipboardText(const char16_t* text, size_t length);
+
+// The system's cryptographic random generator (CryptGenRandom; posix: getrandom).
+using RandomSource = void*;
+// Null when the generator cannot be opened.
+KV_SYS_API RandomSource OpenRandomSource();
+KV_SYS_API bool FillRandom(RandomSource source, void* bytes, uint32_t size);
+KV_SYS_API void CloseRandomSource(RandomSource source);
+
 } // namespace sys

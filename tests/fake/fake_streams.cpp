@@ -155,6 +155,7 @@ Handle OpenConsoleDevice() {
 }
 
 void CloseHandle(Handle handle) {
+    if (fake::detail::CloseTransferFile(handle)) return;
     State().openDevices.erase(reinterpret_cast<uintptr_t>(handle));
 }
 

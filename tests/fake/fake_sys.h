@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sys/sys.h"
 
@@ -111,5 +113,49 @@ void AddFile(std::u16string_view path, std::string_view bytes);
 
 // LoadSharedLibrary always fails (tests bind the plug-in in-process); this counts its calls.
 int LibraryLoadAttempts();
+
+// ---- File transfer, clipboard and random bytes -----------------------------------------------
+// The files that OpenFileForReading and CreateFileForWriting work on are kept in memory by full
+// path name (relative names resolve against the fake current directory); they are apart from
+// the files of AddFile. Faults are counted from the reset. LastErrorCode reports the code of
+// the last failing call.
+
+void PutTransferFile(std::u16string_view path, std::string_view bytes);
+// The bytes of a file, or nullopt when there is none.
+std::optional<std::string> TransferFile(std::u16string_view path);
+
+// The next `count` opens of either kind fail with this Windows error code.
+void FailFileOpens(uint32_t code, int count = 1);
+// From now on FileSizeOf reports this size for every file, whatever its bytes.
+void SetReportedFileSize(uint64_t size);
+// FileSizeOf fails with this code (0: it works).
+void SetFileSizeFails(uint32_t code);
+// Read or write number `piece` (0 is the first since the reset) fails with `code`. A write
+// fault of code 0 reports success with nothing written.
+void FailReadPiece(int piece, uint32_t code);
+void FailWritePiece(int piece, uint32_t code);
+// The sizes asked for by every read and write since the reset.
+std::vector<uint32_t> ReadPieceSizes();
+std::vector<uint32_t> WritePieceSizes();
+// File handles opened and not yet closed.
+int OpenTransferFiles();
+
+// The clipboard's data block exactly as given (zeros within it, or none at its end, included);
+// SetClipboardText puts the text and a zero. The default is a clipboard without text.
+void SetClipboardUnits(std::u16string_view units);
+// The next `count` attempts to open the clipboard fail with this code.
+void FailClipboardOpens(uint32_t code, int count = 1);
+// Whether the clipboard is open or its text locked now.
+bool ClipboardIsOpen();
+bool ClipboardIsLocked();
+
+// The fake generator gives the bytes 1, 2, ..., 255, 1, 2, ... in order from the reset on, never
+// 0, so that a test sees exactly which bytes were filled.
+void SetRandomOpenFails(bool fails);
+// Fill number `piece` (0 first) fails, having written nothing.
+void FailRandomPiece(int piece);
+std::vector<uint32_t> RandomPieceSizes();
+// Random sources opened and not yet closed.
+int OpenRandomSources();
 
 } // namespace fake

@@ -9,5 +9,9 @@ void ResetCodePages();
 void ResetHeap();
 void ResetFiles();
 void ResetRegistry();
+void ResetTransfer();
+
+// Closes a file handle of the transfer files; false when the handle is none of them.
+bool CloseTransferFile(void* handle);
 
 } // namespace fake::detail

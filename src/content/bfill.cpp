@@ -1,0 +1,109 @@
+// @BFILL: repeats one integer value of 1 to 8 bytes over a range of a buffer.
+#include <cstring>
+
+#include "content/content_arguments.h"
+#include "content/content_exports.h"
+#include "frame/args.h"
+#include "frame/numbers.h"
+#include "frame/plugin_state.h"
+#include "frame/report.h"
+#include "frame/text/format.h"
+#include "store/store_exports.h"
+
+namespace {
+
+constexpr uint32_t kBigEndianFlag = 1;
+
+enum Arg { kHandle, kValueSize, kValue, kOffset, kCount, kFlags };
+
+// The value's text as a number in the range of `size` bytes: a leading sign selects the signed
+// range. 0, or -1 after it reported why not.
+int ReadFillValue(uint32_t size, uint64_t* pattern) {
+    if (!ArgGiven(kValue)) return 0;
+    const char16_t* text = ArgText(kValue);
+    const bool isSigned = text[0] == u'-' || text[0] == u'+';
+    bool fits = false;
+    if (isSigned) {
+        int64_t value = 0;
+        if (ParseS64(text, &value) != 0) return RefuseArgument(u"Bad value: \"%s\"\r\n", kValue);
+        fits = FitsSigned(static_cast<int>(size), value) != 0;
+        *pattern = static_cast<uint64_t>(value);
+    } else {
+        uint64_t value = 0;
+        if (ParseU64(text, &value) != 0) return RefuseArgument(u"Bad value: \"%s\"\r\n", kValue);
+        fits = FitsUnsigned(static_cast<int>(size), value) != 0;
+        *pattern = value;
+    }
+    if (!fits) {
+        ReportMessage(u"Value not in %s%u-bit range: \"%s\"\r\n", isSigned ? u"signed " : u"",
+                      8 * size, text);
+        return -1;
+    }
+    return 0;
+}
+
+// Writes the value's bytes again and again from `offset`, `count` values (0: to the end), the
+// last one only as far as the buffer goes. Gives the bytes written.
+uint64_t FillPattern(uint8_t* buffer, uint32_t bufferSize, uint32_t offset, const uint8_t* value,
+                     uint32_t size, uint32_t count) {
+    uint64_t position = offset;
+    uint64_t values = 0;
+    while (position < bufferSize) {
+        const uint64_t room = bufferSize - position;
+        const uint32_t bytes = room < size ? static_cast<uint32_t>(room) : size;
+        std::memcpy(buffer + position, value, bytes);
+        position += bytes;
+        if (bytes < size) break;
+        if (++values == count) break;
+    }
+    return position - offset;
+}
+
+} // namespace
+
+KV_EXPORT int KV_API f_bfill(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    char16_t* text = FromHost(argument);
+    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
+
+    if (!ArgGiven(kHandle)) {
+        ReportMessage(u"Missing binary buffer handle\r\n");
+        return -1;
+    }
+    uint32_t bufferSize = 0;
+    const uint32_t address = ParseBufferHandle(ArgText(kHandle), &bufferSize);
+    if (address == 0) return RefuseArgument(u"Bad binary buffer handle: \"%s\"\r\n", kHandle);
+
+    uint32_t size = 1;
+    if (!ReadOptionalU32(kValueSize, &size))
+        return RefuseArgument(u"Bad value size: \"%s\"\r\n", kValueSize);
+    if (size < 1 || size > 8) {
+        ReportMessage(u"Value size must be 1 to 8: %u\r\n", size);
+        return -1;
+    }
+    uint64_t pattern = 0;
+    if (ReadFillValue(size, &pattern) != 0) return -1;
+
+    uint32_t offset = 0;
+    if (!ReadOptionalU32(kOffset, &offset))
+        return RefuseArgument(u"Bad offset: \"%s\"\r\n", kOffset);
+    if (offset >= bufferSize) {
+        ReportMessage(u"Offset past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{offset},
+                      uint64_t{bufferSize});
+        return -1;
+    }
+    uint32_t count = 0;
+    if (!ReadOptionalU32(kCount, &count)) return RefuseArgument(u"Bad count: \"%s\"\r\n", kCount);
+    uint32_t flags = 0;
+    if (!ReadOptionalU32(kFlags, &flags))
+        return RefuseArgument(u"Bad flags value: \"%s\"\r\n", kFlags);
+
+    // The value's bytes, least significant first, or most significant first when asked.
+    uint8_t value[8];
+    for (int i = 0; i < 8; ++i) value[i] = static_cast<uint8_t>(pattern >> (8 * i));
+    if ((flags & kBigEndianFlag) != 0) ReverseBytes(static_cast<int>(size), value);
+
+    const uint64_t written = FillPattern(BufferAt(address), bufferSize, offset, value, size, count);
+    text::Format(text, kTextCapacity, u"%I64u", written);
+    return 0;
+}

@@ -1,0 +1,56 @@
+// @BLOAD: a new buffer holding a whole file or the clipboard's text.
+#include "content/content_exports.h"
+#include "content/load_sources.h"
+#include "frame/plugin_state.h"
+#include "frame/report.h"
+#include "frame/text/u16.h"
+#include "frame/text_services.h"
+#include "store/store_exports.h"
+
+namespace {
+
+// The pseudo-file name of the clipboard; compared without regard to case.
+constexpr char16_t kClipboardName[] = u"clip:";
+
+// Quotes may stand anywhere in the name: "my file".txt names my file.txt.
+void RemoveQuotes(char16_t* text) {
+    char16_t* to = text;
+    for (const char16_t* from = text; *from != 0; ++from)
+        if (*from != u'"') *to++ = *from;
+    *to = 0;
+}
+
+// Quoted blanks ("" "") leave no name either: no file is called that.
+bool IsBlankOnly(const char16_t* text) {
+    for (; *text != 0; ++text)
+        if (!sys::IsSpace(*text)) return false;
+    return true;
+}
+
+} // namespace
+
+KV_EXPORT int KV_API f_bload(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    char16_t* text = FromHost(argument);
+    // The whole text is the name: commas and blanks inside it belong to it.
+    TrimBlanks(text);
+    RemoveQuotes(text);
+    if (IsBlankOnly(text)) {
+        ReportMessage(u"Missing filename\r\n");
+        return -1;
+    }
+    if (text::EqualNoCase(text, kClipboardName)) {
+        LoadClipboard(text);
+        return 0;
+    }
+    char16_t path[kPathCapacity];
+    path[0] = 0;
+    QueryTrueName(AsHost(text), AsHost(path));
+    if (path[0] == 0) {
+        for (char16_t* c = text; *c != 0; ++c) *c = sys::ToUpper(*c);
+        ReportMessage(u"Error expanding filename: \"%s\"\r\n", text);
+        return -1;
+    }
+    LoadFile(path, text);
+    return 0;
+}

@@ -1,0 +1,76 @@
+// @BMEMCMP: compares two ranges of one or two buffers as unsigned bytes.
+#include <cstring>
+
+#include "content/content_arguments.h"
+#include "content/content_exports.h"
+#include "content/range_check.h"
+#include "frame/args.h"
+#include "frame/numbers.h"
+#include "frame/plugin_state.h"
+#include "frame/report.h"
+#include "frame/text/format.h"
+#include "store/store_exports.h"
+
+namespace {
+
+enum Arg { kBuffer1, kOffset1, kBuffer2, kOffset2, kSize };
+
+constexpr char16_t kRange1Heading[] = u"Read past end of buffer 1:\r\n";
+constexpr char16_t kRange1Details[] = u"   Offset1 = %q   Size = %q   Buffer 1 size = %q\r\n";
+constexpr char16_t kRange2Heading[] = u"Read past end of buffer 2:\r\n";
+constexpr char16_t kRange2Details[] = u"   Offset2 = %q   Size = %q   Buffer 2 size = %q\r\n";
+
+} // namespace
+
+KV_EXPORT int KV_API f_bmemcmp(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    char16_t* text = FromHost(argument);
+    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
+
+    if (!ArgGiven(kBuffer1)) {
+        ReportMessage(u"Missing bbuf1\r\n");
+        return -1;
+    }
+    uint32_t size1 = 0;
+    const uint32_t buffer1 = ParseBufferHandle(ArgText(kBuffer1), &size1);
+    if (buffer1 == 0) return RefuseArgument(u"Bad bbuf1: \"%s\"\r\n", kBuffer1);
+
+    if (!ArgGiven(kOffset1)) {
+        ReportMessage(u"Missing offset1\r\n");
+        return -1;
+    }
+    uint32_t offset1 = 0;
+    if (ParseU32(ArgText(kOffset1), &offset1) != 0)
+        return RefuseArgument(u"Bad offset1: \"%s\"\r\n", kOffset1);
+
+    uint32_t buffer2 = buffer1;
+    uint32_t size2 = size1;
+    if (ArgGiven(kBuffer2)) {
+        buffer2 = ParseBufferHandle(ArgText(kBuffer2), &size2);
+        if (buffer2 == 0) return RefuseArgument(u"Bad bbuf2: \"%s\"\r\n", kBuffer2);
+    }
+    uint32_t offset2 = 0;
+    if (!ReadOptionalU32(kOffset2, &offset2))
+        return RefuseArgument(u"Bad offset2: \"%s\"\r\n", kOffset2);
+
+    uint32_t size = 0;
+    if (ArgGiven(kSize)) {
+        if (ParseU32(ArgText(kSize), &size) != 0)
+            return RefuseArgument(u"Bad size: \"%s\"\r\n", kSize);
+    } else {
+        // The rest of buffer 1; an offset beyond its end leaves no rest to take.
+        if (offset1 > size1) return RefuseRange(kRange1Heading, kRange1Details, offset1, 0, size1);
+        size = size1 - offset1;
+    }
+
+    if (!RangeFits(offset1, size, size1))
+        return RefuseRange(kRange1Heading, kRange1Details, offset1, size, size1);
+    if (!RangeFits(offset2, size, size2))
+        return RefuseRange(kRange2Heading, kRange2Details, offset2, size, size2);
+
+    // memcmp compares as unsigned bytes.
+    const int order =
+        size == 0 ? 0 : std::memcmp(BufferAt(buffer1) + offset1, BufferAt(buffer2) + offset2, size);
+    text::Format(text, kTextCapacity, u"%d", order < 0 ? -1 : order > 0 ? 1 : 0);
+    return 0;
+}

@@ -1,0 +1,67 @@
+// @BRANDFILL: fills a range of a buffer with bytes of the system's cryptographic generator.
+#include "content/content_arguments.h"
+#include "content/content_exports.h"
+#include "frame/args.h"
+#include "frame/numbers.h"
+#include "frame/plugin_state.h"
+#include "frame/report.h"
+#include "frame/text/format.h"
+#include "store/store_exports.h"
+
+namespace {
+
+enum Arg { kHandle, kOffset, kCount };
+
+// The generator is asked for at most this many bytes at a time.
+constexpr uint32_t kRandomPiece = 8192;
+
+// Fills `size` bytes piece by piece. False when the generator cannot be opened or fails on a
+// piece: the bytes before it are filled then, but none can be claimed as random.
+bool FillWithRandomBytes(uint8_t* bytes, uint32_t size) {
+    sys::RandomSource source = sys::OpenRandomSource();
+    if (source == nullptr) return false;
+    bool filled = true;
+    for (uint32_t done = 0; done < size && filled;) {
+        const uint32_t piece = size - done < kRandomPiece ? size - done : kRandomPiece;
+        filled = sys::FillRandom(source, bytes + done, piece);
+        done += piece;
+    }
+    sys::CloseRandomSource(source);
+    return filled;
+}
+
+} // namespace
+
+KV_EXPORT int KV_API f_brandfill(HostChar* argument) {
+    if (argument == nullptr) return kNoArgumentText;
+    char16_t* text = FromHost(argument);
+    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
+
+    if (!ArgGiven(kHandle)) {
+        ReportMessage(u"Missing binary buffer handle\r\n");
+        return -1;
+    }
+    uint32_t bufferSize = 0;
+    const uint32_t address = ParseBufferHandle(ArgText(kHandle), &bufferSize);
+    if (address == 0) return RefuseArgument(u"Bad binary buffer handle: \"%s\"\r\n", kHandle);
+
+    uint32_t offset = 0;
+    if (!ReadOptionalU32(kOffset, &offset))
+        return RefuseArgument(u"Bad offset: \"%s\"\r\n", kOffset);
+    if (offset >= bufferSize) {
+        ReportMessage(u"Offset past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{offset},
+                      uint64_t{bufferSize});
+        return -1;
+    }
+    const uint32_t rest = bufferSize - offset;
+    uint32_t count = rest;
+    if (!ReadOptionalU32(kCount, &count)) return RefuseArgument(u"Bad count: \"%s\"\r\n", kCount);
+    if (count > rest) count = rest;
+
+    if (count != 0 && !FillWithRandomBytes(BufferAt(address) + offset, count)) {
+        text::Format(text, kTextCapacity, u"0");
+        return 0;
+    }
+    text::Format(text, kTextCapacity, u"%u", count);
+    return 0;
+}

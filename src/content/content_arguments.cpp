@@ -1,0 +1,15 @@
+#include "content/content_arguments.h"
+
+#include "frame/args.h"
+#include "frame/numbers.h"
+#include "frame/report.h"
+
+int RefuseArgument(const char16_t* message, int index) {
+    for (char16_t* c = ArgText(index); *c != 0; ++c) *c = sys::ToUpper(*c);
+    ReportMessage(message, ArgText(index));
+    return -1;
+}
+
+bool ReadOptionalU32(int index, uint32_t* value) {
+    return !ArgGiven(index) || ParseU32(ArgText(index), value) == 0;
+}

@@ -1,0 +1,12 @@
+// Argument handling shared by the content features: refusing an argument with its message, and
+// reading optional numbers.
+#pragma once
+
+#include <cstdint>
+
+// Upper-cases argument `index` in place, reports `message` with it as "%s", and gives -1.
+int RefuseArgument(const char16_t* message, int index);
+
+// Argument `index` as a ParseU32 number (the whole text). A missing argument leaves `value` as
+// it is and succeeds; false when it is given and no number.
+bool ReadOptionalU32(int index, uint32_t* value);

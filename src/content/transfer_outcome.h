@@ -1,0 +1,25 @@
+// How @BLOAD and @BSAVE leave the outcome of a transfer in LastError and LastLoadSize.
+#pragma once
+
+#include <cstdint>
+
+// The codes the transfers set besides the system's own.
+constexpr uint32_t kNoMemoryCode = 8;       // no buffer for the data
+constexpr uint32_t kNoSystemCode = 490;     // a step failed and the system gave no code
+constexpr uint32_t kFileTooLargeCode = 491; // above kLoadLimit
+constexpr uint32_t kEmptyFileCode = 492;
+constexpr uint32_t kShortReadCode = 493; // a read gave nothing before the end
+
+// The largest file @BLOAD takes: 8 MiB.
+constexpr uint64_t kLoadLimit = 8388608;
+
+// Files move in pieces of this many bytes.
+constexpr uint32_t kTransferPiece = 8192;
+
+// The system's code for the step that just failed, or kNoSystemCode when it gave none: never 0,
+// so that a failure cannot pass for success.
+uint32_t SystemFailureCode();
+
+// A failed transfer: LastError = `code`, or kNoSystemCode when it is 0.
+void NoteTransferFailure(uint32_t code);
+void NoteTransferSuccess();

@@ -1,0 +1,111 @@
+// Files read and written in pieces, with failures as Windows error codes.
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "frame/text/u16.h"
+#include "sys/posix/error_codes.h"
+#include "sys/posix/posix_handle.h"
+#include "sys/sys.h"
+
+namespace sys {
+namespace {
+
+constexpr uint32_t kPathNotFound = 3;
+constexpr uint32_t kAccessDenied = 5;
+
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Windows tells a missing file (2) from a missing directory on the way to it (3); errno says
+// ENOENT for both.
+void SetOpenFailure(const std::string& path) {
+    const int error = errno;
+    if (error == ENOENT) {
+        const size_t slash = path.find_last_of('/');
+        const std::string directory =
+            slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+        if (!IsDirectory(directory)) {
+            posix::SetLastErrorCode(kPathNotFound);
+            return;
+        }
+    }
+    posix::SetLastErrorCode(posix::WindowsErrorOf(error));
+}
+
+Handle OpenFile(const char16_t* path, int flags) {
+    if (path == nullptr || path[0] == 0) {
+        posix::SetLastErrorCode(posix::WindowsErrorOf(ENOENT));
+        return nullptr;
+    }
+    const std::string name = text::ToUtf8(path);
+    int fd = -1;
+    do fd = open(name.c_str(), flags | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        SetOpenFailure(name);
+        return nullptr;
+    }
+    return posix::HandleOf(fd);
+}
+
+} // namespace
+
+Handle OpenFileForReading(const char16_t* path) {
+    Handle file = OpenFile(path, O_RDONLY);
+    if (file == nullptr) return nullptr;
+    // Windows does not open a directory as a file; posix would, and fail only at the read.
+    struct stat status {};
+    if (fstat(posix::DescriptorOf(file), &status) == 0 && S_ISDIR(status.st_mode)) {
+        CloseHandle(file);
+        posix::SetLastErrorCode(kAccessDenied);
+        return nullptr;
+    }
+    return file;
+}
+
+Handle CreateFileForWriting(const char16_t* path) {
+    return OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+bool FileSizeOf(Handle file, uint64_t* size) {
+    struct stat status {};
+    if (size == nullptr || fstat(posix::DescriptorOf(file), &status) != 0) {
+        posix::SetLastErrorFromErrno();
+        return false;
+    }
+    *size = static_cast<uint64_t>(status.st_size);
+    return true;
+}
+
+bool ReadFilePiece(Handle file, void* bytes, uint32_t size, uint32_t* done) {
+    if (done != nullptr) *done = 0;
+    ssize_t got = -1;
+    do got = read(posix::DescriptorOf(file), bytes, size);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        posix::SetLastErrorFromErrno();
+        return false;
+    }
+    if (done != nullptr) *done = static_cast<uint32_t>(got);
+    return true;
+}
+
+bool WriteFilePiece(Handle file, const void* bytes, uint32_t size, uint32_t* done) {
+    if (done != nullptr) *done = 0;
+    ssize_t put = -1;
+    do put = write(posix::DescriptorOf(file), bytes, size);
+    while (put < 0 && errno == EINTR);
+    if (put < 0) {
+        posix::SetLastErrorFromErrno();
+        return false;
+    }
+    if (done != nullptr) *done = static_cast<uint32_t>(put);
+    return true;
+}
+
+} // namespace sys

@@ -1,0 +1,42 @@
+// Files read and written in pieces; failures leave their code for GetLastError.
+#include "sys/sys.h"
+#include "sys/win32/win32_handle.h"
+
+namespace sys {
+
+uint32_t LastErrorCode() {
+    return GetLastError();
+}
+
+Handle OpenFileForReading(const char16_t* path) {
+    return win32::HandleOf(CreateFileW(win32::Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+Handle CreateFileForWriting(const char16_t* path) {
+    return win32::HandleOf(CreateFileW(win32::Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool FileSizeOf(Handle file, uint64_t* size) {
+    LARGE_INTEGER value{};
+    if (size == nullptr || !GetFileSizeEx(static_cast<HANDLE>(file), &value)) return false;
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return true;
+}
+
+bool ReadFilePiece(Handle file, void* bytes, uint32_t size, uint32_t* done) {
+    DWORD got = 0;
+    const bool read = ReadFile(static_cast<HANDLE>(file), bytes, size, &got, nullptr) != FALSE;
+    if (done != nullptr) *done = read ? got : 0;
+    return read;
+}
+
+bool WriteFilePiece(Handle file, const void* bytes, uint32_t size, uint32_t* done) {
+    DWORD put = 0;
+    const bool written = WriteFile(static_cast<HANDLE>(file), bytes, size, &put, nullptr) != FALSE;
+    if (done != nullptr) *done = written ? put : 0;
+    return written;
+}
+
+} // namespace sys

@@ -1,0 +1,332 @@
+// File transfer, clipboard and random bytes of the fake system: files in memory, a clipboard
+// data block, a generator whose bytes a test can predict, and faults at chosen calls.
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fake/fake_sys.h"
+#include "fake/fake_topics.h"
+#include "sys/sys.h"
+
+namespace {
+
+constexpr uint32_t kFileNotFound = 2;
+constexpr uint32_t kAccessDenied = 5;
+constexpr uint32_t kInvalidHandle = 6;
+constexpr int kPathUnits = 32768;
+
+struct OpenFile {
+    std::u16string path;
+    bool writing = false;
+    uint64_t position = 0;
+};
+
+struct Transfer {
+    uint32_t lastError = 0;
+
+    std::map<std::u16string, std::string> files;
+    std::set<OpenFile*> open;
+    uint32_t openFaultCode = 0;
+    int failingOpens = 0;
+    std::optional<uint64_t> reportedSize;
+    uint32_t sizeFaultCode = 0;
+    std::map<int, uint32_t> readFaults;
+    std::map<int, uint32_t> writeFaults;
+    std::vector<uint32_t> reads;
+    std::vector<uint32_t> writes;
+
+    std::optional<std::u16string> clipboard;
+    bool clipboardOpen = false;
+    bool clipboardLocked = false;
+    uint32_t clipboardFaultCode = 0;
+    int failingClipboardOpens = 0;
+
+    bool randomOpenFails = false;
+    std::set<int> randomFaults;
+    std::vector<uint32_t> randomPieces;
+    int openRandomSources = 0;
+    uint8_t nextRandom = 1;
+};
+
+Transfer& State() {
+    static Transfer state;
+    return state;
+}
+
+bool Fail(uint32_t code) {
+    State().lastError = code;
+    return false;
+}
+
+std::u16string FullName(std::u16string_view path) {
+    std::u16string name(path);
+    std::u16string full(kPathUnits, u'\0');
+    const uint32_t length = sys::FullPathName(name.c_str(), full.data(), kPathUnits);
+    full.resize(length);
+    return full;
+}
+
+OpenFile* FileOf(sys::Handle handle) {
+    auto* file = static_cast<OpenFile*>(handle);
+    return State().open.count(file) != 0 ? file : nullptr;
+}
+
+sys::Handle Open(const char16_t* path, bool writing) {
+    Transfer& state = State();
+    if (state.failingOpens > 0) {
+        --state.failingOpens;
+        Fail(state.openFaultCode);
+        return nullptr;
+    }
+    const std::u16string name = path != nullptr ? FullName(path) : std::u16string();
+    if (name.empty()) {
+        Fail(kFileNotFound);
+        return nullptr;
+    }
+    // A directory, as the fake's paths show one: a name that ends in a separator.
+    if (name.back() == u'/') {
+        Fail(kAccessDenied);
+        return nullptr;
+    }
+    if (writing)
+        state.files[name].clear();
+    else if (state.files.count(name) == 0) {
+        Fail(kFileNotFound);
+        return nullptr;
+    }
+    auto file = std::make_unique<OpenFile>();
+    file->path = name;
+    file->writing = writing;
+    state.open.insert(file.get());
+    return file.release();
+}
+
+} // namespace
+
+namespace fake {
+
+namespace detail {
+
+void ResetTransfer() {
+    for (OpenFile* file : State().open) delete file;
+    State() = Transfer{};
+}
+
+bool CloseTransferFile(void* handle) {
+    OpenFile* file = FileOf(handle);
+    if (file == nullptr) return false;
+    State().open.erase(file);
+    delete file;
+    return true;
+}
+
+} // namespace detail
+
+void PutTransferFile(std::u16string_view path, std::string_view bytes) {
+    State().files[FullName(path)].assign(bytes);
+}
+
+std::optional<std::string> TransferFile(std::u16string_view path) {
+    auto found = State().files.find(FullName(path));
+    if (found == State().files.end()) return std::nullopt;
+    return found->second;
+}
+
+void FailFileOpens(uint32_t code, int count) {
+    State().openFaultCode = code;
+    State().failingOpens = count;
+}
+
+void SetReportedFileSize(uint64_t size) {
+    State().reportedSize = size;
+}
+
+void SetFileSizeFails(uint32_t code) {
+    State().sizeFaultCode = code;
+}
+
+void FailReadPiece(int piece, uint32_t code) {
+    State().readFaults[piece] = code;
+}
+
+void FailWritePiece(int piece, uint32_t code) {
+    State().writeFaults[piece] = code;
+}
+
+std::vector<uint32_t> ReadPieceSizes() {
+    return State().reads;
+}
+
+std::vector<uint32_t> WritePieceSizes() {
+    return State().writes;
+}
+
+int OpenTransferFiles() {
+    return static_cast<int>(State().open.size());
+}
+
+void SetClipboardUnits(std::u16string_view units) {
+    State().clipboard.emplace(units);
+}
+
+void FailClipboardOpens(uint32_t code, int count) {
+    State().clipboardFaultCode = code;
+    State().failingClipboardOpens = count;
+}
+
+bool ClipboardIsOpen() {
+    return State().clipboardOpen;
+}
+
+bool ClipboardIsLocked() {
+    return State().clipboardLocked;
+}
+
+void SetRandomOpenFails(bool fails) {
+    State().randomOpenFails = fails;
+}
+
+void FailRandomPiece(int piece) {
+    State().randomFaults.insert(piece);
+}
+
+std::vector<uint32_t> RandomPieceSizes() {
+    return State().randomPieces;
+}
+
+int OpenRandomSources() {
+    return State().openRandomSources;
+}
+
+} // namespace fake
+
+namespace sys {
+
+uint32_t LastErrorCode() {
+    return State().lastError;
+}
+
+Handle OpenFileForReading(const char16_t* path) {
+    return Open(path, false);
+}
+
+Handle CreateFileForWriting(const char16_t* path) {
+    return Open(path, true);
+}
+
+bool FileSizeOf(Handle handle, uint64_t* size) {
+    Transfer& state = State();
+    OpenFile* file = FileOf(handle);
+    if (file == nullptr || size == nullptr) return Fail(kInvalidHandle);
+    if (state.sizeFaultCode != 0) return Fail(state.sizeFaultCode);
+    *size = state.reportedSize ? *state.reportedSize : state.files[file->path].size();
+    return true;
+}
+
+bool ReadFilePiece(Handle handle, void* bytes, uint32_t size, uint32_t* done) {
+    Transfer& state = State();
+    if (done != nullptr) *done = 0;
+    OpenFile* file = FileOf(handle);
+    if (file == nullptr || file->writing) return Fail(kAccessDenied);
+    const int piece = static_cast<int>(state.reads.size());
+    state.reads.push_back(size);
+    if (auto fault = state.readFaults.find(piece); fault != state.readFaults.end())
+        return Fail(fault->second);
+    const std::string& content = state.files[file->path];
+    const uint64_t left = file->position < content.size() ? content.size() - file->position : 0;
+    const uint32_t got = left < size ? static_cast<uint32_t>(left) : size;
+    content.copy(static_cast<char*>(bytes), got, file->position);
+    file->position += got;
+    if (done != nullptr) *done = got;
+    return true;
+}
+
+bool WriteFilePiece(Handle handle, const void* bytes, uint32_t size, uint32_t* done) {
+    Transfer& state = State();
+    if (done != nullptr) *done = 0;
+    OpenFile* file = FileOf(handle);
+    if (file == nullptr || !file->writing) return Fail(kAccessDenied);
+    const int piece = static_cast<int>(state.writes.size());
+    state.writes.push_back(size);
+    if (auto fault = state.writeFaults.find(piece); fault != state.writeFaults.end())
+        return fault->second == 0 ? true : Fail(fault->second);
+    std::string& content = state.files[file->path];
+    content.replace(file->position, size, static_cast<const char*>(bytes), size);
+    file->position += size;
+    if (done != nullptr) *done = size;
+    return true;
+}
+
+bool OpenClipboardForReading() {
+    Transfer& state = State();
+    state.lastError = 0;
+    if (state.failingClipboardOpens > 0) {
+        --state.failingClipboardOpens;
+        return Fail(state.clipboardFaultCode);
+    }
+    if (state.clipboardOpen) return false;
+    state.clipboardOpen = true;
+    return true;
+}
+
+const char16_t* LockClipboardText(size_t* units) {
+    Transfer& state = State();
+    state.lastError = 0;
+    if (units != nullptr) *units = 0;
+    if (!state.clipboardOpen || !state.clipboard || state.clipboard->empty() || units == nullptr)
+        return nullptr;
+    state.clipboardLocked = true;
+    *units = state.clipboard->size();
+    return state.clipboard->data();
+}
+
+void UnlockClipboardText() {
+    State().clipboardLocked = false;
+}
+
+void CloseClipboardAfterReading() {
+    State().clipboardOpen = false;
+    State().clipboardLocked = false;
+}
+
+bool SetClipboardText(const char16_t* text, size_t length) {
+    if (text == nullptr && length != 0) return false;
+    std::u16string units(text == nullptr ? std::u16string_view()
+                                         : std::u16string_view(text, length));
+    units.push_back(0);
+    State().clipboard = units;
+    return true;
+}
+
+RandomSource OpenRandomSource() {
+    Transfer& state = State();
+    if (state.randomOpenFails) {
+        Fail(0x80090016); // NTE_BAD_KEYSET
+        return nullptr;
+    }
+    ++state.openRandomSources;
+    return &state.nextRandom;
+}
+
+bool FillRandom(RandomSource source, void* bytes, uint32_t size) {
+    Transfer& state = State();
+    if (source != &state.nextRandom) return Fail(kInvalidHandle);
+    const int piece = static_cast<int>(state.randomPieces.size());
+    state.randomPieces.push_back(size);
+    if (state.randomFaults.count(piece) != 0) return Fail(kInvalidHandle);
+    auto* at = static_cast<uint8_t*>(bytes);
+    for (uint32_t i = 0; i < size; ++i) {
+        at[i] = state.nextRandom;
+        state.nextRandom = state.nextRandom == 255 ? 1 : state.nextRandom + 1;
+    }
+    return true;
+}
+
+void CloseRandomSource(RandomSource source) {
+    if (source == &State().nextRandom) --State().openRandomSources;
+}
+
+} // namespace sys

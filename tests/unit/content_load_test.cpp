@@ -1,0 +1,230 @@
+// @BLOAD through its export: files of every size the limit allows or refuses, every failure of
+// the file and clipboard steps with the code it leaves, and the name's forms.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "content/content_exports.h"
+#include "content_test_fixture.h"
+#include "fake/fake_sys.h"
+#include "store/buffer_registry.h"
+#include "store/last_transfer.h"
+#include "sys/sys.h"
+
+namespace {
+
+constexpr uint32_t kLimit = 8388608;
+
+// Bytes that differ from their neighbours, so that a piece out of place shows.
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+class ContentLoad : public contenttest::ContentFixture {
+protected:
+    // Loads and checks that a failure left "0", the code and no buffer.
+    void ExpectFailure(std::u16string_view argument, int32_t code) {
+        LastLoadSize = 99;
+        const storetest::Call call = Invoke(f_bload, argument);
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(call.text, "0");
+        EXPECT_EQ(fake::StdErr(), "");
+        EXPECT_EQ(LastError, code);
+        EXPECT_EQ(LastLoadSize, 0u);
+        EXPECT_EQ(fake::LiveHeapBlocks(), 0u);
+        EXPECT_TRUE(Records().empty());
+        EXPECT_EQ(fake::OpenTransferFiles(), 0);
+        EXPECT_FALSE(fake::ClipboardIsOpen());
+    }
+
+    // Loads and checks the new buffer: its record, its size and its bytes.
+    void ExpectLoaded(std::u16string_view argument, const std::string& bytes) {
+        LastError = 99;
+        const storetest::Call call = Invoke(f_bload, argument);
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(fake::StdErr(), "");
+        ASSERT_EQ(call.text.size(), 8u);
+        const std::u16string handle = text::FromUtf8(call.text);
+        EXPECT_EQ(LastError, 0);
+        EXPECT_EQ(LastLoadSize, bytes.size());
+        EXPECT_EQ(ListedBufferSize(AddressOf(handle)), bytes.size());
+        EXPECT_EQ(sys::HeapBlockSize(Memory(handle)), bytes.size());
+        EXPECT_EQ(std::memcmp(bytes.data(), Memory(handle), bytes.size()), 0);
+        EXPECT_EQ(fake::OpenTransferFiles(), 0);
+        EXPECT_FALSE(fake::ClipboardIsOpen());
+    }
+};
+
+TEST_F(ContentLoad, LoadsFilesOfOneByteToTheLimitInPieces) {
+    struct Case {
+        size_t size;
+        std::vector<uint32_t> pieces;
+    } cases[] = {
+        {1, {1}},
+        {8191, {8191}},
+        {8192, {8192}},
+        {8193, {8192, 1}},
+        {20000, {8192, 8192, 3616}},
+        {kLimit, std::vector<uint32_t>(1024, 8192)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        fake::Reset();
+        const std::string bytes = Pattern(c.size);
+        fake::PutTransferFile(u"data.bin", bytes);
+        ExpectLoaded(u"data.bin", bytes);
+        EXPECT_EQ(fake::ReadPieceSizes(), c.pieces);
+    }
+}
+
+TEST_F(ContentLoad, RefusesAFileBeyondTheLimitAndAnEmptyOne) {
+    fake::PutTransferFile(u"big.bin", Pattern(kLimit + 1));
+    ExpectFailure(u"big.bin", 491);
+    EXPECT_TRUE(fake::ReadPieceSizes().empty());
+    fake::PutTransferFile(u"empty.bin", "");
+    ExpectFailure(u"empty.bin", 492);
+    // A size that does not fit in 32 bits is beyond the limit too, not a small size.
+    fake::SetReportedFileSize(0x100000001ull);
+    ExpectFailure(u"empty.bin", 491);
+}
+
+TEST_F(ContentLoad, LeavesTheSystemsCodeOrItsOwn) {
+    ExpectFailure(u"missing.bin", 2);
+    fake::PutTransferFile(u"data.bin", Pattern(20000));
+    fake::FailFileOpens(32); // held by another process without sharing
+    ExpectFailure(u"data.bin", 32);
+    fake::FailFileOpens(0); // a failure without a code
+    ExpectFailure(u"data.bin", 490);
+    fake::SetFileSizeFails(6);
+    ExpectFailure(u"data.bin", 6);
+    fake::SetFileSizeFails(0);
+    fake::SetHeapRefuses(true);
+    ExpectFailure(u"data.bin", 8);
+    fake::SetHeapRefuses(false);
+}
+
+TEST_F(ContentLoad, ReleasesTheBufferOfAFailedRead) {
+    struct Case {
+        int piece;
+        uint32_t code;
+        int32_t lastError;
+    } cases[] = {{0, 23, 23}, {2, 1117, 1117}, {1, 0, 490}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.piece);
+        fake::Reset();
+        fake::PutTransferFile(u"data.bin", Pattern(20000));
+        fake::FailReadPiece(c.piece, c.code);
+        ExpectFailure(u"data.bin", c.lastError);
+    }
+}
+
+TEST_F(ContentLoad, StopsWhenTheFileEndsBeforeItsSize) {
+    fake::PutTransferFile(u"data.bin", Pattern(10000));
+    fake::SetReportedFileSize(20000);
+    ExpectFailure(u"data.bin", 493);
+    // The second read gives what is left; the third gives nothing.
+    EXPECT_EQ(fake::ReadPieceSizes(), (std::vector<uint32_t>{8192, 8192, 8192}));
+}
+
+TEST_F(ContentLoad, TakesTheWholeTextAsTheName) {
+    const std::string bytes = Pattern(10);
+    struct Case {
+        const char16_t* stored;
+        const char16_t* argument;
+    } cases[] = {
+        {u"a,b.bin", u"a,b.bin"},
+        {u"two words.bin", u"  two words.bin \t"},
+        {u"quoted.bin", u"\"quoted.bin\""},
+        {u"two words.bin", u"\"two\" \"words.bin\""},
+        {u"clip:x", u"clip:x"},
+        {u"/elsewhere/file.bin", u"/elsewhere/file.bin"},
+        {u"sub/file.bin", u"./sub/../sub/file.bin"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.argument));
+        fake::Reset();
+        fake::PutTransferFile(c.stored, bytes);
+        ExpectLoaded(c.argument, bytes);
+    }
+}
+
+TEST_F(ContentLoad, ReportsAMissingOrUnusableName) {
+    struct Case {
+        const char16_t* argument;
+        const char* message;
+    } cases[] = {
+        {u"", "Missing filename"},
+        {u"   ", "Missing filename"},
+        {u"\"\"", "Missing filename"},
+        {u" \"\" \"\"\t", "Missing filename"},
+    };
+    LastError = 5;
+    LastLoadSize = 7;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.argument));
+        const storetest::Call call = Invoke(f_bload, c.argument);
+        EXPECT_EQ(call.result, -1);
+        EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
+    }
+    // A name the host cannot make a full path of: here one longer than a path may be.
+    fake::SetCurrentDirectory(u"/" + std::u16string(32766, u'd'));
+    const storetest::Call call = Invoke(f_bload, u"name.bin");
+    EXPECT_EQ(call.result, -1);
+    EXPECT_EQ(fake::StdErr(), ErrorLine("Error expanding filename: \"NAME.BIN\""));
+    // Argument errors are no transfer.
+    EXPECT_EQ(LastError, 5);
+    EXPECT_EQ(LastLoadSize, 7u);
+    EXPECT_EQ(f_bload(nullptr), 87);
+}
+
+TEST_F(ContentLoad, LoadsTheClipboardsTextWithItsTerminator) {
+    const std::string abc("A\0B\0C\0\0\0", 8);
+    const char16_t* names[] = {u"clip:", u"CLIP:", u"Clip:", u"\"clip:\"", u"  \"cLiP:\" "};
+    for (const char16_t* name : names) {
+        SCOPED_TRACE(text::ToUtf8(name));
+        fake::Reset();
+        ASSERT_TRUE(sys::SetClipboardText(u"ABC", 3));
+        ExpectLoaded(name, abc);
+        EXPECT_FALSE(fake::ClipboardIsLocked());
+    }
+}
+
+TEST_F(ContentLoad, TakesTheClipboardsTextUpToItsFirstZeroAndNeverBeyondItsBlock) {
+    struct Case {
+        std::u16string units;
+        std::string bytes;
+    } cases[] = {
+        {std::u16string(u"AB\0CD\0", 6), std::string("A\0B\0\0\0", 6)},
+        {u"AB", std::string("A\0B\0\0\0", 6)}, // a block without a zero ends with the block
+        {u"\u00E9\u20AC", std::string("\xE9\0\xAC\x20\0\0", 6)},
+    };
+    for (const Case& c : cases) {
+        fake::Reset();
+        fake::SetClipboardUnits(c.units);
+        ExpectLoaded(u"clip:", c.bytes);
+    }
+}
+
+TEST_F(ContentLoad, FailsCleanlyWithoutClipboardText) {
+    ExpectFailure(u"clip:", 490); // no text at all
+    fake::SetClipboardUnits(std::u16string(1, u'\0'));
+    ExpectFailure(u"clip:", 490); // an empty text
+    fake::SetClipboardUnits(u"");
+    ExpectFailure(u"clip:", 490); // an empty block
+    fake::SetClipboardUnits(u"ABC");
+    fake::FailClipboardOpens(5);
+    ExpectFailure(u"clip:", 5); // held by another program
+    fake::FailClipboardOpens(0);
+    ExpectFailure(u"clip:", 490);
+    fake::SetHeapRefuses(true);
+    ExpectFailure(u"clip:", 8);
+    fake::SetHeapRefuses(false);
+    EXPECT_FALSE(fake::ClipboardIsLocked());
+}
+
+} // namespace
