@@ -1,6 +1,9 @@
 // The reset of each topic of the fake backend; fake::Reset() calls them all.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace fake::detail {
 
 void ResetStreams();
@@ -9,5 +12,10 @@ void ResetCodePages();
 void ResetHeap();
 void ResetFiles();
 void ResetRegistry();
+void ResetPrograms();
+
+// The fake files: the full name a path resolves to, and whether AddFile made such a file.
+std::u16string FullFakeName(std::u16string_view path);
+bool HasFakeFile(const std::u16string& fullName);
 
 } // namespace fake::detail
