@@ -1,4 +1,5 @@
 // Processes, the message box and the file lookups of the help launcher.
+#include <cwchar>
 #include <vector>
 
 #include "sys/sys.h"
@@ -26,9 +27,8 @@ uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacit
 Handle StartProcess(const char16_t* application, const char16_t* commandLine) {
     if (application == nullptr || commandLine == nullptr) return nullptr;
     // CreateProcessW may write into its command line, so it gets a copy of its own.
-    std::vector<wchar_t> line(win32::Wide(commandLine),
-                              win32::Wide(commandLine) +
-                                  std::char_traits<char16_t>::length(commandLine) + 1);
+    const wchar_t* source = win32::Wide(commandLine);
+    std::vector<wchar_t> line(source, source + wcslen(source) + 1);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
