@@ -142,6 +142,29 @@ TEST(PosixStartProcess, PassesTheCommandLineByTheWindowsRulesAndEndsTheProcess) 
     EXPECT_EQ(errno, ESRCH);
 }
 
+TEST(PosixStartProcess, TheChildInheritsNoDescriptorButTheStandardStreams) {
+    ScratchDirectory scratch;
+    std::string log = scratch.Path() + "/descriptors.txt";
+    std::string program =
+        scratch.Add("viewer",
+                    "#!/bin/sh\nls /proc/$$/fd > '" + log + ".tmp'\necho end >> '" + log +
+                        ".tmp'\nmv '" + log + ".tmp' '" + log + "'\n",
+                    true);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0); // without close-on-exec, as an inheritable handle would be
+    sys::Handle process =
+        sys::StartProcess(Wide(program).c_str(), (u"\"" + Wide(program) + u"\"").c_str());
+    ASSERT_NE(process, nullptr);
+    std::string descriptors = "\n" + WaitForFile(log);
+    sys::EndProcess(process, 0);
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    EXPECT_NE(descriptors.find("\n2\n"), std::string::npos) << descriptors;
+    for (int fd : pipeEnds)
+        EXPECT_EQ(descriptors.find("\n" + std::to_string(fd) + "\n"), std::string::npos)
+            << descriptors;
+}
+
 TEST(PosixStartProcess, AMissingProgramStartsNothing) {
     EXPECT_EQ(sys::StartProcess(u"/nonexistent/hh.exe", u"\"/nonexistent/hh.exe\" x"), nullptr);
     EXPECT_EQ(sys::StartProcess(nullptr, u"x"), nullptr);

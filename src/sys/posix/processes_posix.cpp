@@ -143,9 +143,17 @@ Handle StartProcess(const char16_t* application, const char16_t* commandLine) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // Like a Windows process started without handle inheritance, the child gets the standard
+    // streams and no other descriptor of ours (a pipe held open by it would outlive the host).
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return nullptr;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+#endif
     pid_t process = 0;
-    if (posix_spawn(&process, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return nullptr;
+    int failed = posix_spawn(&process, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) return nullptr;
     return reinterpret_cast<Handle>(static_cast<intptr_t>(process));
 }
 
