@@ -34,6 +34,9 @@ KV_EXPORT int KV_API ShutdownPlugin(int removeRecords);
 KV_EXPORT PluginInfoRecord* KV_API GetPluginInfo();
 KV_EXPORT int KV_API Usage(const HostChar* name, HostChar* out);
 
+// Shows the help page of a feature: 0 when the name is no feature, else 1.
+KV_EXPORT int KV_API Help(const HostChar* name);
+
 // `_clver$`: exported natively under that name, on Windows as "?_clver$@@YGHPA_W@Z".
 #if defined(_WIN32)
 KV_EXPORT int KV_API ClverExport(HostChar* out);

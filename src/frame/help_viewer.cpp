@@ -1,4 +1,149 @@
+// Finds Korvanite.chm and shows a topic of it in the HTML help viewer hh.exe.
 #include "frame/help_viewer.h"
 
-// No viewer is started yet, so there is none to stop.
-void StopHelpViewer() {}
+#include "frame/host_services.h"
+#include "frame/plugin_identity.h"
+#include "frame/plugin_state.h"
+#include "frame/text/format.h"
+#include "frame/text/u16.h"
+
+sys::Handle HelpViewerProcess = nullptr;
+
+namespace {
+
+constexpr int kCandidateCapacity = 1024;
+constexpr int kMessageCapacity = 1024;
+constexpr int kWindowsDirectoryCapacity = 260;
+
+// The places the help file may lie, in the order they are tried; every %s is the plug-in's name.
+constexpr const char16_t* kHelpFilePlaces[] = {
+    u"%%[%sHelp]\\%s.chm",              // the directory in the variable KorvaniteHelp
+    u"%%[PluginHelp]\\%s.chm",          // the directory in the variable PluginHelp
+    u"~\\%s.chm",                       // beside the library
+    u"~\\Help\\%s.chm",                 // in Help below the library's directory
+    u"%%@path[%%_cmdspec]%s.chm",       // beside the host program
+    u"%%@path[%%_cmdspec]help\\%s.chm", // in help below the host program's directory
+    u"%%windir\\help\\%s.chm",          // in the Windows help directory
+};
+
+constexpr char16_t kMissingCaption[] = u"Missing Help File";
+constexpr char16_t kMissingMessage[] =
+    u"I can\u2019t find the help file %s.chm.  It should be:\n\n"
+    u"    \u2022  in a directory specified in %%%sHELP\n"
+    u"    \u2022  in a directory specified in %%PLUGINHELP\n"
+    u"    \u2022  in the same directory as the .DLL file\n"
+    u"    \u2022  in a HELP directory within the .DLL\u2019s directory  \n"
+    u"    \u2022  in the same directory as the command shell\n"
+    u"    \u2022  in a HELP directory within the shell\u2019s directory  \n"
+    u"    \u2022  or in %s\\Help.\n";
+
+// Path texts of one attempt. They are too large for the stack of every host thread, and the
+// host calls the plug-in on one thread at a time.
+struct HelpPaths {
+    char16_t file[kPathCapacity];
+    char16_t work[kPathCapacity];
+    char16_t viewer[kPathCapacity];
+};
+
+HelpPaths& Paths() {
+    static HelpPaths paths;
+    return paths;
+}
+
+// Puts the library's directory (without its last separator) before the rest of a "~\" place.
+bool PlaceBesideLibrary(const char16_t* afterTilde, char16_t* out) {
+    if (sys::ModulePathOf(ModuleInstance, out, kPathCapacity) == 0) return false;
+    size_t cut = 0;
+    bool separatorSeen = false;
+    for (size_t i = 0; out[i] != 0; ++i) {
+        if (out[i] == u'\\' || out[i] == u'/') {
+            cut = i;
+            separatorSeen = true;
+        }
+    }
+    if (!separatorSeen) return false;
+    out[cut] = 0;
+    return text::AppendBounded(out, kPathCapacity, afterTilde);
+}
+
+bool IsPlainFile(const char16_t* path) {
+    const uint32_t attributes = sys::FileAttributes(path);
+    return attributes != sys::kNoFileAttributes &&
+           (attributes & (sys::kFileAttributeDirectory | sys::kFileAttributeDevice)) == 0;
+}
+
+void ShowMissingHelpFile() {
+    char16_t upperName[sizeof plugin::kName / sizeof plugin::kName[0]];
+    size_t i = 0;
+    for (; plugin::kName[i] != 0; ++i) upperName[i] = sys::ToUpper(plugin::kName[i]);
+    upperName[i] = 0;
+
+    char16_t windowsDirectory[kWindowsDirectoryCapacity];
+    if (sys::WindowsDirectory(windowsDirectory, kWindowsDirectoryCapacity) == 0)
+        windowsDirectory[0] = 0;
+
+    char16_t message[kMessageCapacity];
+    text::Format(message, kMessageCapacity, kMissingMessage, plugin::kName, upperName,
+                 windowsDirectory);
+    sys::ShowMessageBox(kMissingCaption, message);
+}
+
+} // namespace
+
+int OpenHelpTopic(const char16_t* candidate, const char16_t* topic) {
+    if (candidate == nullptr || topic == nullptr) return 0;
+    HelpPaths& paths = Paths();
+    char16_t* file = paths.file;
+
+    if (candidate[0] == u'~' && candidate[1] == u'\\') {
+        // The library's directory is a path, not host text: a "%" in it is not expanded.
+        if (!PlaceBesideLibrary(candidate + 1, file)) return 0;
+    } else {
+        if (text::CopyBounded(file, kPathCapacity, candidate) < text::Length(candidate)) return 0;
+        // An unset or empty variable leaves only the file name's backslash: that place is
+        // skipped without looking at the disk. A failed expansion leaves no usable name either.
+        const bool fromVariable = file[0] == u'%' && file[1] == u'[';
+        if (ExpandVariables(AsHost(file), 1) != 0) return 0;
+        if (fromVariable && file[0] == u'\\') return 0;
+    }
+
+    paths.work[0] = 0;
+    QueryTrueName(AsHost(file), AsHost(paths.work));
+    paths.work[kPathCapacity - 1] = 0;
+    if (paths.work[0] == 0) return 0;
+    text::CopyBounded(file, kPathCapacity, paths.work);
+    if (!IsPlainFile(file)) return 0;
+
+    if (sys::SearchProgram(u"hh.exe", paths.viewer, kPathCapacity) == 0) return 0;
+
+    if (!text::AppendBounded(file, kPathCapacity, u"::/") ||
+        !text::AppendBounded(file, kPathCapacity, topic) ||
+        !text::AppendBounded(file, kPathCapacity, u".html"))
+        return 0;
+    char16_t* commandLine = paths.work;
+    if (text::Format(commandLine, kPathCapacity, u"\"%s\" \"%s\"", paths.viewer, file) >=
+        size_t(kPathCapacity))
+        return 0;
+
+    sys::Handle viewer = sys::StartProcess(paths.viewer, commandLine);
+    if (viewer == nullptr) return 0;
+    StopHelpViewer();
+    HelpViewerProcess = viewer;
+    return 1;
+}
+
+int ShowHelpTopic(const char16_t* topic) {
+    for (const char16_t* place : kHelpFilePlaces) {
+        char16_t candidate[kCandidateCapacity];
+        text::Format(candidate, kCandidateCapacity, place, plugin::kName, plugin::kName);
+        if (OpenHelpTopic(candidate, topic) == 1) return 1;
+    }
+    ShowMissingHelpFile();
+    return 1;
+}
+
+void StopHelpViewer() {
+    if (HelpViewerProcess == nullptr) return;
+    sys::EndProcess(HelpViewerProcess, 0);
+    HelpViewerProcess = nullptr;
+}

@@ -243,4 +243,42 @@ KV_SYS_API RandomSource OpenRandomSource();
 KV_SYS_API bool FillRandom(RandomSource source, void* bytes, uint32_t size);
 KV_SYS_API void CloseRandomSource(RandomSource source);
 
+// ---- Processes, windows and file lookup ------------------------------------------------------
+// What the help launcher needs to find a file and a program and to start and end a viewer.
+
+// The attribute bits callers test (Windows numbers), and the result for a name that is no file.
+constexpr uint32_t kNoFileAttributes = 0xFFFFFFFF; // INVALID_FILE_ATTRIBUTES
+constexpr uint32_t kFileAttributeDirectory = 0x10;
+constexpr uint32_t kFileAttributeDevice = 0x40;
+constexpr uint32_t kFileAttributeNormal = 0x80;
+
+// As GetFileAttributesW. posix: a backslash counts as a slash (the plug-in builds its paths the
+// Windows way); a directory is kFileAttributeDirectory, a regular file kFileAttributeNormal, and
+// anything else (character and block devices, pipes, sockets) kFileAttributeDevice.
+KV_SYS_API uint32_t FileAttributes(const char16_t* path);
+
+// As SearchPathW without a path of its own: the full name of the file `fileName` along the
+// system's standard search path. posix: the directories of PATH, for an executable regular file.
+// Returns the length, or 0 when it is not found or does not fit in `capacity` (terminator
+// included).
+KV_SYS_API uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacity);
+
+// Starts the program `application` with `commandLine` (quoted the Windows way, the program's
+// own name first), inheriting no handles, in the caller's environment and current directory.
+// Returns the new process's handle, or null when it could not be started. posix: the command
+// line is split into arguments by the Windows rules for quotes, blanks and backslashes.
+KV_SYS_API Handle StartProcess(const char16_t* application, const char16_t* commandLine);
+
+// Terminates the process unconditionally with `exitCode` (posix: SIGKILL, and the child is
+// reaped) and releases its handle. Does nothing for null.
+KV_SYS_API void EndProcess(Handle process, uint32_t exitCode);
+
+// The Windows directory (GetWindowsDirectoryW) into `out`; the length, or 0 when it does not
+// fit. posix: the environment variable windir when it is set, else "/".
+KV_SYS_API uint32_t WindowsDirectory(char16_t* out, uint32_t capacity);
+
+// A message box with a single OK button, owned by the foreground window; returns when the user
+// has closed it. posix: the caption and the text, each ending a line, go to standard error.
+KV_SYS_API void ShowMessageBox(const char16_t* caption, const char16_t* text);
+
 } // namespace sys

@@ -57,6 +57,12 @@ namespace detail {
 void ResetFiles() {
     State() = Files{};
 }
+std::u16string FullFakeName(std::u16string_view path) {
+    return FullName(path);
+}
+bool HasFakeFile(const std::u16string& fullName) {
+    return State().contents.contains(fullName);
+}
 } // namespace detail
 
 void SetCurrentDirectory(std::u16string_view directory) {

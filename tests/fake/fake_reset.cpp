@@ -12,6 +12,7 @@ void Reset() {
     detail::ResetFiles();
     detail::ResetRegistry();
     detail::ResetTransfer();
+    detail::ResetPrograms();
 }
 
 } // namespace fake

@@ -158,4 +158,41 @@ std::vector<uint32_t> RandomPieceSizes();
 // Random sources opened and not yet closed.
 int OpenRandomSources();
 
+// ---- Processes, windows and file lookup ------------------------------------------------------
+// FileAttributes treats a backslash as a slash, as the posix backend does, and resolves the
+// name like FullPathName: files of AddFile are normal files, AddDirectory and AddDevice add the
+// others, and any other name is no file. Nothing here touches the real system.
+
+void AddDirectory(std::u16string_view path);
+void AddDevice(std::u16string_view path);
+
+// Where SearchProgram finds a program by its file name (default: nowhere).
+void SetProgramLocation(std::u16string_view fileName, std::u16string_view fullPath);
+
+// While set, StartProcess fails.
+void SetProcessStartFails(bool fails);
+
+// Every process StartProcess started, in order, with what EndProcess did to it.
+struct StartedProcess {
+    std::u16string application;
+    std::u16string commandLine;
+    sys::Handle handle;
+    bool ended;
+    uint32_t exitCode;
+};
+const std::vector<StartedProcess>& StartedProcesses();
+
+// What happened to processes, in order: "start N" and "end N" with N the 1-based number of the
+// process in StartedProcesses.
+const std::vector<std::string>& ProcessEvents();
+
+// What WindowsDirectory reports (default "C:\Windows").
+void SetWindowsDirectory(std::u16string_view directory);
+
+struct ShownMessageBox {
+    std::u16string caption;
+    std::u16string text;
+};
+const std::vector<ShownMessageBox>& MessageBoxes();
+
 } // namespace fake

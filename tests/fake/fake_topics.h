@@ -1,6 +1,9 @@
 // The reset of each topic of the fake backend; fake::Reset() calls them all.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace fake::detail {
 
 void ResetStreams();
@@ -13,5 +16,11 @@ void ResetTransfer();
 
 // Closes a file handle of the transfer files; false when the handle is none of them.
 bool CloseTransferFile(void* handle);
+
+void ResetPrograms();
+
+// The fake files: the full name a path resolves to, and whether AddFile made such a file.
+std::u16string FullFakeName(std::u16string_view path);
+bool HasFakeFile(const std::u16string& fullName);
 
 } // namespace fake::detail
