@@ -11,6 +11,7 @@ void Reset() {
     detail::ResetHeap();
     detail::ResetFiles();
     detail::ResetRegistry();
+    detail::ResetConsoleWidths();
 }
 
 } // namespace fake

@@ -9,5 +9,6 @@ void ResetCodePages();
 void ResetHeap();
 void ResetFiles();
 void ResetRegistry();
+void ResetConsoleWidths();
 
 } // namespace fake::detail
