@@ -255,9 +255,12 @@ KV_EXPORT int KV_API bbdump(HostChar* text) {
     command.flags = PollKeys;
     ResetCommandOutput();
 
-    if (SplitArguments(ArgBlanks | ArgSlashOptions | ArgBracketGroups, FromHost(text)) <= 0) {
-        if (ArgTable.ArgCount == 0)
-            ReportMessage(u"Must specify a binary buffer handle to dump\r\n");
+    // A text too long to split has been reported already.
+    const int count =
+        SplitArguments(ArgBlanks | ArgSlashOptions | ArgBracketGroups, FromHost(text));
+    if (count < 0) return kResultFailed;
+    if (count == 0) {
+        ReportMessage(u"Must specify a binary buffer handle to dump\r\n");
         return kResultFailed;
     }
     for (int i = 0; i < ArgTable.ArgCount; ++i) {
