@@ -136,10 +136,11 @@ std::string Settings(unsigned flags, unsigned start, unsigned end, unsigned maxB
     return text;
 }
 
-// The settings display alone: a handle past the buffer's end writes no line.
+// The settings display alone: a start past the buffer's end writes no line, and without
+// highlighting nothing depends on the console's colours.
 std::string SettingsOf(std::u16string_view options, const std::u16string& handle) {
     const dumptest::Outcome outcome =
-        DumpOptions::Dump(u"/N:L /C:1000 " + std::u16string(options) + u" " + handle);
+        DumpOptions::Dump(u"/N:CL /C:1000 " + std::u16string(options) + u" " + handle);
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.result, 0);
     // Headers and closing lines may follow.
@@ -288,7 +289,7 @@ TEST_F(DumpOptions, ChoosesTheBytesPerLineFromTheWidth) {
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.options) + " " + std::to_string(c.columns));
         fake::SetConsoleWindowColumns(c.columns);
-        const dumptest::Outcome outcome = Dump(std::u16string(c.options) + u" /N:L " + h);
+        const dumptest::Outcome outcome = Dump(std::u16string(c.options) + u" /N:CL " + h);
         const std::string first = outcome.out.substr(0, outcome.out.find('\r'));
         // Text columns of "a"; without one, the values 61 (no line is long enough for an
         // offset to hold them).
