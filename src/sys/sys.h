@@ -75,6 +75,15 @@ KV_SYS_API char16_t ToLower(char16_t c);
 KV_SYS_API Handle OpenConsoleDevice();
 KV_SYS_API void CloseHandle(Handle handle);
 
+// ---- Console window width and letters (BBDUMP) -----------------------------------------------
+
+// Columns of the visible window of the console behind the handle (right minus left plus one);
+// 0 when the handle is no console or its size cannot be read.
+KV_SYS_API uint32_t ConsoleWindowColumns(Handle handle);
+
+// Whether the unit is a letter or a digit of any script (IsCharAlphaNumericW).
+KV_SYS_API bool IsLetterOrDigit(char16_t c);
+
 // ---- Process heap ----------------------------------------------------------------------------
 // Blocks of the process's default heap. posix: zero-filled blocks mapped below 4 GiB so that an
 // address always fits in 32 bits; the table of live blocks is shared by host and plug-in.

@@ -13,6 +13,7 @@ void Reset() {
     detail::ResetRegistry();
     detail::ResetTransfer();
     detail::ResetPrograms();
+    detail::ResetConsoleWidths();
 }
 
 } // namespace fake

@@ -40,6 +40,14 @@ int ConsoleOpenAttempts();
 // Console device handles opened and not yet closed.
 int OpenConsoleDevices();
 
+// ---- Console window width -------------------------------------------------------------------
+
+// ConsoleWindowColumns reports these: for standard output while it counts as a console, and for
+// every handle from OpenConsoleDevice. 0 stands for a console whose size cannot be read.
+constexpr uint32_t kDefaultConsoleColumns = 80;
+void SetConsoleWindowColumns(uint32_t columns);
+void SetConsoleDeviceColumns(uint32_t columns);
+
 // ---- Process and time ------------------------------------------------------------------------
 
 constexpr uint32_t kDefaultProcessId = 0x1234;

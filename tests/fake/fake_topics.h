@@ -23,4 +23,6 @@ void ResetPrograms();
 std::u16string FullFakeName(std::u16string_view path);
 bool HasFakeFile(const std::u16string& fullName);
 
+void ResetConsoleWidths();
+
 } // namespace fake::detail

@@ -1,0 +1,88 @@
+// BBDUMP bound to the host engine in one process over the fake backend: buffers with chosen
+// bytes at known addresses, and a call of the command that gives back its result and its output.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "commands/bbdump.h"
+#include "engine/line_runner.h"
+#include "engine/plugin_loader.h"
+#include "engine/session.h"
+#include "fake/fake_sys.h"
+#include "frame/exports.h"
+#include "frame/numbers.h"
+#include "frame/text/u16.h"
+#include "sys/sys.h"
+
+namespace dumptest {
+
+inline const host::ExportTable& DumpExports() {
+    static const host::NamedExport entries[] = {
+        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
+        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
+        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
+        {"Usage", reinterpret_cast<void*>(&Usage)},
+        {"bbdump", reinterpret_cast<void*>(&bbdump)},
+    };
+    static const host::ExportTable table{entries, std::size(entries)};
+    return table;
+}
+
+// What one command call left behind.
+struct Outcome {
+    int result;
+    std::string out;
+    std::string err;
+};
+
+class DumpFixture : public ::testing::Test {
+public:
+    void SetUp() override {
+        fake::Reset();
+        host::InitSession(session);
+        session.script.pipe = true;
+        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(DumpExports())),
+                  host::LoadOutcome::Loaded);
+    }
+    void TearDown() override {
+        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
+        fake::Reset();
+    }
+
+    // A heap block holding `bytes` (a block of one zero byte for none); its handle as text.
+    static std::u16string Buffer(std::string_view bytes, size_t size = 0) {
+        if (size == 0) size = bytes.empty() ? 1 : bytes.size();
+        void* block = sys::HeapAllocZeroed(size);
+        EXPECT_NE(block, nullptr);
+        if (block == nullptr) return u"0";
+        std::memcpy(block, bytes.data(), std::min(size, bytes.size()));
+        char text[16];
+        std::snprintf(text, sizeof text, "%08X",
+                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(block)));
+        return text::FromUtf8(text);
+    }
+
+    // The command with `arguments`, as the host calls it.
+    static Outcome Dump(std::u16string_view arguments) {
+        fake::ClearOutput();
+        std::u16string buffer(kHostExpandCapacity, u'\0');
+        buffer.replace(0, arguments.size(), arguments);
+        const int result = bbdump(AsHost(buffer.data()));
+        return Outcome{result, fake::StdOut(), fake::StdErr()};
+    }
+
+    host::Session session;
+    host::ActivateSession active{session};
+};
+
+// The error report's prefix outside a batch file.
+inline std::string Message(std::string_view text) {
+    return "Korvanite plugin: " + std::string(text) + "\r\n";
+}
+
+} // namespace dumptest
