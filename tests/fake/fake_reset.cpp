@@ -11,6 +11,7 @@ void Reset() {
     detail::ResetHeap();
     detail::ResetFiles();
     detail::ResetRegistry();
+    detail::ResetConsole();
 }
 
 } // namespace fake
