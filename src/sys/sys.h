@@ -103,6 +103,8 @@ KV_SYS_API bool KeyWaiting();
 
 // The next code of the console input, waiting for a key when none is there: a character, or 0
 // or 0xE0 followed by a second code for a key that is not a character (arrows, function keys).
+// posix: without a terminal, or once it has gone, a key is always waiting and it is Enter (13),
+// so that nothing waits for a key that cannot come.
 KV_SYS_API uint32_t ReadKeyCode();
 
 // Discards the keys waiting in the console input.

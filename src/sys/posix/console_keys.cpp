@@ -50,18 +50,19 @@ uint32_t Pop(Terminal& tty) {
     return code;
 }
 
+// True also when the terminal is gone (hung up, closed): a read then ends at once, and a
+// prompt cannot wait for a key that can never come.
 bool ByteWaiting(const Terminal& tty, int millis) {
-    if (tty.fd < 0) return false;
+    if (tty.fd < 0) return true;
     pollfd request{tty.fd, POLLIN, 0};
-    for (;;) {
-        int ready = poll(&request, 1, millis);
-        if (ready < 0 && errno == EINTR) return false; // a signal: let the caller look at it
-        return ready > 0 && (request.revents & POLLIN) != 0;
-    }
+    int ready = poll(&request, 1, millis);
+    if (ready < 0) return errno != EINTR; // a signal: let the caller look at it
+    return ready > 0 && (request.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 // One byte; -1 when the terminal gives none.
 int ReadByte(const Terminal& tty) {
+    if (tty.fd < 0) return -1;
     unsigned char byte = 0;
     for (;;) {
         ssize_t got = read(tty.fd, &byte, 1);
@@ -194,14 +195,14 @@ bool KeyWaiting() {
 uint32_t ReadKeyCode() {
     Terminal& tty = Tty();
     BeginKeyInput();
-    while (tty.pendingCount == 0 && tty.fd >= 0) {
+    while (tty.pendingCount == 0) {
         int first = ReadByte(tty);
         if (first < 0) break;
         DecodeKey(tty, first);
     }
     EndKeyInput();
-    // Without a terminal there is no key to wait for: Esc ends whatever waits.
-    return tty.pendingCount > 0 ? Pop(tty) : 27;
+    // Without a terminal no key can come: Enter lets whatever waits go on.
+    return tty.pendingCount > 0 ? Pop(tty) : 13;
 }
 
 void DiscardWaitingKeys() {
