@@ -47,17 +47,17 @@ bool StandardOutputIsConsole() {
     return sys::ConsoleMode(sys::StdHandle(sys::StdStream::Output), &mode) && mode != 0xFFFFFFFF;
 }
 
-// The user's highlight specification from the environment or the registry; false when none.
-bool FindHighlightSpecification(char16_t (&spec)[kHighlightTextCapacity]) {
-    ReadEnvironmentText(u"Highlight", spec);
-    if (spec[0] != 0) return true;
+// The user's highlight setting from the environment or the registry; false when none.
+bool FindHighlightSetting(char16_t (&setting)[kHighlightTextCapacity]) {
+    ReadEnvironmentText(u"Highlight", setting);
+    if (setting[0] != 0) return true;
     char16_t pluginKey[kKeyNameCapacity];
     text::Format(pluginKey, kKeyNameCapacity, u"%s\\%s", kVendorKey, plugin::kName);
     const char16_t* keys[] = {pluginKey, kVendorKey};
     for (const char16_t* key : keys)
         for (sys::RegistryRoot root :
              {sys::RegistryRoot::CurrentUser, sys::RegistryRoot::LocalMachine})
-            if (ReadHighlightValue(root, key, spec) == 0) return true;
+            if (ReadHighlightValue(root, key, setting) == 0) return true;
     return false;
 }
 
@@ -129,8 +129,8 @@ uint32_t SetupHighlight() {
     if (foreground == background) return 0;
 
     uint32_t highlight = 0;
-    char16_t spec[kHighlightTextCapacity];
-    if (!FindHighlightSpecification(spec)) {
+    char16_t setting[kHighlightTextCapacity];
+    if (!FindHighlightSetting(setting)) {
         if ((foreground & kIntensity) == 0 && (background & kIntensity) == 0 && foreground != 0)
             highlight = attribute | kIntensity;
         else
@@ -138,17 +138,17 @@ uint32_t SetupHighlight() {
     } else {
         int f = -1;
         int b = -1;
-        if (text::StartsWithNoCase(spec, u"inv")) {
+        if (text::StartsWithNoCase(setting, u"inv")) {
             f = background;
             b = int(attribute & 7);
-        } else if (text::StartsWithNoCase(spec, u"0x")) {
+        } else if (text::StartsWithNoCase(setting, u"0x")) {
             uint32_t value = 0;
-            if (ReadHexAttribute(spec + 2, &value)) {
+            if (ReadHexAttribute(setting + 2, &value)) {
                 f = int(value & 0xF);
                 b = int(value >> 4);
             }
         } else {
-            ParseColors(AsHost(spec), &f, &b);
+            ParseColors(AsHost(setting), &f, &b);
         }
 
         if (b == kBackgroundUnset) {
