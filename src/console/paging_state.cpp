@@ -1,5 +1,6 @@
 // The paging and colour state of the running command, and the page length from the window.
 #include "console/console_output.h"
+#include "console/console_window.h"
 
 uint32_t PageLines = 0;
 uint32_t LinesLeft = 0;
