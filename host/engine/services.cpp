@@ -95,8 +95,8 @@ KV_HOST_IMPORT int KV_HOSTAPI QueryTrueName(const HostChar* name, HostChar* out)
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI GetAttribute(unsigned int* current, unsigned int* normal) {
-    // The console's real attribute is not read yet: the host reports its default colours.
-    if (current != nullptr) *current = host::kDefaultAttribute;
+    // The colour the host last set (SetColors), as the real host keeps it for its console.
+    if (current != nullptr) *current = host::ActiveSession().script.currentAttribute;
     if (normal != nullptr) *normal = host::kDefaultAttribute;
 }
 
@@ -124,6 +124,8 @@ KV_HOST_IMPORT int KV_HOSTAPI tty_yield(int /*flag*/) {
     return 0;
 }
 
-KV_HOST_IMPORT void KV_HOSTAPI EatKeystrokes() {}
+KV_HOST_IMPORT void KV_HOSTAPI EatKeystrokes() {
+    sys::DiscardWaitingKeys();
+}
 
 } // extern "C"

@@ -84,6 +84,57 @@ KV_SYS_API uint32_t ConsoleWindowColumns(Handle handle);
 // Whether the unit is a letter or a digit of any script (IsCharAlphaNumericW).
 KV_SYS_API bool IsLetterOrDigit(char16_t c);
 
+// ---- Console: window, colours, keys and control events ----------------------------------------
+// What paged output needs of the console behind standard output and of the console device.
+// posix: the terminal, with colours sent as ANSI sequences (a terminal cannot report them, so
+// the backend remembers the last one it set, 0x07 at first) and keys read from /dev/tty.
+
+// As GetConsoleMode: false, with `*mode` untouched, when the handle is no console.
+KV_SYS_API bool ConsoleMode(Handle handle, uint32_t* mode);
+
+// The rows of the console's visible window (bottom - top + 1, not the screen buffer's); false
+// when the handle is no console or the size cannot be read.
+KV_SYS_API bool ConsoleWindowRows(Handle handle, uint32_t* rows);
+
+// The console's current character attribute (foreground in the low four bits, background in the
+// next four); false when it cannot be read. Setting it changes the colour of later output.
+KV_SYS_API bool ConsoleTextAttribute(Handle handle, uint16_t* attribute);
+KV_SYS_API bool SetConsoleTextAttribute(Handle handle, uint16_t attribute);
+
+// Key input from the console without echo. Between BeginKeyInput and EndKeyInput keys stay
+// unechoed also while none is being read (posix: the terminal is in raw mode; Windows needs
+// nothing). The calls nest.
+KV_SYS_API void BeginKeyInput();
+KV_SYS_API void EndKeyInput();
+
+// Whether a key is waiting in the console input; never blocks.
+KV_SYS_API bool KeyWaiting();
+
+// The next code of the console input, waiting for a key when none is there: a character, or 0
+// or 0xE0 followed by a second code for a key that is not a character (arrows, function keys).
+// posix: without a terminal, or once it has gone, a key is always waiting and it is Enter (13),
+// so that nothing waits for a key that cannot come.
+KV_SYS_API uint32_t ReadKeyCode();
+
+// Discards the keys waiting in the console input.
+KV_SYS_API void DiscardWaitingKeys();
+
+enum class KeyName { Escape, Control };
+
+// Whether the key is held down now. posix has no such query: Escape counts as down when an Esc
+// alone is waiting in the input (it is taken from there); Control is never down.
+KV_SYS_API bool KeyIsDown(KeyName key);
+
+// Console control events, by their Windows numbers (posix: SIGINT and SIGQUIT).
+constexpr uint32_t kCtrlCEvent = 0;
+constexpr uint32_t kCtrlBreakEvent = 1;
+
+// A control handler runs on another thread (posix: in a signal handler) and returns nonzero when
+// it handled the event. Only one plug-in handler is installed at a time.
+using ControlHandler = int (*)(uint32_t event);
+KV_SYS_API bool AddControlHandler(ControlHandler handler);
+KV_SYS_API bool RemoveControlHandler(ControlHandler handler);
+
 // ---- Process heap ----------------------------------------------------------------------------
 // Blocks of the process's default heap. posix: zero-filled blocks mapped below 4 GiB so that an
 // address always fits in 32 bits; the table of live blocks is shared by host and plug-in.
@@ -179,6 +230,10 @@ struct SystemTime {
 
 // The current time in UTC (GetSystemTime).
 KV_SYS_API SystemTime SystemTimeUtc();
+
+// The local time of a UTC time in the current time zone (SystemTimeToTzSpecificLocalTime);
+// false, with `*local` untouched, when it cannot be converted.
+KV_SYS_API bool LocalTimeOf(const SystemTime& utc, SystemTime* local);
 
 // ---- Files and paths -------------------------------------------------------------------------
 

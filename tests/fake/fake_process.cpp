@@ -45,9 +45,11 @@ void SetProcessId(uint32_t id) {
 }
 void SetTickCount(uint32_t ticks) {
     State().ticks = ticks;
+    detail::OnTickCountSet();
 }
 void AdvanceTicks(uint32_t millis) {
     State().ticks += millis;
+    detail::OnTicksMoved();
 }
 uint64_t SleptMillis() {
     return State().sleptMillis;
@@ -91,6 +93,7 @@ void SleepMillis(uint32_t millis) {
     State().sleptMillis += millis;
     ++State().sleepCalls;
     State().ticks += millis;
+    fake::detail::OnTicksMoved();
 }
 
 uint32_t TickCount() {

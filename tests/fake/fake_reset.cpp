@@ -14,6 +14,7 @@ void Reset() {
     detail::ResetTransfer();
     detail::ResetPrograms();
     detail::ResetConsoleWidths();
+    detail::ResetConsole();
 }
 
 } // namespace fake

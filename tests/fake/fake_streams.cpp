@@ -87,6 +87,7 @@ void ClearOutput() {
     State().output.captured.clear();
     State().error.captured.clear();
     State().consoleDeviceText.clear();
+    detail::ClearTranscript();
 }
 
 void SetIsConsole(sys::StdStream stream, bool console) {
@@ -138,7 +139,10 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
         if (stream == nullptr || stream == &State().input || stream->writeFails) return false;
         sink = &stream->captured;
     }
-    if (length != 0) sink->append(text::ToUtf8(std::u16string_view(text, length)));
+    std::string bytes = text::ToUtf8(std::u16string_view(text, length));
+    if (length != 0) sink->append(bytes);
+    if (sink != &State().error.captured) fake::detail::AppendTranscript(bytes);
+    if (sink == &State().output.captured) fake::detail::OnStandardOutputWrite();
     return true;
 }
 

@@ -48,6 +48,48 @@ constexpr uint32_t kDefaultConsoleColumns = 80;
 void SetConsoleWindowColumns(uint32_t columns);
 void SetConsoleDeviceColumns(uint32_t columns);
 
+// ---- Console window, colours, keys and control events ----------------------------------------
+// One console stands behind every handle that counts as a console (standard streams made so by
+// SetIsConsole, and console device handles): it has a window of kDefaultConsoleRows rows and the
+// attribute 0x07 until a test says otherwise.
+
+constexpr uint32_t kDefaultConsoleRows = 25;
+constexpr uint16_t kDefaultConsoleAttribute = 0x07;
+
+// The rows of the visible window; 0 makes reading the window size fail.
+void SetConsoleRows(uint32_t rows);
+void SetConsoleAttribute(uint16_t attribute);
+uint16_t ConsoleAttribute();
+// While set, reading the console's attribute fails.
+void SetConsoleAttributeUnreadable(bool unreadable);
+
+// Everything written to standard output and to console device handles, in order, with every
+// change of the console attribute shown as "{XX}" (two upper-case hexadecimal digits).
+std::string ConsoleTranscript();
+
+// Keys as ReadKeyCode gives them, one code per unit of `keys` (0xE0 and a scan code for an
+// extended key). They count as waiting once the tick count has advanced `afterMillis` from now;
+// keys queued later come after them.
+void QueueKeys(std::u16string_view keys, uint32_t afterMillis = 0);
+size_t QueuedKeys();
+// ReadKeyCode calls that found no key at all. They give Esc, and with no key queued KeyWaiting
+// says one is there after ten minutes of fake time, so that a test short of keys cannot hang.
+int KeyReadsWithoutKey();
+// BeginKeyInput calls not yet ended by EndKeyInput.
+int KeyInputDepth();
+
+// KeyIsDown answers true for `key` on its next `polls` calls.
+void HoldKey(sys::KeyName key, int polls);
+int KeyStatePolls(sys::KeyName key);
+
+// The installed control handler receives `event` once the tick count has advanced `afterMillis`
+// from now (seen when time moves), or at the `writes`-th write to standard output from now.
+void RaiseControlEventAfter(uint32_t event, uint32_t afterMillis);
+void RaiseControlEventAtWrite(uint32_t event, int writes);
+bool ControlHandlerInstalled();
+// Calls of AddControlHandler and RemoveControlHandler that changed the installed handler.
+int ControlHandlerChanges();
+
 // ---- Process and time ------------------------------------------------------------------------
 
 constexpr uint32_t kDefaultProcessId = 0x1234;
@@ -104,6 +146,11 @@ size_t OpenRegistryKeys();
 // 12:34:56.789.
 constexpr sys::SystemTime kDefaultSystemTime{2024, 3, 5, 15, 12, 34, 56, 789};
 void SetSystemTime(const sys::SystemTime& now);
+
+// LocalTimeOf adds this offset (in minutes, default 0) to the UTC time; while SetLocalTimeFails
+// is set it fails.
+void SetLocalTimeOffset(int minutes);
+void SetLocalTimeFails(bool fails);
 
 // ---- Files, paths and modules ----------------------------------------------------------------
 

@@ -25,4 +25,13 @@ bool HasFakeFile(const std::u16string& fullName);
 
 void ResetConsoleWidths();
 
+void ResetConsole();
+
+// The console's transcript and the hooks the other topics call into it.
+void AppendTranscript(std::string_view text);
+void ClearTranscript();
+void OnStandardOutputWrite();
+void OnTicksMoved();
+void OnTickCountSet();
+
 } // namespace fake::detail

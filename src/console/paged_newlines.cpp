@@ -1,0 +1,100 @@
+// Line ends with the page counter: the prompt after each page and the key that answers it.
+#include "console/console_output.h"
+#include "console/console_window.h"
+#include "frame/host_services.h"
+#include "frame/plugin_state.h"
+#include "frame/text/u16.h"
+
+namespace {
+
+constexpr char16_t kPrompt[] = u"\r   \u2500\u2500 Press a key to continue \u2500\u2500 ";
+constexpr char16_t kEraseLine[] =
+    u"\r                                                            \r";
+
+constexpr uint32_t kEsc = 27;
+constexpr uint32_t kCtrlC = 3;
+constexpr uint32_t kSpace = 32;
+constexpr uint32_t kExtendedKey = 0x10000;
+constexpr uint32_t kPollMillis = 10;
+
+// Sets LinesLeft for the key; false when the key stops the output.
+bool AnswerPrompt(uint32_t key) {
+    switch (key) {
+    case u'C':
+    case u'c':
+    case u'A':
+    case u'a':
+        PageLines = 0;
+        LinesLeft = 0;
+        return true;
+    case u'/':
+        LinesLeft = PageLines / 2;
+        return true;
+    case u'0':
+        LinesLeft = 10;
+        return true;
+    case kEsc:
+        return false;
+    case kCtrlC:
+        ShowCtrlC();
+        return false;
+    }
+    if (key >= u'1' && key <= u'9') LinesLeft = key - u'0';
+    return true;
+}
+
+} // namespace
+
+void WriteToConsoleDevice(const char16_t* text) {
+    if (ConsoleOut != nullptr) sys::WriteText(ConsoleOut, text, text::Length(text));
+}
+
+uint32_t WaitForPauseKey() {
+    // Elapsed time is measured by subtraction, which stays right when the tick count wraps.
+    const uint32_t start = sys::TickCount();
+    CtrlCPressed = 0;
+    sys::BeginKeyInput();
+    uint32_t key = 0;
+    for (;;) {
+        if (sys::KeyWaiting()) {
+            key = sys::ReadKeyCode();
+            if (key == 0 || key == 0xE0) key = kExtendedKey + sys::ReadKeyCode();
+            break;
+        }
+        sys::SleepMillis(kPollMillis);
+        if (CtrlCPressed != 0) {
+            key = kCtrlC;
+            break;
+        }
+        if (PauseMillis != 0 && sys::TickCount() - start >= PauseMillis) {
+            key = kSpace;
+            break;
+        }
+    }
+    sys::EndKeyInput();
+    return key;
+}
+
+int PagedNewLines(uint32_t count) {
+    if (NormalAttr != 0) {
+        sys::SetConsoleTextAttribute(sys::StdHandle(sys::StdStream::Output), NormalAttr);
+        SetColors(NormalAttr);
+        tty_yield(0);
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        QPuts(AsHost(u"\r\n"));
+        if (CtrlCPressed != 0) {
+            ShowCtrlC();
+            return kOutputStopped;
+        }
+        if (LinesLeft == 0) continue;
+        if (--LinesLeft > 0) continue;
+
+        LinesLeft = PageLines;
+        WriteToConsoleDevice(kPrompt);
+        const uint32_t key = WaitForPauseKey();
+        WriteToConsoleDevice(kEraseLine);
+        if (!AnswerPrompt(key)) return kOutputStopped;
+    }
+    return kOutputOk;
+}

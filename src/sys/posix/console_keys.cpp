@@ -1,0 +1,236 @@
+// Keys from the controlling terminal (/dev/tty) without echo. While keys are wanted the terminal
+// is in raw mode (no line editing, no echo; Ctrl-C and Ctrl-\ still raise their signals). Byte
+// sequences become the codes a Windows console gives: Enter 13, Backspace 8, and 0xE0 followed
+// by the key's scan code for arrows and the editing keys.
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "sys/sys.h"
+
+namespace sys {
+namespace {
+
+// How long the bytes of one key's sequence may lie apart: an Esc followed by nothing within this
+// time is the Esc key itself.
+constexpr int kSequenceGapMillis = 30;
+constexpr uint32_t kExtendedPrefix = 0xE0;
+constexpr int kPendingCapacity = 8;
+
+struct Terminal {
+    int fd = -1;
+    bool opened = false;
+    int depth = 0;
+    bool rawSet = false;
+    termios saved{};
+    uint32_t pending[kPendingCapacity]{}; // decoded codes not yet read
+    int pendingCount = 0;
+};
+
+Terminal& Tty() {
+    static Terminal terminal;
+    if (!terminal.opened) {
+        terminal.opened = true;
+        terminal.fd = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    }
+    return terminal;
+}
+
+void Push(Terminal& tty, uint32_t code) {
+    if (tty.pendingCount < kPendingCapacity) tty.pending[tty.pendingCount++] = code;
+}
+
+uint32_t Pop(Terminal& tty) {
+    uint32_t code = tty.pending[0];
+    for (int i = 1; i < tty.pendingCount; ++i) tty.pending[i - 1] = tty.pending[i];
+    --tty.pendingCount;
+    return code;
+}
+
+// True also when the terminal is gone (hung up, closed): a read then ends at once, and a
+// prompt cannot wait for a key that can never come.
+bool ByteWaiting(const Terminal& tty, int millis) {
+    if (tty.fd < 0) return true;
+    pollfd request{tty.fd, POLLIN, 0};
+    int ready = poll(&request, 1, millis);
+    if (ready < 0) return errno != EINTR; // a signal: let the caller look at it
+    return ready > 0 && (request.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// One byte; -1 when the terminal gives none.
+int ReadByte(const Terminal& tty) {
+    if (tty.fd < 0) return -1;
+    unsigned char byte = 0;
+    for (;;) {
+        ssize_t got = read(tty.fd, &byte, 1);
+        if (got == 1) return byte;
+        if (got < 0 && errno == EINTR) continue;
+        return -1;
+    }
+}
+
+// The scan code of a key sent as an escape sequence, 0 when it has none here.
+uint32_t ScanCodeOf(int final, int number) {
+    switch (final) {
+    case 'A':
+        return 0x48; // up
+    case 'B':
+        return 0x50; // down
+    case 'C':
+        return 0x4D; // right
+    case 'D':
+        return 0x4B; // left
+    case 'H':
+        return 0x47; // home
+    case 'F':
+        return 0x4F; // end
+    case '~':
+        switch (number) {
+        case 1:
+            return 0x47;
+        case 2:
+            return 0x52; // insert
+        case 3:
+            return 0x53; // delete
+        case 4:
+            return 0x4F;
+        case 5:
+            return 0x49; // page up
+        case 6:
+            return 0x51; // page down
+        }
+    }
+    return 0;
+}
+
+// The rest of an escape sequence after "Esc [" or "Esc O".
+void DecodeSequence(Terminal& tty) {
+    int number = 0;
+    for (int i = 0; i < 16 && ByteWaiting(tty, kSequenceGapMillis); ++i) {
+        int byte = ReadByte(tty);
+        if (byte < 0) break;
+        if (byte >= '0' && byte <= '9') {
+            number = number * 10 + (byte - '0');
+            continue;
+        }
+        if (byte >= 0x40 && byte <= 0x7E) {
+            Push(tty, kExtendedPrefix);
+            Push(tty, ScanCodeOf(byte, number));
+            return;
+        }
+    }
+    Push(tty, kExtendedPrefix);
+    Push(tty, 0);
+}
+
+// The UTF-8 character that starts with `lead`, as one or two UTF-16 codes.
+void DecodeUtf8(Terminal& tty, int lead) {
+    int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    uint32_t value = static_cast<uint32_t>(lead) & (0x3Fu >> more);
+    for (int i = 0; i < more; ++i) {
+        if (!ByteWaiting(tty, kSequenceGapMillis)) break;
+        int byte = ReadByte(tty);
+        if (byte < 0) break;
+        value = (value << 6) | (static_cast<uint32_t>(byte) & 0x3F);
+    }
+    if (more == 0 || value > 0x10FFFF) value = 0xFFFD;
+    if (value > 0xFFFF) {
+        value -= 0x10000;
+        Push(tty, 0xD800 + (value >> 10));
+        Push(tty, 0xDC00 + (value & 0x3FF));
+        return;
+    }
+    Push(tty, value);
+}
+
+// Turns the key that begins with `first` into codes in the pending queue.
+void DecodeKey(Terminal& tty, int first) {
+    if (first == 0x1B) {
+        if (!ByteWaiting(tty, kSequenceGapMillis)) return Push(tty, 27);
+        int next = ReadByte(tty);
+        if (next == '[' || next == 'O') return DecodeSequence(tty);
+        Push(tty, 27);
+        if (next >= 0) DecodeKey(tty, next);
+        return;
+    }
+    if (first == '\n') return Push(tty, 13);
+    if (first == 0x7F) return Push(tty, 8);
+    if (first >= 0x80) return DecodeUtf8(tty, first);
+    Push(tty, static_cast<uint32_t>(first));
+}
+
+} // namespace
+
+void BeginKeyInput() {
+    Terminal& tty = Tty();
+    if (tty.depth++ > 0 || tty.fd < 0) return;
+    if (tcgetattr(tty.fd, &tty.saved) != 0) return;
+    termios raw = tty.saved;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    tty.rawSet = tcsetattr(tty.fd, TCSANOW, &raw) == 0;
+}
+
+void EndKeyInput() {
+    Terminal& tty = Tty();
+    if (tty.depth == 0 || --tty.depth > 0) return;
+    // TCSANOW keeps what was typed: switching back to line mode hands it on as a line.
+    if (tty.rawSet) tcsetattr(tty.fd, TCSANOW, &tty.saved);
+    tty.rawSet = false;
+}
+
+bool KeyWaiting() {
+    Terminal& tty = Tty();
+    if (tty.pendingCount > 0) return true;
+    BeginKeyInput();
+    bool waiting = ByteWaiting(tty, 0);
+    EndKeyInput();
+    return waiting;
+}
+
+uint32_t ReadKeyCode() {
+    Terminal& tty = Tty();
+    BeginKeyInput();
+    while (tty.pendingCount == 0) {
+        int first = ReadByte(tty);
+        if (first < 0) break;
+        DecodeKey(tty, first);
+    }
+    EndKeyInput();
+    // Without a terminal no key can come: Enter lets whatever waits go on.
+    return tty.pendingCount > 0 ? Pop(tty) : 13;
+}
+
+void DiscardWaitingKeys() {
+    Terminal& tty = Tty();
+    tty.pendingCount = 0;
+    if (tty.fd >= 0) tcflush(tty.fd, TCIFLUSH);
+}
+
+bool KeyIsDown(KeyName key) {
+    if (key != KeyName::Escape) return false;
+    Terminal& tty = Tty();
+    if (tty.pendingCount > 0) {
+        if (tty.pending[0] != 27) return false;
+        Pop(tty);
+        return true;
+    }
+    BeginKeyInput();
+    bool down = false;
+    if (ByteWaiting(tty, 0)) {
+        int first = ReadByte(tty);
+        if (first >= 0) {
+            DecodeKey(tty, first);
+            down = tty.pendingCount > 0 && tty.pending[0] == 27;
+            if (down) Pop(tty);
+        }
+    }
+    EndKeyInput();
+    return down;
+}
+
+} // namespace sys
