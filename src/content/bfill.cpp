@@ -63,16 +63,9 @@ uint64_t FillPattern(uint8_t* buffer, uint32_t bufferSize, uint32_t offset, cons
 
 KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
-
-    if (!ArgGiven(kHandle)) {
-        ReportMessage(u"Missing binary buffer handle\r\n");
-        return -1;
-    }
+    uint32_t address = 0;
     uint32_t bufferSize = 0;
-    const uint32_t address = ParseBufferHandle(ArgText(kHandle), &bufferSize);
-    if (address == 0) return RefuseArgument(u"Bad binary buffer handle: \"%s\"\r\n", kHandle);
+    if (!ReadFillTarget(FromHost(argument), &address, &bufferSize)) return -1;
 
     uint32_t size = 1;
     if (!ReadOptionalU32(kValueSize, &size))
@@ -104,6 +97,6 @@ KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     if ((flags & kBigEndianFlag) != 0) ReverseBytes(static_cast<int>(size), value);
 
     const uint64_t written = FillPattern(BufferAt(address), bufferSize, offset, value, size, count);
-    text::Format(text, kTextCapacity, u"%I64u", written);
+    text::Format(FromHost(argument), kTextCapacity, u"%I64u", written);
     return 0;
 }

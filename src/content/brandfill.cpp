@@ -34,16 +34,9 @@ bool FillWithRandomBytes(uint8_t* bytes, uint32_t size) {
 
 KV_EXPORT int KV_API f_brandfill(HostChar* argument) {
     if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
-
-    if (!ArgGiven(kHandle)) {
-        ReportMessage(u"Missing binary buffer handle\r\n");
-        return -1;
-    }
+    uint32_t address = 0;
     uint32_t bufferSize = 0;
-    const uint32_t address = ParseBufferHandle(ArgText(kHandle), &bufferSize);
-    if (address == 0) return RefuseArgument(u"Bad binary buffer handle: \"%s\"\r\n", kHandle);
+    if (!ReadFillTarget(FromHost(argument), &address, &bufferSize)) return -1;
 
     uint32_t offset = 0;
     if (!ReadOptionalU32(kOffset, &offset))
@@ -59,9 +52,9 @@ KV_EXPORT int KV_API f_brandfill(HostChar* argument) {
     if (count > rest) count = rest;
 
     if (count != 0 && !FillWithRandomBytes(BufferAt(address) + offset, count)) {
-        text::Format(text, kTextCapacity, u"0");
+        text::Format(FromHost(argument), kTextCapacity, u"0");
         return 0;
     }
-    text::Format(text, kTextCapacity, u"%u", count);
+    text::Format(FromHost(argument), kTextCapacity, u"%u", count);
     return 0;
 }

@@ -50,13 +50,5 @@ void LoadClipboard(char16_t* result) {
         failure = CopyTextIntoNewBuffer(&address, &size);
         sys::CloseClipboardAfterReading();
     }
-    if (failure != 0) {
-        NoteTransferFailure(failure);
-        LastLoadSize = 0;
-        text::Format(result, kTextCapacity, u"0");
-        return;
-    }
-    NoteTransferSuccess();
-    LastLoadSize = size;
-    text::Format(result, kTextCapacity, u"%08X", address);
+    FinishLoad(failure, address, size, result);
 }

@@ -13,3 +13,17 @@ int RefuseArgument(const char16_t* message, int index) {
 bool ReadOptionalU32(int index, uint32_t* value) {
     return !ArgGiven(index) || ParseU32(ArgText(index), value) == 0;
 }
+
+bool ReadFillTarget(char16_t* text, uint32_t* address, uint32_t* bufferSize) {
+    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return false;
+    if (!ArgGiven(0)) {
+        ReportMessage(u"Missing binary buffer handle\r\n");
+        return false;
+    }
+    *address = ParseBufferHandle(ArgText(0), bufferSize);
+    if (*address == 0) {
+        RefuseArgument(u"Bad binary buffer handle: \"%s\"\r\n", 0);
+        return false;
+    }
+    return true;
+}

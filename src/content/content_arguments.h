@@ -10,3 +10,7 @@ int RefuseArgument(const char16_t* message, int index);
 // Argument `index` as a ParseU32 number (the whole text). A missing argument leaves `value` as
 // it is and succeeds; false when it is given and no number.
 bool ReadOptionalU32(int index, uint32_t* value);
+
+// The argument text split at commas (upper-cased), and the live buffer its first argument names,
+// for the fill functions. False, with the message reported, when either fails.
+bool ReadFillTarget(char16_t* text, uint32_t* address, uint32_t* bufferSize);

@@ -48,15 +48,5 @@ void LoadFile(const char16_t* path, char16_t* result) {
         failure = ReadIntoNewBuffer(file, &address, &size);
         sys::CloseHandle(file);
     }
-    if (failure != 0) {
-        // No buffer survives a failed load.
-        if (address != 0) FreeBuffer(address);
-        NoteTransferFailure(failure);
-        LastLoadSize = 0;
-        text::Format(result, kTextCapacity, u"0");
-        return;
-    }
-    NoteTransferSuccess();
-    LastLoadSize = size;
-    text::Format(result, kTextCapacity, u"%08X", address);
+    FinishLoad(failure, address, size, result);
 }

@@ -1,5 +1,8 @@
 #include "content/transfer_outcome.h"
 
+#include "frame/plugin_state.h"
+#include "frame/text/format.h"
+#include "store/buffer_allocation.h"
 #include "store/last_transfer.h"
 #include "sys/sys.h"
 
@@ -14,4 +17,17 @@ void NoteTransferFailure(uint32_t code) {
 
 void NoteTransferSuccess() {
     LastError = 0;
+}
+
+void FinishLoad(uint32_t failure, uint32_t address, uint32_t size, char16_t* result) {
+    if (failure != 0) {
+        if (address != 0) FreeBuffer(address);
+        NoteTransferFailure(failure);
+        LastLoadSize = 0;
+        text::Format(result, kTextCapacity, u"0");
+        return;
+    }
+    NoteTransferSuccess();
+    LastLoadSize = size;
+    text::Format(result, kTextCapacity, u"%08X", address);
 }

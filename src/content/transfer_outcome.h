@@ -23,3 +23,7 @@ uint32_t SystemFailureCode();
 // A failed transfer: LastError = `code`, or kNoSystemCode when it is 0.
 void NoteTransferFailure(uint32_t code);
 void NoteTransferSuccess();
+
+// Ends a load: on failure no buffer survives (a partly filled one is freed), LastError says why
+// and the result is "0"; on success LastLoadSize is `size` and the result the new handle.
+void FinishLoad(uint32_t failure, uint32_t address, uint32_t size, char16_t* result);

@@ -18,20 +18,9 @@
 #include "frame/numbers.h"
 #include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "unit/plugin_exports.h"
 
 namespace dumptest {
-
-inline const host::ExportTable& DumpExports() {
-    static const host::NamedExport entries[] = {
-        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
-        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
-        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
-        {"Usage", reinterpret_cast<void*>(&Usage)},
-        {"bbdump", reinterpret_cast<void*>(&bbdump)},
-    };
-    static const host::ExportTable table{entries, std::size(entries)};
-    return table;
-}
 
 // What one command call left behind.
 struct Outcome {
@@ -46,7 +35,7 @@ public:
         fake::Reset();
         host::InitSession(session);
         session.script.pipe = true;
-        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(DumpExports())),
+        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
                   host::LoadOutcome::Loaded);
     }
     void TearDown() override {

@@ -17,23 +17,9 @@
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
 #include "store/store_exports.h"
+#include "unit/plugin_exports.h"
 
 namespace {
-
-const host::ExportTable& ListExports() {
-    static const host::NamedExport entries[] = {
-        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
-        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
-        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
-        {"Usage", reinterpret_cast<void*>(&Usage)},
-        {"f_balloc", reinterpret_cast<void*>(&f_balloc)},
-        {"f_bfree", reinterpret_cast<void*>(&f_bfree)},
-        {"f_bfreeall", reinterpret_cast<void*>(&f_bfreeall)},
-        {"bblist", reinterpret_cast<void*>(&bblist)},
-    };
-    static const host::ExportTable table{entries, std::size(entries)};
-    return table;
-}
 
 const std::string kUnderline = [] {
     auto bar = [](int n) {
@@ -52,7 +38,7 @@ protected:
         fake::Reset();
         host::InitSession(session);
         session.script.pipe = true;
-        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(ListExports())),
+        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
                   host::LoadOutcome::Loaded);
     }
     void TearDown() override {

@@ -14,19 +14,9 @@
 #include "frame/help_topic.h"
 #include "frame/help_viewer.h"
 #include "frame/text/u16.h"
+#include "unit/plugin_exports.h"
 
 namespace {
-
-const host::ExportTable& HelpExports() {
-    static const host::NamedExport entries[] = {
-        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
-        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
-        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
-        {"Help", reinterpret_cast<void*>(&Help)},
-    };
-    static const host::ExportTable table{entries, std::size(entries)};
-    return table;
-}
 
 constexpr char16_t kViewer[] = u"/sys/hh.exe";
 
@@ -58,7 +48,7 @@ protected:
         HelpViewerProcess = nullptr;
         host::InitSession(session);
         session.script.pipe = true;
-        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(HelpExports())),
+        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
                   host::LoadOutcome::Loaded);
         sys::SetEnv(u"KorvaniteHelp", u"/docs/korvanite");
         sys::SetEnv(u"PluginHelp", u"/docs/plugins");

@@ -16,19 +16,9 @@
 #include "frame/report.h"
 #include "frame/text/u16.h"
 #include "frame/text_services.h"
+#include "unit/plugin_exports.h"
 
 namespace {
-
-const host::ExportTable& RealExports() {
-    static const host::NamedExport entries[] = {
-        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
-        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
-        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
-        {"Usage", reinterpret_cast<void*>(&Usage)},
-    };
-    static const host::ExportTable table{entries, std::size(entries)};
-    return table;
-}
 
 class PluginFrame : public ::testing::Test {
 protected:
@@ -41,7 +31,7 @@ protected:
         if (session.plugin.loaded) host::UnloadPlugin(session, 1);
     }
     host::LoadOutcome Load() {
-        return host::AttachPlugin(session, host::BindExportTable(RealExports()));
+        return host::AttachPlugin(session, host::BindExportTable(PluginExports()));
     }
 
     host::Session session;

@@ -19,27 +19,12 @@
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
 #include "store/store_exports.h"
+#include "unit/plugin_exports.h"
 
 namespace storetest {
 
 // The per-process key below HKEY_CURRENT_USER for the fake's default process id.
 inline constexpr char16_t kProcessKeyPath[] = u"SOFTWARE\\RURoruved\\Korvanite\\00001234";
-
-inline const host::ExportTable& StoreExports() {
-    static const host::NamedExport entries[] = {
-        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
-        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
-        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
-        {"Usage", reinterpret_cast<void*>(&Usage)},
-        {"f_balloc", reinterpret_cast<void*>(&f_balloc)},
-        {"f_bfree", reinterpret_cast<void*>(&f_bfree)},
-        {"f_bfreeall", reinterpret_cast<void*>(&f_bfreeall)},
-        {"_bblasterr", reinterpret_cast<void*>(&_bblasterr)},
-        {"_bloadsize", reinterpret_cast<void*>(&_bloadsize)},
-    };
-    static const host::ExportTable table{entries, std::size(entries)};
-    return table;
-}
 
 // What an export left: its result and the text over its argument.
 struct Call {
@@ -66,7 +51,7 @@ protected:
     }
 
     host::LoadOutcome Load() {
-        return host::AttachPlugin(session, host::BindExportTable(StoreExports()));
+        return host::AttachPlugin(session, host::BindExportTable(PluginExports()));
     }
 
     // Calls a feature export on a host-sized buffer holding `argument`.
