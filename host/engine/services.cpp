@@ -110,6 +110,9 @@ KV_HOST_IMPORT int KV_HOSTAPI ParseColors(const HostChar* text, int* foreground,
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI SetColors(int attribute) {
+    // The plug-in calls this before it writes to the console itself (the Ctrl-C mark). On Windows
+    // its seam is its own, so the host's collected output is written out here, ahead of that.
+    sys::FlushStandardOutput();
     host::Session& session = host::ActiveSession();
     unsigned value = unsigned(attribute) & 0xFF;
     session.script.currentAttribute = value;
@@ -125,6 +128,7 @@ KV_HOST_IMPORT int KV_HOSTAPI tty_yield(int /*flag*/) {
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI EatKeystrokes() {
+    sys::FlushStandardOutput(); // the user answers what is on the screen
     sys::DiscardWaitingKeys();
 }
 
