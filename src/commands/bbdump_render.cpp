@@ -119,6 +119,9 @@ struct Dump {
     uint8_t previous[kMaxHexWidth];
     bool byteColumn; // the text column maps each byte through byteChars
     char16_t byteChars[kByteValues];
+    // Per byte value its two hexadecimal digits and a blank, the fourth unit left over: one
+    // 8-byte store writes a byte's cell of a hexadecimal line.
+    uint64_t hexCells[kByteValues];
 };
 
 bool Has(const Dump& dump, uint32_t flag) {
@@ -156,16 +159,14 @@ char16_t JoinSeparator(Dump& dump, uint64_t p) {
 // byte and a blank after each group, with the room checked once for the line.
 bool PutHexBytesFast(const Dump& dump, Line& line, uint64_t offset) {
     if (dump.format != Hexadecimal || dump.joinsOn || offset + dump.hexWidth > dump.end ||
-        line.used + 4 * dump.hexWidth >= kLineCapacity)
+        line.used + 4 * dump.hexWidth + 1 >= kLineCapacity)
         return false;
     const uint8_t* bytes = dump.buffer + offset;
-    const char16_t* digits = dump.digitTable;
     char16_t* at = line.text + line.used;
     uint32_t inGroup = 0;
     for (uint32_t j = 0; j < dump.hexWidth; ++j) {
-        at[0] = digits[bytes[j] >> 4];
-        at[1] = digits[bytes[j] & 0xF];
-        at[2] = u' ';
+        // The cell's fourth unit lands where the next cell or the group's blank goes.
+        std::memcpy(at, &dump.hexCells[bytes[j]], sizeof dump.hexCells[0]);
         at += 3;
         if (++inGroup == dump.groupWidth) {
             *at++ = u' ';
@@ -405,6 +406,10 @@ int DumpBuffer(const DumpSettings* settings, uint32_t address, uint32_t size, ui
                                      (flags & ControlPictures) != 0,
                                      settings->CodePageTable};
     dump.byteColumn = ByteColumnChars(columnModel, dump.byteChars);
+    for (uint32_t b = 0; b < kByteValues; ++b) {
+        const char16_t cell[4] = {dump.digitTable[b >> 4], dump.digitTable[b & 0xF], u' ', u' '};
+        std::memcpy(&dump.hexCells[b], cell, sizeof cell);
+    }
 
     InstallCtrlHandler();
 

@@ -83,6 +83,17 @@ TEST(Utf8, RoundTripsAndReplacesInvalidInput) {
     EXPECT_EQ(text::ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");
 }
 
+// Lengths are counted four units a round; the terminator may stand at any place in a round.
+TEST(Length, FindsTheTerminatorAtEveryPlace) {
+    char16_t units[16];
+    for (size_t length = 0; length < 12; ++length) {
+        for (char16_t& unit : units) unit = u'x';
+        units[length] = 0;
+        EXPECT_EQ(text::Length(units), length);
+    }
+    EXPECT_EQ(text::Length(nullptr), 0u);
+}
+
 // ASCII goes in runs of eight units; what is not ASCII may stand anywhere in or around a run.
 TEST(Utf8, EncodesEveryPositionAroundAsciiRuns) {
     struct Case {

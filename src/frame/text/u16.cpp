@@ -8,9 +8,15 @@ namespace text {
 
 size_t Length(const char16_t* s) {
     if (s == nullptr) return 0;
+    // Four units a round: fewer loop branches for the lines of a long listing. No unit past the
+    // terminator is read.
     size_t n = 0;
-    while (s[n] != 0) ++n;
-    return n;
+    for (;; n += 4) {
+        if (s[n] == 0) return n;
+        if (s[n + 1] == 0) return n + 1;
+        if (s[n + 2] == 0) return n + 2;
+        if (s[n + 3] == 0) return n + 3;
+    }
 }
 
 size_t CopyBounded(char16_t* out, size_t capacity, const char16_t* s) {
