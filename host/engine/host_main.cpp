@@ -49,7 +49,18 @@ bool ParseInvocation(Session& session, const std::vector<std::u16string>& argv,
     return true;
 }
 
+// Standard output that goes to a file or pipe is collected and written in large pieces while
+// the host runs; whatever waits is written when it ends.
+class CollectStandardOutput {
+public:
+    CollectStandardOutput() { sys::BufferStandardOutput(true); }
+    ~CollectStandardOutput() { sys::BufferStandardOutput(false); }
+    CollectStandardOutput(const CollectStandardOutput&) = delete;
+    CollectStandardOutput& operator=(const CollectStandardOutput&) = delete;
+};
+
 int Run(const std::vector<std::u16string>& argv) {
+    CollectStandardOutput collect;
     Session session;
     InitSession(session);
     ActivateSession active(session);

@@ -4,6 +4,7 @@
 #include "engine/session.h"
 #include "frame/host_services.h"
 #include "frame/text/format.h"
+#include "frame/text/u16.h"
 
 #include <cstdarg>
 #include <memory>
@@ -71,7 +72,8 @@ KV_HOST_IMPORT int KV_HOSTVA Printf(const HostChar* format, ...) {
 KV_HOST_IMPORT int KV_HOSTAPI QPuts(const HostChar* text) {
     if (text == nullptr) return -1;
     host::Session& session = host::ActiveSession();
-    return host::WriteOut(session, FromHost(text)) ? 0 : -1;
+    const char16_t* units = FromHost(text);
+    return host::WriteOut(session, std::u16string_view(units, text::Length(units))) ? 0 : -1;
 }
 
 KV_HOST_IMPORT uint32_t KV_HOSTAPI QueryMemSize(const void* address) {
@@ -110,6 +112,9 @@ KV_HOST_IMPORT int KV_HOSTAPI ParseColors(const HostChar* text, int* foreground,
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI SetColors(int attribute) {
+    // The plug-in calls this before it writes to the console itself (the Ctrl-C mark). On Windows
+    // its seam is its own, so the host's collected output is written out here, ahead of that.
+    sys::FlushStandardOutput();
     host::Session& session = host::ActiveSession();
     unsigned value = unsigned(attribute) & 0xFF;
     session.script.currentAttribute = value;
@@ -125,6 +130,7 @@ KV_HOST_IMPORT int KV_HOSTAPI tty_yield(int /*flag*/) {
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI EatKeystrokes() {
+    sys::FlushStandardOutput(); // the user answers what is on the screen
     sys::DiscardWaitingKeys();
 }
 

@@ -4,9 +4,13 @@
 
 #include <cstdio>
 
+#include "sys/sys.h"
+
 namespace host {
 
 bool ReadInputLine(std::string& line) {
+    // Whoever types the next line sees all the output of the last one first.
+    sys::FlushStandardOutput();
     line.clear();
     int c = std::getchar();
     if (c == EOF) return false;

@@ -104,6 +104,7 @@ int RunSuite(Session& session, const std::u16string& listPath, const std::u16str
         std::u16string out;
         std::u16string err;
         int status = RunOneScript(session, script, out, err);
+        sys::FlushStandardOutput(); // each script's traces before the next one's
 
         std::u16string base = outDir + u"/" + BaseNameOf(script);
         bool written = WriteWholeFile(base + u".stdout", text::ToUtf8(out)) &&

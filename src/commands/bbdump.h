@@ -119,4 +119,14 @@ struct TextColumnLine {
 // the units written. At most 2 units per byte position are needed.
 uint32_t WriteTextColumn(const TextColumnLine& line, char16_t* out, uint32_t capacity);
 
+// In the modes that show each byte as a character of its own (raw and code page), the character
+// of every byte value, so that a long listing looks each byte up instead of judging it again.
+// Fills kByteValues units and returns true; false, with nothing written, in the other modes.
+constexpr uint32_t kByteValues = 256;
+bool ByteColumnChars(const TextColumnLine& line, char16_t* chars);
+
+// The text column of one line from those characters: the same units as WriteTextColumn gives.
+uint32_t WriteByteColumn(const char16_t* chars, const TextColumnLine& line, char16_t* out,
+                         uint32_t capacity);
+
 } // namespace dump

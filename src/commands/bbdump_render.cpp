@@ -117,6 +117,11 @@ struct Dump {
     uint32_t lineCount;
     bool squeezed;
     uint8_t previous[kMaxHexWidth];
+    bool byteColumn; // the text column maps each byte through byteChars
+    char16_t byteChars[kByteValues];
+    // Per byte value its two hexadecimal digits and a blank, the fourth unit left over: one
+    // 8-byte store writes a byte's cell of a hexadecimal line.
+    uint64_t hexCells[kByteValues];
 };
 
 bool Has(const Dump& dump, uint32_t flag) {
@@ -150,8 +155,32 @@ char16_t JoinSeparator(Dump& dump, uint64_t p) {
     return u'-';
 }
 
+// A whole line of hexadecimal bytes without joins, the listing's common case: three units per
+// byte and a blank after each group, with the room checked once for the line.
+bool PutHexBytesFast(const Dump& dump, Line& line, uint64_t offset) {
+    if (dump.format != Hexadecimal || dump.joinsOn || offset + dump.hexWidth > dump.end ||
+        line.used + 4 * dump.hexWidth + 1 >= kLineCapacity)
+        return false;
+    const uint8_t* bytes = dump.buffer + offset;
+    char16_t* at = line.text + line.used;
+    uint32_t inGroup = 0;
+    for (uint32_t j = 0; j < dump.hexWidth; ++j) {
+        // The cell's fourth unit lands where the next cell or the group's blank goes.
+        std::memcpy(at, &dump.hexCells[bytes[j]], sizeof dump.hexCells[0]);
+        at += 3;
+        if (++inGroup == dump.groupWidth) {
+            *at++ = u' ';
+            inGroup = 0;
+        }
+    }
+    line.used = static_cast<uint32_t>(at - line.text);
+    return true;
+}
+
 void PutByteValues(Dump& dump, Line& line, uint64_t offset) {
+    if (PutHexBytesFast(dump, line, offset)) return;
     const bool hexFast = dump.format == Hexadecimal;
+    uint32_t inGroup = 0;
     for (uint32_t j = 0; j < dump.hexWidth; ++j) {
         const uint64_t p = offset + j;
         if (p >= dump.end) {
@@ -167,7 +196,10 @@ void PutByteValues(Dump& dump, Line& line, uint64_t offset) {
             }
             line.Put(separator);
         }
-        if ((j + 1) % dump.groupWidth == 0) line.Put(u' ');
+        if (++inGroup == dump.groupWidth) {
+            line.Put(u' ');
+            inGroup = 0;
+        }
     }
 }
 
@@ -175,11 +207,12 @@ void PutByteValues(Dump& dump, Line& line, uint64_t offset) {
 // words; bytes at or beyond the display end count as 0.
 uint64_t WordAt(const Dump& dump, uint64_t p) {
     uint8_t bytes[8] = {};
-    for (uint32_t i = 0; i < dump.wordLen; ++i)
+    const uint32_t length = std::min<uint32_t>(dump.wordLen, sizeof bytes);
+    for (uint32_t i = 0; i < length; ++i)
         if (p + i < dump.end) bytes[i] = dump.buffer[p + i];
-    if (Has(dump, BigEndianWords)) ReverseBytes(static_cast<int>(dump.wordLen), bytes);
+    if (Has(dump, BigEndianWords)) ReverseBytes(static_cast<int>(length), bytes);
     uint64_t value = 0;
-    for (uint32_t i = dump.wordLen; i-- > 0;) value = (value << 8) | bytes[i];
+    for (uint32_t i = length; i-- > 0;) value = (value << 8) | bytes[i];
     return value;
 }
 
@@ -245,7 +278,10 @@ int WriteOneLine(Dump& dump, uint64_t offset) {
                                     dump.replacement,
                                     Has(dump, ControlPictures),
                                     dump.settings->CodePageTable};
-        line.used += WriteTextColumn(column, line.text + line.used, kLineCapacity - 1 - line.used);
+        char16_t* at = line.text + line.used;
+        const uint32_t room = kLineCapacity - 1 - line.used;
+        line.used += dump.byteColumn ? WriteByteColumn(dump.byteChars, column, at, room)
+                                     : WriteTextColumn(column, at, room);
     }
     line.Terminate();
     QPuts(AsHost(line.text));
@@ -360,6 +396,20 @@ int DumpBuffer(const DumpSettings* settings, uint32_t address, uint32_t size, ui
     dump.mode = DetectTextMode(dump.buffer, size, *settings);
     dump.joinsOn =
         dump.mode == TextUtf8 && dump.wordLen == 1 && (flags & (SqueezeRepeats | NoUtf8Joins)) == 0;
+    const TextColumnLine columnModel{dump.buffer,
+                                     size,
+                                     0,
+                                     0,
+                                     0,
+                                     dump.mode,
+                                     dump.replacement,
+                                     (flags & ControlPictures) != 0,
+                                     settings->CodePageTable};
+    dump.byteColumn = ByteColumnChars(columnModel, dump.byteChars);
+    for (uint32_t b = 0; b < kByteValues; ++b) {
+        const char16_t cell[4] = {dump.digitTable[b >> 4], dump.digitTable[b & 0xF], u' ', u' '};
+        std::memcpy(&dump.hexCells[b], cell, sizeof cell);
+    }
 
     InstallCtrlHandler();
 

@@ -50,16 +50,26 @@ bool PutCodePoint(uint32_t x, char16_t* out, uint32_t capacity, uint32_t& used) 
     return true;
 }
 
+// The character of one byte in the modes that show every byte as one of its own.
+char16_t RawChar(uint8_t b, const TextColumnLine& line) {
+    if (b >= 0x80) return u' ';
+    return Displayable(b) ? b : Undisplayable(b, line);
+}
+
+char16_t CodePageChar(uint8_t b, const TextColumnLine& line) {
+    const char16_t x = line.codePageTable[b];
+    return Displayable(x) ? x : Undisplayable(x, line);
+}
+
+bool UsesCodePage(const TextColumnLine& line) {
+    return line.mode == TextCodePage && line.codePageTable != nullptr;
+}
+
 uint32_t RawColumn(const TextColumnLine& line, char16_t* out, uint32_t capacity) {
     uint32_t used = 0;
     for (uint32_t j = 0; j < line.hexWidth && used < capacity; ++j) {
         const uint64_t p = line.offset + j;
-        char16_t c = u' ';
-        if (p < line.end) {
-            const uint8_t b = line.buffer[p];
-            if (b < 0x80) c = Displayable(b) ? b : Undisplayable(b, line);
-        }
-        out[used++] = c;
+        out[used++] = p < line.end ? RawChar(line.buffer[p], line) : u' ';
     }
     return used;
 }
@@ -68,12 +78,7 @@ uint32_t CodePageColumn(const TextColumnLine& line, char16_t* out, uint32_t capa
     uint32_t used = 0;
     for (uint32_t j = 0; j < line.hexWidth && used < capacity; ++j) {
         const uint64_t p = line.offset + j;
-        char16_t c = u' ';
-        if (p < line.end) {
-            const char16_t x = line.codePageTable[line.buffer[p]];
-            c = Displayable(x) ? x : Undisplayable(x, line);
-        }
-        out[used++] = c;
+        out[used++] = p < line.end ? CodePageChar(line.buffer[p], line) : u' ';
     }
     return used;
 }
@@ -270,6 +275,32 @@ const char16_t* EncodingName(uint32_t mode, uint32_t codePage) {
     }
 }
 
+bool ByteColumnChars(const TextColumnLine& line, char16_t* chars) {
+    if (chars == nullptr || line.mode == TextUtf8 || line.mode == TextUtf16LE ||
+        line.mode == TextUtf16BE)
+        return false;
+    TextColumnLine column = line;
+    if (column.replacement == 0) column.replacement = kDefaultReplacement;
+    const bool codePage = UsesCodePage(column);
+    for (uint32_t b = 0; b < kByteValues; ++b) {
+        const uint8_t byte = static_cast<uint8_t>(b);
+        chars[b] = codePage ? CodePageChar(byte, column) : RawChar(byte, column);
+    }
+    return true;
+}
+
+uint32_t WriteByteColumn(const char16_t* chars, const TextColumnLine& line, char16_t* out,
+                         uint32_t capacity) {
+    if (chars == nullptr || line.buffer == nullptr || out == nullptr) return 0;
+    const uint32_t width = std::min(line.hexWidth, capacity);
+    const uint64_t inside = line.end > line.offset ? line.end - line.offset : 0;
+    const uint32_t shown = static_cast<uint32_t>(std::min<uint64_t>(width, inside));
+    const uint8_t* bytes = line.buffer + line.offset;
+    for (uint32_t j = 0; j < shown; ++j) out[j] = chars[bytes[j]];
+    for (uint32_t j = shown; j < width; ++j) out[j] = u' ';
+    return width;
+}
+
 uint32_t WriteTextColumn(const TextColumnLine& line, char16_t* out, uint32_t capacity) {
     if (line.buffer == nullptr || out == nullptr) return 0;
     TextColumnLine column = line;
@@ -281,7 +312,7 @@ uint32_t WriteTextColumn(const TextColumnLine& line, char16_t* out, uint32_t cap
     case TextUtf16BE:
         return Utf16Column(column, out, capacity);
     case TextCodePage:
-        if (column.codePageTable != nullptr) return CodePageColumn(column, out, capacity);
+        if (UsesCodePage(column)) return CodePageColumn(column, out, capacity);
         return RawColumn(column, out, capacity);
     default:
         return RawColumn(column, out, capacity);

@@ -1,4 +1,5 @@
 // @BFILL: repeats one integer value of 1 to 8 bytes over a range of a buffer.
+#include <algorithm>
 #include <cstring>
 
 #include "content/content_arguments.h"
@@ -42,21 +43,28 @@ int ReadFillValue(uint32_t size, uint64_t* pattern) {
     return 0;
 }
 
+// A run of whole values that stays in the first-level cache: copies of it fill a large range
+// nearly as fast as memset does.
+constexpr uint32_t kPatternBlock = 4096;
+
 // Writes the value's bytes again and again from `offset`, `count` values (0: to the end), the
 // last one only as far as the buffer goes. Gives the bytes written.
 uint64_t FillPattern(uint8_t* buffer, uint32_t bufferSize, uint32_t offset, const uint8_t* value,
                      uint32_t size, uint32_t count) {
-    uint64_t position = offset;
-    uint64_t values = 0;
-    while (position < bufferSize) {
-        const uint64_t room = bufferSize - position;
-        const uint32_t bytes = room < size ? static_cast<uint32_t>(room) : size;
-        std::memcpy(buffer + position, value, bytes);
-        position += bytes;
-        if (bytes < size) break;
-        if (++values == count) break;
+    const uint64_t room = bufferSize - uint64_t{offset};
+    const uint64_t total = count == 0 ? room : std::min(room, uint64_t{count} * size);
+    uint8_t* out = buffer + offset;
+    if (size == 1) {
+        std::memset(out, value[0], total);
+        return total;
     }
-    return position - offset;
+    uint8_t block[kPatternBlock];
+    const uint32_t blockBytes = kPatternBlock - kPatternBlock % size;
+    for (uint32_t at = 0; at < blockBytes; at += size) std::memcpy(block + at, value, size);
+    // Every piece starts on a value's boundary, since blockBytes is a multiple of the size.
+    for (uint64_t done = 0; done < total; done += blockBytes)
+        std::memcpy(out + done, block, std::min<uint64_t>(blockBytes, total - done));
+    return total;
 }
 
 } // namespace

@@ -34,6 +34,20 @@ KV_SYS_API bool IsConsole(Handle handle);
 // Returns false when the write failed.
 KV_SYS_API bool WriteText(Handle handle, const char16_t* text, size_t length);
 
+// ---- Buffered standard output ----------------------------------------------------------------
+// One write per line is slow when standard output is a file or pipe. A host may ask for such
+// output to be collected and written in large pieces; a console is always written at once. While
+// text waits, a write to any other handle (standard error, the console device, a file) writes it
+// out first, so that output that meets in one file keeps the order in which it was made. The
+// collection belongs to the module that asked for it (on Windows each module has its own seam).
+
+// With `on`, starts collecting standard output when it is no console; without, writes out what
+// waits and stops. Returns whether standard output is now collected.
+KV_SYS_API bool BufferStandardOutput(bool on);
+
+// Writes out what waits. False when that write failed (the text is then dropped).
+KV_SYS_API bool FlushStandardOutput();
+
 // ---- Environment and process -----------------------------------------------------------------
 
 // As GetEnvironmentVariableW: the value's length without terminator when it fits in `capacity`

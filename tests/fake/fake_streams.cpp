@@ -146,6 +146,15 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
     return true;
 }
 
+// Captured text is in order as it is written; there is nothing to collect.
+bool BufferStandardOutput(bool /*on*/) {
+    return false;
+}
+
+bool FlushStandardOutput() {
+    return true;
+}
+
 Handle OpenConsoleDevice() {
     Streams& state = State();
     ++state.openAttempts;

@@ -1,6 +1,9 @@
 // Native code pages, character classes and text output.
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 
@@ -133,6 +136,114 @@ TEST(PosixOutput, WritesUtf8ToAPipeCompletely) {
     std::string expected;
     for (int i = 0; i < 40000; ++i) expected += "\xC3\xA9\xE2\x82\xACx\r\n";
     EXPECT_EQ(received, expected);
+}
+
+// Standard output and standard error sent to one file for the length of a test, as a shell's
+// "> file 2>&1" does; the test's own output comes back afterwards.
+class SharedOutputFile {
+public:
+    SharedOutputFile() {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        char name[] = "/tmp/kv-output-XXXXXX";
+        file_ = mkstemp(name);
+        unlink(name);
+        savedOut_ = dup(STDOUT_FILENO);
+        savedErr_ = dup(STDERR_FILENO);
+        dup2(file_, STDOUT_FILENO);
+        dup2(file_, STDERR_FILENO);
+    }
+    ~SharedOutputFile() {
+        sys::BufferStandardOutput(false);
+        dup2(savedOut_, STDOUT_FILENO);
+        dup2(savedErr_, STDERR_FILENO);
+        close(savedOut_);
+        close(savedErr_);
+        close(file_);
+    }
+    SharedOutputFile(const SharedOutputFile&) = delete;
+    SharedOutputFile& operator=(const SharedOutputFile&) = delete;
+
+    std::string Content() const {
+        std::string content;
+        char chunk[4096];
+        ssize_t got;
+        off_t at = 0;
+        while ((got = pread(file_, chunk, sizeof chunk, at)) > 0) {
+            content.append(chunk, static_cast<size_t>(got));
+            at += got;
+        }
+        return content;
+    }
+
+private:
+    int file_ = -1;
+    int savedOut_ = -1;
+    int savedErr_ = -1;
+};
+
+bool Write(sys::StdStream stream, std::u16string_view text) {
+    return sys::WriteText(sys::StdHandle(stream), text.data(), text.size());
+}
+
+TEST(PosixOutput, CollectsStandardOutputAndKeepsTheOrderWithStandardError) {
+    SharedOutputFile file;
+    ASSERT_TRUE(sys::BufferStandardOutput(true));
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"one \u00e9\r\n"));
+    EXPECT_EQ(file.Content(), ""); // collected, not yet written
+    EXPECT_TRUE(Write(sys::StdStream::Error, u"two\r\n"));
+    EXPECT_EQ(file.Content(), "one \xc3\xa9\r\ntwo\r\n");
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"three\r\n"));
+    EXPECT_TRUE(sys::FlushStandardOutput());
+    EXPECT_EQ(file.Content(), "one \xc3\xa9\r\ntwo\r\nthree\r\n");
+    // Stopping writes out what waits; later output goes out at once.
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"four"));
+    EXPECT_FALSE(sys::BufferStandardOutput(false));
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"five"));
+    EXPECT_EQ(file.Content(), "one \xc3\xa9\r\ntwo\r\nthree\r\nfourfive");
+}
+
+// Much more than the collection holds, in lines and in one piece, with characters of 1 to 4
+// bytes falling across every place where it is written out, arrives byte for byte and in order.
+TEST(PosixOutput, CollectedOutputArrivesWhole) {
+    SharedOutputFile file;
+    ASSERT_TRUE(sys::BufferStandardOutput(true));
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) {
+        const size_t extra = static_cast<size_t>(i % 13);
+        const std::u16string line =
+            u"line \u00e9\u20ac\U0001F600 " + std::u16string(extra, u'x') + u"\r\n";
+        EXPECT_TRUE(Write(sys::StdStream::Output, line));
+        expected += "line \xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80 " + std::string(extra, 'x') + "\r\n";
+        if (i % 5000 == 4999) {
+            EXPECT_TRUE(Write(sys::StdStream::Error, u"!"));
+            expected += "!";
+        }
+    }
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"<"));
+    EXPECT_TRUE(Write(sys::StdStream::Output, std::u16string(100000, u'\u00b7')));
+    EXPECT_TRUE(Write(sys::StdStream::Output, u">"));
+    expected += "<";
+    for (int i = 0; i < 100000; ++i) expected += "\xc2\xb7";
+    expected += ">";
+    EXPECT_TRUE(sys::FlushStandardOutput());
+    EXPECT_EQ(file.Content(), expected);
+}
+
+// Any other handle (here a pipe, standing for the console device) gets its text after what
+// standard output collected before it.
+TEST(PosixOutput, WritesCollectedOutputBeforeAnyOtherHandle) {
+    SharedOutputFile file;
+    ASSERT_TRUE(sys::BufferStandardOutput(true));
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"before"));
+    EXPECT_TRUE(sys::WriteText(HandleOfDescriptor(fds[1]), u"mark", 4));
+    EXPECT_EQ(file.Content(), "before");
+    char got[8] = {};
+    EXPECT_EQ(read(fds[0], got, sizeof got), 4);
+    close(fds[0]);
+    close(fds[1]);
 }
 
 TEST(PosixConsoleDevice, OpensTheTerminalOrNothing) {

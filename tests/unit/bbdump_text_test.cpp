@@ -209,6 +209,56 @@ TEST(DumpTextColumn, ShowsEachModeOneColumnPerByte) {
     EXPECT_EQ(Column(std::string("\0A\0B\0", 5), 0, 4, 5, TextUtf16BE), "A B ");
 }
 
+// A long listing looks each byte up in a table made once; every line must read as the column
+// made byte by byte does, in every mode and setting the table serves, partial lines included.
+TEST(DumpTextColumn, ByteTableGivesTheSameColumn) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    all += all;
+    char16_t cp1252[kCodePageTableSize] = {};
+    ASSERT_EQ(TestCodePage(1252, cp1252), 1);
+    struct Setting {
+        TextMode mode;
+        const char16_t* table;
+    } const settings[] = {
+        {TextRaw, nullptr},      {TextRaw, cp1252},      {TextCodePage, cp1252},
+        {TextCodePage, nullptr}, {TextMode(9), nullptr},
+    };
+    struct Window {
+        uint64_t offset;
+        uint32_t width;
+        uint64_t end;
+        uint32_t capacity;
+    } const windows[] = {
+        {0, 16, 512, 160},   {16, 80, 512, 160}, {240, 32, 250, 160}, {500, 16, 505, 160},
+        {504, 16, 500, 160}, {0, 80, 512, 40},   {64, 8, 512, 8},
+    };
+    for (const Setting& setting : settings)
+        for (char16_t replacement : {char16_t(0), char16_t(u'.')})
+            for (bool pictures : {false, true})
+                for (const Window& w : windows) {
+                    SCOPED_TRACE(testing::Message() << "mode " << setting.mode << " offset "
+                                                    << w.offset << " width " << w.width);
+                    const TextColumnLine line{Bytes(all),  Size(all), w.offset,
+                                              w.width,     w.end,     setting.mode,
+                                              replacement, pictures,  setting.table};
+                    char16_t chars[kByteValues];
+                    ASSERT_TRUE(ByteColumnChars(line, chars));
+                    char16_t expected[2 * kMaxHexWidth];
+                    char16_t actual[2 * kMaxHexWidth];
+                    const uint32_t units = WriteTextColumn(line, expected, w.capacity);
+                    ASSERT_EQ(WriteByteColumn(chars, line, actual, w.capacity), units);
+                    EXPECT_EQ(std::u16string_view(actual, units),
+                              std::u16string_view(expected, units));
+                }
+    for (TextMode mode : {TextUtf8, TextUtf16LE, TextUtf16BE}) {
+        const TextColumnLine line{Bytes(all), Size(all), 0, 16, 512, mode, 0, false, nullptr};
+        char16_t chars[kByteValues] = {u'x'};
+        EXPECT_FALSE(ByteColumnChars(line, chars));
+        EXPECT_EQ(chars[0], u'x');
+    }
+}
+
 TEST(DumpCodePages, AcceptsSingleByteCodePages) {
     struct Case {
         uint32_t codePage;

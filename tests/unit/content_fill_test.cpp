@@ -64,6 +64,36 @@ TEST_F(ContentFill, BfillWritesThePatternsOfItsArguments) {
     }
 }
 
+// Ranges much longer than one run of values, for every value size, ending on a whole value,
+// in the middle of one, and at the buffer's end with the last value cut.
+TEST_F(ContentFill, BfillRepeatsTheValueOverLongRanges) {
+    constexpr uint32_t kSize = 10000;
+    const uint8_t value[8] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+    for (uint32_t size = 1; size <= 8; ++size) {
+        for (uint32_t count : {0u, 1u, 1500u, 4096u / size + 1, 2000000u}) {
+            SCOPED_TRACE(testing::Message() << "size " << size << " count " << count);
+            fake::Reset();
+            const std::u16string handle = NewBuffer(kSize);
+            SetContents(handle, Bytes(kSize, 0xEE));
+            constexpr uint32_t kOffset = 7;
+            Bytes expected(kSize, 0xEE);
+            uint64_t written = 0;
+            for (uint64_t i = 0; kOffset + i < kSize && (count == 0 || i < uint64_t{count} * size);
+                 ++i, ++written)
+                expected[kOffset + i] = value[(i % size)];
+            const std::u16string pattern =
+                u"0x" + text::FromUtf8(std::string("0807060504030201" + 2 * (8 - size)));
+            const std::u16string arguments = handle + u"," + text::FromUtf8(std::to_string(size)) +
+                                             u"," + pattern + u",7," +
+                                             text::FromUtf8(std::to_string(count));
+            const storetest::Call call = Invoke(f_bfill, arguments);
+            EXPECT_EQ(call.result, 0);
+            EXPECT_EQ(call.text, std::to_string(written));
+            EXPECT_EQ(Contents(handle, kSize), expected);
+        }
+    }
+}
+
 TEST_F(ContentFill, BfillRefusesBadArgumentsAndLeavesTheBuffer) {
     const std::u16string handle = NewBuffer(10);
     SetContents(handle, Bytes(10, 0xEE));

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "frame/text/format.h"
 #include "frame/text/u16.h"
@@ -80,6 +81,50 @@ TEST(Utf8, RoundTripsAndReplacesInvalidInput) {
     EXPECT_EQ(text::FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");           // overlong
     EXPECT_EQ(text::FromUtf8("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
     EXPECT_EQ(text::ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");
+}
+
+// Lengths are counted four units a round; the terminator may stand at any place in a round.
+TEST(Length, FindsTheTerminatorAtEveryPlace) {
+    char16_t units[16];
+    for (size_t length = 0; length < 12; ++length) {
+        for (char16_t& unit : units) unit = u'x';
+        units[length] = 0;
+        EXPECT_EQ(text::Length(units), length);
+    }
+    EXPECT_EQ(text::Length(nullptr), 0u);
+}
+
+// ASCII goes in runs of eight units; what is not ASCII may stand anywhere in or around a run.
+TEST(Utf8, EncodesEveryPositionAroundAsciiRuns) {
+    struct Case {
+        std::u16string_view in;
+        std::string_view out;
+    } const cases[] = {
+        {u"", ""},
+        {u"01234567", "01234567"},
+        {u"0123456789abcdefXY", "0123456789abcdefXY"},
+        {u"\u00e9"
+         "1234567",
+         "\xc3\xa9"
+         "1234567"},
+        {u"1234567\u00e9", "1234567\xc3\xa9"},
+        {u"12345678\u20ac", "12345678\xe2\x82\xac"},
+        {u"1234567\U0001F600x", "1234567\xf0\x9f\x98\x80x"},
+        {u"123456\xD83D", "123456\xef\xbf\xbd"}, // a pair cut at the end
+        {u"1234567\xDC00"
+         "12345678",
+         "1234567\xef\xbf\xbd"
+         "12345678"}, // a lone low half
+        {u"\x7f\x80\x7f\x7f\x7f\x7f\x7f\x7f\x7f", "\x7f\xc2\x80\x7f\x7f\x7f\x7f\x7f\x7f\x7f"},
+        {u"abcdefgh\u00b7ijklmnop\u00b7", "abcdefgh\xc2\xb7ijklmnop\xc2\xb7"},
+    };
+    for (const Case& c : cases) {
+        char out[64];
+        ASSERT_LE(c.in.size() * text::kUtf8BytesPerUnit, sizeof out);
+        const size_t bytes = text::EncodeUtf8(c.in, out);
+        EXPECT_EQ(std::string_view(out, bytes), c.out) << text::ToUtf8(c.in);
+        EXPECT_EQ(text::ToUtf8(c.in), c.out);
+    }
 }
 
 } // namespace

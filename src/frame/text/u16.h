@@ -26,6 +26,11 @@ bool StartsWithNoCase(const char16_t* s, std::u16string_view prefix);
 std::u16string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::u16string_view utf16);
 
+// ToUtf8 into a caller's buffer of at least kUtf8BytesPerUnit bytes per unit; returns the bytes
+// written. No unit needs more: a surrogate pair gives 4 bytes for 2 units.
+inline constexpr size_t kUtf8BytesPerUnit = 3;
+size_t EncodeUtf8(std::u16string_view utf16, char* out);
+
 // Copies an 8-bit ASCII text into UTF-16 (each byte one unit), bounded like CopyBounded.
 size_t WidenAscii(char16_t* out, size_t capacity, const char* s);
 

@@ -150,6 +150,7 @@ Handle StartProcess(const char16_t* application, const char16_t* commandLine) {
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 #endif
+    FlushStandardOutput(); // what the user has been shown comes before anything of the child's
     pid_t process = 0;
     int failed = posix_spawn(&process, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

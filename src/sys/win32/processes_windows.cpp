@@ -32,6 +32,7 @@ Handle StartProcess(const char16_t* application, const char16_t* commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
+    FlushStandardOutput(); // what the user has been shown comes before anything of the child's
     if (!CreateProcessW(win32::Wide(application), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &started))
         return nullptr;

@@ -54,6 +54,34 @@ bool WriteAsUtf8(HANDLE file, const char16_t* text, size_t length) {
     return true;
 }
 
+// Standard output waiting to be written, when it goes to a file or pipe. 64 KiB keeps the
+// number of writes low without holding back much when the process is stopped from outside.
+constexpr size_t kPendingBytes = 64 * 1024;
+
+struct PendingOutput {
+    bool collecting = false;
+    HANDLE file = nullptr; // standard output when collecting began
+    size_t used = 0;
+    char bytes[kPendingBytes];
+};
+
+PendingOutput Pending;
+
+// Adds text to what waits, writing that out first when the text might not fit. A UTF-16 unit
+// never needs more than 3 UTF-8 bytes (a surrogate pair gives 4 for 2 units).
+bool Collect(const char16_t* text, size_t length) {
+    constexpr size_t kBytesPerUnit = 3;
+    const size_t most = length * kBytesPerUnit;
+    if (most > kPendingBytes - Pending.used && !FlushStandardOutput()) return false;
+    if (most > kPendingBytes) return WriteAsUtf8(Pending.file, text, length);
+    const int room = static_cast<int>(kPendingBytes - Pending.used);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, win32::Wide(text), static_cast<int>(length),
+                                    Pending.bytes + Pending.used, room, nullptr, nullptr);
+    if (bytes <= 0) return false;
+    Pending.used += static_cast<size_t>(bytes);
+    return true;
+}
+
 } // namespace
 
 Handle StdHandle(StdStream stream) {
@@ -73,8 +101,27 @@ bool IsConsole(Handle handle) {
 bool WriteText(Handle handle, const char16_t* text, size_t length) {
     if (handle == nullptr || (text == nullptr && length != 0)) return false;
     if (length == 0) return true;
+    if (Pending.collecting) {
+        if (static_cast<HANDLE>(handle) == Pending.file) return Collect(text, length);
+        if (!FlushStandardOutput()) return false;
+    }
     if (IsConsole(handle)) return WriteToConsole(static_cast<HANDLE>(handle), text, length);
     return WriteAsUtf8(static_cast<HANDLE>(handle), text, length);
+}
+
+bool BufferStandardOutput(bool on) {
+    FlushStandardOutput();
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    Pending.collecting = on && output != nullptr && output != INVALID_HANDLE_VALUE &&
+                         !IsConsole(win32::HandleOf(output));
+    Pending.file = Pending.collecting ? output : nullptr;
+    return Pending.collecting;
+}
+
+bool FlushStandardOutput() {
+    const size_t used = Pending.used;
+    Pending.used = 0;
+    return used == 0 || WriteAllBytes(Pending.file, Pending.bytes, used);
 }
 
 } // namespace sys

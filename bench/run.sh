@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Times the plug-in against its peers, all in one run on the same data:
+#   (a) plughost loading an 8 MiB file of random bytes with @BLOAD and dumping it with BBDUMP to a
+#       file, against (b) xxd and (c) hexdump -C writing their listings of that file to a file;
+#   (d) @BFILL (1-byte and 4-byte values) and @BMEMCPY of 64 MiB buffers against memset and
+#       memcpy in a small C++ program built here.
+# Each measurement is repeated; the medians of wall-clock and CPU (user + system) time are
+# printed with their ratios to the peers. A fill or copy is timed as the difference between a
+# process that does it N times and one that only allocates, divided by N, for plughost and the
+# peer program alike. A measurement to read, not a test: nothing fails on a slow result.
+#
+#   bench/run.sh [RUNS]      (default 7; BENCH_BUILD names the build directory, default
+#                             build/bench, a Release build made here)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-7}
+build=${BENCH_BUILD:-build/bench}
+fills=20 # fills or copies per process
+
+# ---- What the benchmark needs, installed only when missing --------------------------------------
+need_packages=()
+command -v xxd >/dev/null || need_packages+=(xxd)
+command -v hexdump >/dev/null || need_packages+=(bsdextrautils)
+command -v g++ >/dev/null || need_packages+=(g++)
+command -v cmake >/dev/null || need_packages+=(cmake)
+if [ ${#need_packages[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "bench: missing ${need_packages[*]}; run as root to install them" >&2
+        exit 1
+    fi
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need_packages[@]}" >/dev/null
+fi
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target plughost >/dev/null
+plughost=$build/plughost
+
+# A file system in memory when there is one, so that the disk does not time the listings.
+base=/tmp
+[ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
+work=$(mktemp -d "$base/kv-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+data=$work/random.bin
+head -c 8388608 /dev/urandom >"$data"
+
+cat >"$work/peer.cpp" <<'PEER'
+// The peer of @BFILL and @BMEMCPY: memset or memcpy over 64 MiB, N times.
+//   peer fill1|fill4|copy N
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    if (argc != 3) return 2;
+    const size_t size = size_t{64} << 20;
+    const bool copy = std::strcmp(argv[1], "copy") == 0;
+    const int times = std::atoi(argv[2]);
+    // Zero-filled blocks from the system, as the plug-in's buffers are.
+    unsigned char* a = static_cast<unsigned char*>(std::calloc(size, 1));
+    unsigned char* b = copy ? static_cast<unsigned char*>(std::calloc(size, 1)) : nullptr;
+    if (a == nullptr || (copy && b == nullptr)) return 1;
+    if (copy) std::memset(a, 0x5A, size);
+    for (int i = 0; i < times; ++i) {
+        if (copy)
+            std::memcpy(b, a, size);
+        else
+            std::memset(a, 0x11 + i, size);
+    }
+    // Something of the result leaves the program, so that no work is left out.
+    std::printf("%u\n", unsigned{a[size / 2]} + (b != nullptr ? b[size / 3] : 0u));
+    return 0;
+}
+PEER
+g++ -O2 -o "$work/peer" "$work/peer.cpp"
+
+# Scripts for plughost: allocation alone, and allocation with N fills or copies.
+fill_script() { # NAME SETUP-LINES OPERATION COUNT
+    local name=$1 setup=$2 operation=$3 count=$4
+    {
+        printf '%s\n' "$setup"
+        for ((i = 0; i < count; i++)); do printf 'set r=%s\n' "$operation"; done
+    } >"$work/$name.btm"
+}
+alloc1='set a=%@balloc[64M]'
+alloc2=$'set a=%@balloc[64M]\nset b=%@balloc[64M]\nset r=%@bfill[%a,1,0x5A]'
+fill_script fill1-0 "$alloc1" '' 0
+fill_script fill1-n "$alloc1" '%@bfill[%a,1,0x11]' $fills
+fill_script fill4-0 "$alloc1" '' 0
+fill_script fill4-n "$alloc1" '%@bfill[%a,4,0x11223344]' $fills
+fill_script copy-0 "$alloc2" '' 0
+fill_script copy-n "$alloc2" '%@bmemcpy[%a,0,%b,0,67108864]' $fills
+
+# ---- Timing ---------------------------------------------------------------------------------------
+# measure NAME COMMAND...: runs the command RUNS times (standard output to a file in the work
+# directory) and keeps "wall cpu" per run in NAME.times.
+measure() {
+    local name=$1
+    shift
+    : >"$work/$name.times"
+    local TIMEFORMAT='%R %U %S'
+    for ((r = 0; r < runs; r++)); do
+        { time "$@" >"$work/$name.out" 2>/dev/null; } 2>>"$work/$name.raw"
+    done
+    awk '{ printf "%.4f %.4f\n", $1, $2 + $3 }' "$work/$name.raw" >"$work/$name.times"
+}
+# median NAME COLUMN (1 wall, 2 cpu)
+median() {
+    sort -n -k"$2","$2" "$work/$1.times" | awk -v c="$2" '{ v[NR] = $c }
+        END { printf "%.4f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+echo "bench: $runs runs each; 8 MiB of random bytes; fills and copies of 64 MiB, $fills per process"
+echo "bench: plughost $(realpath "$plughost") (Release); files in $base"
+
+measure bbdump "$plughost" -c "set a=%@bload[$data]" -c 'bbdump %a'
+measure xxd xxd "$data"
+measure hexdump hexdump -C "$data"
+for op in fill1 fill4 copy; do
+    measure "$op-0" "$plughost" "$work/$op-0.btm"
+    measure "$op-n" "$plughost" "$work/$op-n.btm"
+    peer_op=$op
+    [ "$op" = fill4 ] && peer_op=fill1 # memset is the peer of both fills
+    measure "peer-$op-0" "$work/peer" "$peer_op" 0
+    measure "peer-$op-n" "$work/peer" "$peer_op" $fills
+done
+
+# The listing must be whole: as many lines as xxd's.
+if [ "$(wc -l <"$work/bbdump.out")" -ne "$(($(wc -l <"$work/xxd.out") + 1))" ]; then
+    echo "bench: BBDUMP's listing has $(wc -l <"$work/bbdump.out") lines, xxd's $(wc -l <"$work/xxd.out")" >&2
+fi
+
+row() { # LABEL NAME: medians of one measurement
+    printf '%-34s %8.3f s %8.3f s\n' "$1" "$(median "$2" 1)" "$(median "$2" 2)"
+}
+per_op() { # NAME COLUMN: milliseconds per operation
+    awk -v n="$(median "$1-n" "$2")" -v z="$(median "$1-0" "$2")" -v k=$fills \
+        'BEGIN { printf "%.2f", (n - z) * 1000 / k }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), (b > 0 ? a / b : 0) }'; }
+
+echo
+printf '%-34s %10s %10s\n' "listing of 8 MiB to a file" "wall" "cpu"
+row "plughost @BLOAD + BBDUMP" bbdump
+row "xxd" xxd
+row "hexdump -C" hexdump
+for column in 1 2; do
+    label=wall
+    [ $column = 2 ] && label=cpu
+    b=$(median bbdump $column)
+    printf 'ratio (%s): BBDUMP / xxd %s, BBDUMP / hexdump -C %s   (goal: BBDUMP / xxd at most 0.5)\n' \
+        "$label" "$(ratio "$b" "$(median xxd $column)")" "$(ratio "$b" "$(median hexdump $column)")"
+done
+
+echo
+printf '%-34s %10s %10s\n' "64 MiB, ms per operation" "wall" "cpu"
+for pair in "fill1:@BFILL 1-byte value:memset" "fill4:@BFILL 4-byte value:memset" \
+    "copy:@BMEMCPY:memcpy"; do
+    IFS=: read -r op label peer <<<"$pair"
+    printf '%-34s %10s %10s\n' "$label" "$(per_op "$op" 1)" "$(per_op "$op" 2)"
+    printf '%-34s %10s %10s\n' "$peer" "$(per_op "peer-$op" 1)" "$(per_op "peer-$op" 2)"
+    printf '%-34s %10s %10s\n' "ratio (goal: at most 1.2)" \
+        "$(ratio "$(per_op "$op" 1)" "$(per_op "peer-$op" 1)")" \
+        "$(ratio "$(per_op "$op" 2)" "$(per_op "peer-$op" 2)")"
+done
