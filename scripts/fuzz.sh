@@ -13,6 +13,7 @@ shift $(($# > 0 ? 1 : 0))
 build=${FUZZ_BUILD_DIR:-/tmp/build-fuzz}
 jobs=${FUZZ_JOBS:-2}
 
+scripts/setup.sh || exit 1
 # clang with libFuzzer's runtime: Debian's clang and libclang-rt-dev.
 if ! command -v clang++ > /dev/null || ! clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a |
     grep -q /; then
