@@ -32,6 +32,7 @@ struct Heap {
     uintptr_t cursor = fake::kFirstHeapAddress;
     bool exactNext = false;
     bool refuses = false;
+    size_t largest = SIZE_MAX;
 };
 
 Heap& State() {
@@ -106,6 +107,10 @@ void SetNextHeapAddress(uintptr_t address) {
 void SetHeapRefuses(bool refuses) {
     State().refuses = refuses;
 }
+void SetLargestHeapBlock(size_t size) {
+    State().largest = size;
+}
+
 size_t LiveHeapBlocks() {
     return State().blocks.size();
 }
@@ -116,7 +121,7 @@ namespace sys {
 
 void* HeapAllocZeroed(size_t size) {
     Heap& heap = State();
-    if (heap.refuses || size >= kAddressLimit) return nullptr;
+    if (heap.refuses || size >= kAddressLimit || size > heap.largest) return nullptr;
     uintptr_t address = heap.cursor;
     if (heap.exactNext) {
         heap.exactNext = false;

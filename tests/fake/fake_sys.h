@@ -125,6 +125,10 @@ void SetNextHeapAddress(uintptr_t address);
 // While set, HeapAllocZeroed returns null.
 void SetHeapRefuses(bool refuses);
 
+// Blocks larger than this are refused (default: no limit), so that a long run of random sizes
+// stays within the machine's memory.
+void SetLargestHeapBlock(size_t size);
+
 size_t LiveHeapBlocks();
 
 // ---- Registry and clock ----------------------------------------------------------------------

@@ -1,0 +1,405 @@
+// Runs one fuzz input against the plug-in bound to the host engine over the fake backend, and
+// checks what every feature promises: a terminated result within the host's buffer, a result
+// code from the documented set, an error message for every reported failure, buffers and their
+// records in step, and no handle, clipboard or temporary block held after the call.
+#include "harness/fuzz_harness.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "commands/bbdump.h"
+#include "commands/bblist.h"
+#include "content/content_exports.h"
+#include "engine/plugin_loader.h"
+#include "engine/session.h"
+#include "fake/fake_sys.h"
+#include "frame/args.h"
+#include "frame/exports.h"
+#include "frame/numbers.h"
+#include "frame/plugin_state.h"
+#include "frame/text/u16.h"
+#include "harness/fuzz_input.h"
+#include "store/buffer_registry.h"
+#include "store/last_transfer.h"
+#include "store/store_exports.h"
+#include "sys/sys.h"
+#include "values/values_exports.h"
+
+namespace fuzzing {
+namespace {
+
+const host::ExportTable& AllExports() {
+    static const host::NamedExport entries[] = {
+        {"InitializePlugin", reinterpret_cast<void*>(&InitializePlugin)},
+        {"ShutdownPlugin", reinterpret_cast<void*>(&ShutdownPlugin)},
+        {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
+        {"Usage", reinterpret_cast<void*>(&Usage)},
+        {"bbdump", reinterpret_cast<void*>(&bbdump)},
+        {"bblist", reinterpret_cast<void*>(&bblist)},
+        {"f_balloc", reinterpret_cast<void*>(&f_balloc)},
+        {"f_bfree", reinterpret_cast<void*>(&f_bfree)},
+        {"f_bfreeall", reinterpret_cast<void*>(&f_bfreeall)},
+        {"f_bfill", reinterpret_cast<void*>(&f_bfill)},
+        {"f_brandfill", reinterpret_cast<void*>(&f_brandfill)},
+        {"f_bload", reinterpret_cast<void*>(&f_bload)},
+        {"f_bsave", reinterpret_cast<void*>(&f_bsave)},
+        {"f_bmemcmp", reinterpret_cast<void*>(&f_bmemcmp)},
+        {"f_bmemcpy", reinterpret_cast<void*>(&f_bmemcpy)},
+        {"_bblasterr", reinterpret_cast<void*>(&_bblasterr)},
+        {"_bloadsize", reinterpret_cast<void*>(&_bloadsize)},
+        {"f_bpeekx", reinterpret_cast<void*>(&f_bpeekx)},
+        {"f_bpokex", reinterpret_cast<void*>(&f_bpokex)},
+        {"f_bmodval", reinterpret_cast<void*>(&f_bmodval)},
+    };
+    static const host::ExportTable table{entries, std::size(entries)};
+    return table;
+}
+
+struct TargetInfo {
+    const char* name;
+    FeatureExport feature; // null for the parsers
+    std::initializer_list<int> results;
+    bool silentFailure; // -1 may come without a message
+    bool keepsBuffersOnError;
+};
+
+const TargetInfo& Info(Target target) {
+    static const TargetInfo infos[kTargetCount] = {
+        {"split_arguments", nullptr, {}, false, false},
+        {"parse_u32", nullptr, {}, false, false},
+        {"parse_u64", nullptr, {}, false, false},
+        {"parse_s64", nullptr, {}, false, false},
+        {"parse_size", nullptr, {}, false, false},
+        {"parse_buffer_handle", nullptr, {}, false, false},
+        {"balloc", f_balloc, {0, -1, 87}, false, true},
+        {"bfree", f_bfree, {0, -1, 87}, false, false},
+        {"bfreeall", f_bfreeall, {0, -1, 87}, false, false},
+        {"bblasterr", _bblasterr, {0, 87}, false, true},
+        {"bloadsize", _bloadsize, {0, 87}, false, true},
+        {"bfill", f_bfill, {0, -1, 87}, false, true},
+        {"brandfill", f_brandfill, {0, -1, 87}, false, true},
+        {"bload", f_bload, {0, -1, 87}, false, true},
+        {"bsave", f_bsave, {0, -1, 87}, true, true},
+        {"bmemcmp", f_bmemcmp, {0, -1, 87}, false, true},
+        {"bmemcpy", f_bmemcpy, {0, -1, 87}, false, true},
+        {"bpeekx", f_bpeekx, {0, -1, 87}, false, true},
+        {"bpokex", f_bpokex, {0, -1, 87}, false, true},
+        {"bmodval", f_bmodval, {0, -1, 87}, false, true},
+        {"bbdump", bbdump, {0, 1, -1, 2, 3, 87}, true, true},
+        {"bblist", bblist, {0, 1, 3, 87}, true, true},
+    };
+    return infos[static_cast<int>(target)];
+}
+
+// Buffer sizes the first input byte chooses from: odd sizes, word sizes, pages, a large block.
+constexpr uint32_t kBufferSizes[8] = {1, 7, 8, 13, 64, 256, 4096, 65536};
+// Each buffer has a region of its own, so that its end can sit at the end of a page and a read
+// past it faults.
+constexpr uintptr_t kSlotBase = 0x01000000;
+constexpr uintptr_t kSlotStride = 0x00100000;
+constexpr uintptr_t kPage = 4096;
+// Larger blocks are refused as a full heap would refuse them.
+constexpr size_t kLargestBlock = 16u << 20;
+
+uintptr_t SlotAddress(int slot, uint32_t size) {
+    const uintptr_t rounded = (size + 7u) & ~uintptr_t{7};
+    const uintptr_t pages = (rounded + kPage - 1) / kPage * kPage;
+    return kSlotBase + static_cast<uintptr_t>(slot) * kSlotStride + pages - rounded;
+}
+
+uint32_t AddressOf(const void* block) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block));
+}
+
+// Calls an export on a text in a host-sized buffer; the units after the terminator hold
+// garbage, as the host's buffer may.
+struct HostBuffer {
+    std::unique_ptr<char16_t[]> units{new char16_t[kHostExpandCapacity]};
+    explicit HostBuffer(const std::u16string& text) {
+        std::fill(units.get(), units.get() + kHostExpandCapacity, char16_t{0xA5A5});
+        const size_t count = std::min(text.size(), size_t{kHostExpandCapacity - 1});
+        std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(count), units.get());
+        units[count] = 0;
+    }
+    bool Terminated() const {
+        return std::find(units.get(), units.get() + kHostExpandCapacity, u'\0') !=
+               units.get() + kHostExpandCapacity;
+    }
+};
+
+uint32_t Balloc(uint32_t size, int slot) {
+    fake::SetNextHeapAddress(SlotAddress(slot, size));
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%u", size);
+    std::u16string text;
+    for (const char* d = digits; *d != 0; ++d) text.push_back(static_cast<char16_t>(*d));
+    HostBuffer buffer(text);
+    if (f_balloc(AsHost(buffer.units.get())) != 0) return 0;
+    uint32_t address = 0;
+    return ReadHandleNumber(buffer.units.get(), &address) ? address : 0;
+}
+
+void FillPattern(uint32_t address, uint32_t size, uint8_t seed) {
+    uint8_t* bytes = BufferAt(address);
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 37u + seed);
+}
+
+// The plug-in loaded in a fresh session with four buffers: two listed ones, a heap block
+// without a record, and the handle of a buffer already freed.
+class World {
+public:
+    explicit World(uint8_t setup) {
+        fake::Reset();
+        fake::SetLargestHeapBlock(kLargestBlock);
+        LastError = 0;
+        LastLoadSize = 0;
+        host::InitSession(session_);
+        session_.script.pipe = true;
+        if (setup & 0x40) fake::SetIsConsole(sys::StdStream::Output, true);
+        loaded_ = host::AttachPlugin(session_, host::BindExportTable(AllExports())) ==
+                  host::LoadOutcome::Loaded;
+        fake::PutTransferFile(u"/fake/cwd/data.bin", "\x7F"
+                                                     "ELF\x01\x02\x03\x04 text\r\n\xC3\xA9");
+        fake::PutTransferFile(u"/fake/cwd/empty.bin", "");
+        fake::SetClipboardUnits(u"clipboard text\r\n\0");
+
+        sizes_[0] = kBufferSizes[setup & 7];
+        sizes_[1] = kBufferSizes[(setup >> 3) & 7];
+        sizes_[2] = kBufferSizes[(setup + 3) & 7];
+        sizes_[3] = 64;
+        handles_[0] = Balloc(sizes_[0], 0);
+        handles_[1] = Balloc(sizes_[1], 1);
+        fake::SetNextHeapAddress(SlotAddress(2, sizes_[2]));
+        unrecorded_ = AddressOf(sys::HeapAllocZeroed(sizes_[2]));
+        handles_[2] = unrecorded_;
+        handles_[3] = Balloc(sizes_[3], 3);
+        for (int slot = 0; slot < 3; ++slot)
+            if (handles_[slot] != 0)
+                FillPattern(handles_[slot], sizes_[slot], static_cast<uint8_t>(slot * 85 + 1));
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%08X", handles_[3]);
+        std::u16string text;
+        for (const char* d = digits; *d != 0; ++d) text.push_back(static_cast<char16_t>(*d));
+        HostBuffer stale(text);
+        f_bfree(AsHost(stale.units.get()));
+        registryKeys_ = fake::OpenRegistryKeys();
+        consoleDevices_ = fake::OpenConsoleDevices();
+        fake::ClearOutput();
+    }
+    ~World() {
+        if (session_.plugin.loaded) host::UnloadPlugin(session_, 1);
+        LastError = 0;
+        LastLoadSize = 0;
+        fake::Reset();
+    }
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    bool Ready() const {
+        return loaded_ && handles_[0] != 0 && handles_[1] != 0 && handles_[2] != 0 &&
+               handles_[3] != 0 && sys::HeapBlockSize(BufferAt(handles_[3])) == 0;
+    }
+    const uint32_t (&Handles() const)[kHandleSlots] { return handles_; }
+
+    // The bytes of the buffers still alive.
+    std::vector<std::vector<uint8_t>> Contents() const {
+        std::vector<std::vector<uint8_t>> contents;
+        for (int slot = 0; slot < 3; ++slot) {
+            const size_t size = sys::HeapBlockSize(BufferAt(handles_[slot]));
+            const uint8_t* bytes = BufferAt(handles_[slot]);
+            contents.emplace_back(size == 0 ? nullptr : bytes, size == 0 ? nullptr : bytes + size);
+        }
+        return contents;
+    }
+
+    // Every record names a live block of its size, once; every other live block is the
+    // unrecorded one; no file, clipboard, random source, key input or handler outlives a call.
+    std::string CheckResources() const {
+        BufferRecord* list = nullptr;
+        const int count = ReadBufferRecords(list);
+        std::string fault;
+        std::set<uint32_t> addresses;
+        for (int i = 0; i < count && fault.empty(); ++i) {
+            if (!addresses.insert(list[i].address).second)
+                fault = "two records of one buffer";
+            else if (sys::HeapBlockSize(BufferAt(list[i].address)) != list[i].size)
+                fault = "a record without a live block of its size";
+        }
+        FreeBufferRecords(list);
+        if (!fault.empty()) return fault;
+        if (count < 0) return "the records cannot be read";
+        const size_t unrecordedLive = sys::HeapBlockSize(BufferAt(unrecorded_)) != 0 ? 1 : 0;
+        if (addresses.count(unrecorded_) != 0) return "a record of a block the plug-in never made";
+        if (fake::LiveHeapBlocks() != static_cast<size_t>(count) + unrecordedLive)
+            return "a heap block without a record";
+        if (fake::OpenTransferFiles() != 0) return "a file left open";
+        if (fake::ClipboardIsOpen() || fake::ClipboardIsLocked()) return "the clipboard left open";
+        if (fake::OpenRandomSources() != 0) return "a random source left open";
+        if (fake::KeyInputDepth() != 0) return "key input left on";
+        if (fake::ControlHandlerInstalled()) return "the control handler left installed";
+        if (fake::OpenRegistryKeys() != registryKeys_) return "a registry key left open";
+        if (fake::OpenConsoleDevices() != consoleDevices_) return "a console device left open";
+        return "";
+    }
+
+private:
+    host::Session session_;
+    host::ActivateSession active_{session_};
+    bool loaded_ = false;
+    uint32_t sizes_[kHandleSlots] = {};
+    uint32_t handles_[kHandleSlots] = {};
+    uint32_t unrecorded_ = 0;
+    size_t registryKeys_ = 0;
+    int consoleDevices_ = 0;
+};
+
+std::string CheckSplit(unsigned options, const std::u16string& text) {
+    const int count = SplitArguments(options, text.c_str());
+    if (count == -1) return ArgTable.ArgCount == 0 ? "" : "a failed split left arguments";
+    if (count != ArgTable.ArgCount) return "the split's count differs from ArgCount";
+    if (count < 0 || count > kArgMaxCount) return "ArgCount out of range";
+    const char16_t* poolEnd = ArgTable.pool + kArgPoolUnits;
+    for (int i = 0; i < count; ++i) {
+        const char16_t* arg = ArgTable.text[i];
+        const int length = ArgTable.length[i];
+        if (arg < ArgTable.pool || length < 0 || arg + length >= poolEnd)
+            return "an argument outside the pool";
+        if (arg[length] != 0 || static_cast<int>(text::Length(arg)) != length)
+            return "an argument not terminated at its length";
+    }
+    if (ArgLength(count) != 0 || ArgText(count)[0] != 0 || ArgLength(kArgMaxCount + 5) != 0)
+        return "an argument beyond ArgCount is not empty";
+    return "";
+}
+
+bool IsNumberResult(int result) {
+    return result == 0 || result == -1 || result == kRangeError;
+}
+
+std::string CheckParser(Target target, const std::u16string& text,
+                        const uint32_t (&handles)[kHandleSlots]) {
+    switch (target) {
+    case Target::ParseU32: {
+        uint32_t value = 0x5A5A5A5A;
+        const int result = ParseU32(text.c_str(), &value);
+        if (!IsNumberResult(result)) return "ParseU32 gave an undocumented result";
+        if (result != 0 && value != 0x5A5A5A5A) return "ParseU32 stored a value on failure";
+        if (result == 0) {
+            uint64_t wide = 0;
+            if (ParseU64(text.c_str(), &wide) != 0 || wide != value)
+                return "ParseU64 differs from ParseU32";
+        }
+        const char16_t* rest = nullptr;
+        uint32_t prefix = 0;
+        const int prefixResult = ParseU32(text.c_str(), &prefix, &rest);
+        if (!IsNumberResult(prefixResult))
+            return "ParseU32 with a rest gave an undocumented result";
+        if (prefixResult == 0 && (rest < text.c_str() || rest > text.c_str() + text.size()))
+            return "ParseU32's rest lies outside the text";
+        if (result == 0 && (prefixResult != 0 || prefix != value || *rest != 0))
+            return "ParseU32 with a rest differs from ParseU32";
+        return "";
+    }
+    case Target::ParseU64: {
+        uint64_t value = 0x5A5A5A5A5A5A5A5A;
+        const int result = ParseU64(text.c_str(), &value);
+        if (!IsNumberResult(result)) return "ParseU64 gave an undocumented result";
+        if (result != 0 && value != 0x5A5A5A5A5A5A5A5A) return "ParseU64 stored a value on failure";
+        return "";
+    }
+    case Target::ParseS64: {
+        int64_t value = 0x5A5A5A5A5A5A5A5A;
+        const int result = ParseS64(text.c_str(), &value);
+        if (!IsNumberResult(result)) return "ParseS64 gave an undocumented result";
+        if (result != 0 && value != 0x5A5A5A5A5A5A5A5A) return "ParseS64 stored a value on failure";
+        uint64_t unsignedValue = 0;
+        if (result == 0 && ParseU64(text.c_str(), &unsignedValue) == 0 &&
+            static_cast<uint64_t>(value) != unsignedValue)
+            return "ParseS64 differs from ParseU64";
+        return "";
+    }
+    case Target::ParseSize: {
+        HostBuffer buffer(text);
+        uint32_t size = 0x5A5A5A5A;
+        fake::ClearOutput();
+        const int result = ParseSize(buffer.units.get(), &size);
+        if (result != 0 && result != -1 && result != kRangeError && result != -3 && result != -4)
+            return "ParseSize gave an undocumented result";
+        if (!buffer.Terminated()) return "ParseSize lost the terminator";
+        if (result != 0 && fake::StdErr().empty()) return "ParseSize failed without a message";
+        if (result == 0 && !fake::StdErr().empty()) return "ParseSize succeeded with a message";
+        return "";
+    }
+    case Target::ParseBufferHandle: {
+        uint32_t size = 0x5A5A5A5A;
+        const uint32_t address = ParseBufferHandle(text.c_str(), &size);
+        if (address == 0) return "";
+        if (address % 8 != 0) return "ParseBufferHandle accepted an unaligned address";
+        const size_t blockSize = sys::HeapBlockSize(BufferAt(address));
+        if (blockSize == 0) return "ParseBufferHandle accepted no block";
+        if (blockSize != size) return "ParseBufferHandle gave a wrong size";
+        if (std::find(std::begin(handles), std::end(handles), address) == std::end(handles))
+            return "ParseBufferHandle accepted an unknown block";
+        return "";
+    }
+    default:
+        return "";
+    }
+}
+
+std::string CheckExport(const TargetInfo& info, const std::u16string& text, bool nullText,
+                        const World& world) {
+    const std::vector<std::vector<uint8_t>> before = world.Contents();
+    HostBuffer buffer(text);
+    fake::ClearOutput();
+    const int result = info.feature(nullText ? nullptr : AsHost(buffer.units.get()));
+    const std::string err = fake::StdErr();
+    if (std::find(info.results.begin(), info.results.end(), result) == info.results.end())
+        return "an undocumented result " + std::to_string(result);
+    if (nullText != (result == 87)) return "87 is for a missing text only";
+    if (!buffer.Terminated()) return "the result text is not terminated within the buffer";
+    if (result == -1 && !info.silentFailure && err.empty()) return "a failure without a message";
+    if (!err.empty() && (err.size() < 2 || err.compare(err.size() - 2, 2, "\r\n") != 0))
+        return "a message that does not end its line";
+    if (info.feature != bbdump && info.feature != bblist && result == 0 && buffer.units[0] == 0)
+        return "an empty result";
+    if (result == -1 && info.keepsBuffersOnError && world.Contents() != before)
+        return "a failed call changed a buffer";
+    return world.CheckResources();
+}
+
+} // namespace
+
+const char* TargetName(Target target) {
+    return Info(target).name;
+}
+
+std::string RunInput(Target target, const uint8_t* data, size_t size) {
+    const uint8_t setup = size > 0 ? data[0] : 0;
+    World world(setup);
+    if (!world.Ready()) return "the plug-in or its buffers could not be set up";
+    if (std::string fault = world.CheckResources(); !fault.empty()) return "setup: " + fault;
+    const std::vector<std::u16string> texts =
+        DecodeTexts(size > 0 ? data + 1 : data, size > 0 ? size - 1 : 0, world.Handles());
+    const TargetInfo& info = Info(target);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::string fault;
+        if (target == Target::SplitArguments)
+            fault = CheckSplit(setup & 0x1F, texts[i]);
+        else if (info.feature == nullptr)
+            fault = CheckParser(target, texts[i], world.Handles());
+        else
+            fault = CheckExport(info, texts[i], (setup & 0x80) != 0 && i == 0 && texts[i].empty(),
+                                world);
+        if (!fault.empty()) return "call " + std::to_string(i + 1) + ": " + fault;
+    }
+    return "";
+}
+
+} // namespace fuzzing
