@@ -45,6 +45,15 @@ struct Line {
     }
     // Digits of `value` in base 8 or 16, zero-padded to `width` (more when the value needs them).
     void PutZeroPadded(uint64_t value, uint32_t shift, uint32_t width, const char16_t* digits) {
+        // The usual case, a value that fits its width, written in place from the last digit.
+        if (width != 0 && width < 64 / shift && (value >> (shift * width)) == 0 &&
+            used + width < kLineCapacity) {
+            const uint64_t mask = (uint64_t{1} << shift) - 1;
+            for (uint32_t k = width; k-- > 0; value >>= shift)
+                text[used + k] = digits[value & mask];
+            used += width;
+            return;
+        }
         char16_t scratch[24];
         uint32_t n = 0;
         const uint64_t mask = (uint64_t{1} << shift) - 1;
@@ -283,10 +292,8 @@ int WriteOneLine(Dump& dump, uint64_t offset) {
         line.used += dump.byteColumn ? WriteByteColumn(dump.byteChars, column, at, room)
                                      : WriteTextColumn(column, at, room);
     }
-    line.Terminate();
-    QPuts(AsHost(line.text));
     ++dump.lineCount;
-    const int result = PagedNewLines(1);
+    const int result = PutPagedLine(line.text, line.used, kLineCapacity);
     if (result == kOutputStopped) return result;
     if (Has(dump, PollKeys)) CheckPauseKeys();
     if (Has(dump, SqueezeRepeats)) {

@@ -45,6 +45,10 @@ void SetPageLength(uint32_t pauseLines);
 // kOutputOk or kOutputStopped.
 int PagedNewLines(uint32_t count);
 
+// Writes `text` (length units, room for `capacity`) and one line end, as QPuts and then
+// PagedNewLines(1) would. kOutputOk or kOutputStopped.
+int PutPagedLine(char16_t* text, size_t length, size_t capacity);
+
 // The key pressed at the prompt (0x10000 + second code for extended keys), 3 for Ctrl-C, 32 on
 // time-out.
 uint32_t WaitForPauseKey();

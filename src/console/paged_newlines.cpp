@@ -98,3 +98,20 @@ int PagedNewLines(uint32_t count) {
     }
     return kOutputOk;
 }
+
+int PutPagedLine(char16_t* text, size_t length, size_t capacity) {
+    // With no page to count and no colour to restore, a line end only ends the line: line and
+    // end go to the host as one text, which halves the host calls of a long listing.
+    if (NormalAttr == 0 && LinesLeft == 0 && length + 2 < capacity) {
+        text[length] = u'\r';
+        text[length + 1] = u'\n';
+        text[length + 2] = 0;
+        QPuts(AsHost(text));
+        if (CtrlCPressed == 0) return kOutputOk;
+        ShowCtrlC();
+        return kOutputStopped;
+    }
+    text[length < capacity ? length : capacity - 1] = 0;
+    QPuts(AsHost(text));
+    return PagedNewLines(1);
+}

@@ -86,13 +86,7 @@ KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     if (ReadFillValue(size, &pattern) != 0) return -1;
 
     uint32_t offset = 0;
-    if (!ReadOptionalU32(kOffset, &offset))
-        return RefuseArgument(u"Bad offset: \"%s\"\r\n", kOffset);
-    if (offset >= bufferSize) {
-        ReportMessage(u"Offset past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{offset},
-                      uint64_t{bufferSize});
-        return -1;
-    }
+    if (!ReadFillOffset(kOffset, bufferSize, &offset)) return -1;
     uint32_t count = 0;
     if (!ReadOptionalU32(kCount, &count)) return RefuseArgument(u"Bad count: \"%s\"\r\n", kCount);
     uint32_t flags = 0;

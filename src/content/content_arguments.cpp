@@ -27,3 +27,17 @@ bool ReadFillTarget(char16_t* text, uint32_t* address, uint32_t* bufferSize) {
     }
     return true;
 }
+
+bool ReadFillOffset(int index, uint32_t bufferSize, uint32_t* offset) {
+    *offset = 0;
+    if (!ReadOptionalU32(index, offset)) {
+        RefuseArgument(u"Bad offset: \"%s\"\r\n", index);
+        return false;
+    }
+    if (*offset >= bufferSize) {
+        ReportMessage(u"Offset past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{*offset},
+                      uint64_t{bufferSize});
+        return false;
+    }
+    return true;
+}

@@ -29,20 +29,8 @@ struct Outcome {
     std::string err;
 };
 
-class DumpFixture : public ::testing::Test {
+class DumpFixture : public AttachedPluginTest {
 public:
-    void SetUp() override {
-        fake::Reset();
-        host::InitSession(session);
-        session.script.pipe = true;
-        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
-                  host::LoadOutcome::Loaded);
-    }
-    void TearDown() override {
-        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
-        fake::Reset();
-    }
-
     // A heap block holding `bytes` (a block of one zero byte for none); its handle as text.
     static std::u16string Buffer(std::string_view bytes, size_t size = 0) {
         if (size == 0) size = bytes.empty() ? 1 : bytes.size();
@@ -64,9 +52,6 @@ public:
         const int result = bbdump(AsHost(buffer.data()));
         return Outcome{result, fake::StdOut(), fake::StdErr()};
     }
-
-    host::Session session;
-    host::ActivateSession active{session};
 };
 
 // The error report's prefix outside a batch file.

@@ -32,20 +32,8 @@ const std::string kUnderline = [] {
 const std::string kHeader =
     "\r\n Handle       Size          Size           Created\r\n" + kUnderline;
 
-class BBList : public ::testing::Test {
+class BBList : public AttachedPluginTest {
 protected:
-    void SetUp() override {
-        fake::Reset();
-        host::InitSession(session);
-        session.script.pipe = true;
-        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
-                  host::LoadOutcome::Loaded);
-    }
-    void TearDown() override {
-        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
-        fake::Reset();
-    }
-
     // A buffer at `address` of `size` bytes, created at `time` (UTC).
     static void Allocate(uintptr_t address, uint32_t size,
                          sys::SystemTime time = fake::kDefaultSystemTime) {
@@ -67,9 +55,6 @@ protected:
         return fake::StdOut();
     }
     int Result() const { return session.script.lastResult; }
-
-    host::Session session;
-    host::ActivateSession active{session};
 };
 
 // The buffers of the sort tables: addresses B, A, C, D in the order of their allocation.

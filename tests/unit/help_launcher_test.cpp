@@ -41,15 +41,11 @@ std::u16string CommandLine(const char16_t* helpFile, const char16_t* topic) {
     return u"\"" + std::u16string(kViewer) + u"\" \"" + helpFile + u"::/" + topic + u".html\"";
 }
 
-class HelpLauncher : public ::testing::Test {
+class HelpLauncher : public AttachedPluginTest {
 protected:
     void SetUp() override {
-        fake::Reset();
         HelpViewerProcess = nullptr;
-        host::InitSession(session);
-        session.script.pipe = true;
-        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
-                  host::LoadOutcome::Loaded);
+        AttachedPluginTest::SetUp();
         sys::SetEnv(u"KorvaniteHelp", u"/docs/korvanite");
         sys::SetEnv(u"PluginHelp", u"/docs/plugins");
         sys::SetEnv(u"windir", u"/win");
@@ -58,9 +54,8 @@ protected:
         fake::SetProgramLocation(u"hh.exe", kViewer);
     }
     void TearDown() override {
-        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
+        AttachedPluginTest::TearDown();
         HelpViewerProcess = nullptr;
-        fake::Reset();
     }
 
     static int AskHelp(const char16_t* name) { return Help(AsHost(name)); }
@@ -72,9 +67,6 @@ protected:
             return u"<" + text::FromUtf8(std::to_string(started.size())) + u">";
         return started[0].commandLine;
     }
-
-    host::Session session;
-    host::ActivateSession active{session};
 };
 
 TEST(HelpTopic, EveryFeatureInAnyCaseHasItsTopic) {

@@ -2,6 +2,8 @@
 // the time-out, and stops by Esc and Ctrl-C.
 #include "console_test_fixture.h"
 
+#include <algorithm>
+
 #include "console/interrupt.h"
 #include "frame/text/u16.h"
 
@@ -176,6 +178,64 @@ TEST_F(Paging, CtrlBreakDuringOutputStopsAfterTheCurrentLine) {
     EXPECT_EQ(PrintLines(60), kOutputStopped);
     EXPECT_EQ(fake::StdOut().substr(0, 9), "1\r\n2\r\n3\r\n");
     EXPECT_EQ(fake::StdOut().find("4\r\n"), std::string::npos);
+    EXPECT_NE(fake::ConsoleDeviceText().find("\r ^C \n"), std::string::npos);
+}
+
+// A listing writes each line together with its end when nothing happens at the end; paged, in
+// colour, or with no room left for the end it falls back to the line and PagedNewLines. Either
+// way the output is what the two calls give.
+TEST_F(Paging, ALineWithItsEndComesOutAsTheTwoCallsGiveIt) {
+    constexpr size_t kCapacity = 40;
+    struct Case {
+        const char* name;
+        uint32_t pageLines;
+        uint8_t normalAttr;
+        size_t lineUnits;
+    } const cases[] = {
+        {"unpaged", 0, 0, 10},
+        {"paged", 5, 0, 10},
+        {"coloured", 0, 0x17, 10},
+        {"end just fits", 0, 0, kCapacity - 3},
+        {"no room", 0, 0, kCapacity - 2},
+        {"full", 5, 0, kCapacity - 1},
+    };
+    for (const Case& c : cases) {
+        std::string outputs[2];
+        for (int together = 0; together < 2; ++together) {
+            fake::ClearOutput();
+            ResetCommandOutput();
+            if (c.pageLines != 0) SetPageLength(c.pageLines);
+            NormalAttr = c.normalAttr;
+            fake::QueueKeys(u"\r\r\r");
+            for (int i = 0; i < 12; ++i) {
+                char16_t line[kCapacity];
+                std::fill(line, line + kCapacity, u'#');
+                line[0] = static_cast<char16_t>(u'a' + i);
+                line[c.lineUnits] = 0;
+                int result = kOutputOk;
+                if (together == 1) {
+                    result = PutPagedLine(line, c.lineUnits, kCapacity);
+                } else {
+                    QPuts(AsHost(line));
+                    result = PagedNewLines(1);
+                }
+                ASSERT_EQ(result, kOutputOk) << c.name;
+            }
+            outputs[together] = fake::ConsoleTranscript();
+        }
+        EXPECT_EQ(outputs[1], outputs[0]) << c.name;
+        EXPECT_EQ(std::count(outputs[1].begin(), outputs[1].end(), '\n'), 12) << c.name;
+    }
+}
+
+TEST_F(Paging, CtrlBreakStopsAJoinedLineAfterItsEnd) {
+    InstallCtrlHandler();
+    fake::SetIsConsole(sys::StdStream::Output, false);
+    fake::RaiseControlEventAtWrite(sys::kCtrlBreakEvent, 2);
+    char16_t line[8] = u"line";
+    EXPECT_EQ(PutPagedLine(line, 4, 8), kOutputOk);
+    EXPECT_EQ(PutPagedLine(line, 4, 8), kOutputStopped);
+    EXPECT_EQ(fake::StdOut(), "line\r\nline\r\n");
     EXPECT_NE(fake::ConsoleDeviceText().find("\r ^C \n"), std::string::npos);
 }
 

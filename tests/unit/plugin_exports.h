@@ -2,12 +2,15 @@
 // the host would bind it from the library.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <iterator>
 
 #include "commands/bbdump.h"
 #include "commands/bblist.h"
 #include "content/content_exports.h"
 #include "engine/plugin_slot.h"
+#include "engine/session.h"
+#include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "store/store_exports.h"
 #include "values/values_exports.h"
@@ -42,3 +45,23 @@ inline const host::ExportTable& PluginExports() {
     static const host::ExportTable table{entries, std::size(entries)};
     return table;
 }
+
+// A host session over the fake backend with the whole plug-in attached, its output piped as in a
+// script; the plug-in is unloaded and the fake reset after each test.
+class AttachedPluginTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::Reset();
+        host::InitSession(session);
+        session.script.pipe = true;
+        ASSERT_EQ(host::AttachPlugin(session, host::BindExportTable(PluginExports())),
+                  host::LoadOutcome::Loaded);
+    }
+    void TearDown() override {
+        if (session.plugin.loaded) host::UnloadPlugin(session, 1);
+        fake::Reset();
+    }
+
+    host::Session session;
+    host::ActivateSession active{session};
+};

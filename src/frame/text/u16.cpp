@@ -1,8 +1,14 @@
 // Null-terminated UTF-16 helpers and UTF-8 conversion.
 #include "frame/text/u16.h"
 
+#include <array>
 #include <bit>
 #include <cstring>
+
+#if defined(__SSE2__) && !defined(KV_PORTABLE_TEXT_RUNS)
+#define KV_VECTOR_TEXT_RUNS 1
+#include <emmintrin.h>
+#endif
 
 namespace text {
 
@@ -108,70 +114,160 @@ std::u16string FromUtf8(std::string_view utf8) {
 
 namespace {
 
-// Eight units, all ASCII, as eight bytes; false when one of them is not ASCII. The units are
-// read as two 64-bit words: the check and the narrowing take a few instructions for all eight.
-bool NarrowAsciiRun(const char16_t* units, char* out) {
+constexpr size_t kRun = 8;
+
+// What a run of eight units needs: one byte each, at most two each, or more for some.
+enum class RunKind { Ascii, Short, Other };
+
+#if defined(KV_VECTOR_TEXT_RUNS)
+
+// A run is one 128-bit register: two masked compares classify it, one pack narrows it.
+RunKind KindOfRun(const char16_t* units) {
+    const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    const __m128i zero = _mm_setzero_si128();
+    auto allBelow = [&](int limit) {
+        const __m128i high = _mm_and_si128(run, _mm_set1_epi16(static_cast<short>(-limit)));
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(high, zero)) == 0xFFFF;
+    };
+    return allBelow(0x80) ? RunKind::Ascii : allBelow(0x800) ? RunKind::Short : RunKind::Other;
+}
+
+void NarrowAsciiRun(const char16_t* units, char* out) {
+    const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(run, run));
+}
+
+#else
+
+// The units of a run ORed together, read as two 64-bit words.
+RunKind KindOfRun(const char16_t* units) {
+    uint64_t words[2];
+    std::memcpy(words, units, sizeof words);
+    const uint64_t any = words[0] | words[1];
+    const uint32_t half = static_cast<uint32_t>(any | (any >> 32));
+    const uint32_t bits = (half | (half >> 16)) & 0xFFFF;
+    return bits < 0x80 ? RunKind::Ascii : bits < 0x800 ? RunKind::Short : RunKind::Other;
+}
+
+// On little-endian machines the units are narrowed as two 64-bit words.
+void NarrowAsciiRun(const char16_t* units, char* out) {
     if constexpr (std::endian::native != std::endian::little) {
-        char16_t any = 0;
-        for (int k = 0; k < 8; ++k) any |= units[k];
-        if (any >= 0x80) return false;
-        for (int k = 0; k < 8; ++k) out[k] = static_cast<char>(units[k]);
-        return true;
+        for (size_t k = 0; k < kRun; ++k) out[k] = static_cast<char>(units[k]);
     } else {
         uint64_t low = 0;
         uint64_t high = 0;
         std::memcpy(&low, units, sizeof low);
         std::memcpy(&high, units + 4, sizeof high);
-        if (((low | high) & 0xFF80FF80FF80FF80u) != 0) return false;
         auto narrow = [](uint64_t w) {
             w = (w | (w >> 8)) & 0x0000FFFF0000FFFFu;
             return (w | (w >> 16)) & 0x00000000FFFFFFFFu;
         };
         const uint64_t bytes = narrow(low) | (narrow(high) << 32);
         std::memcpy(out, &bytes, sizeof bytes);
-        return true;
     }
+}
+
+#endif
+
+// The units ORed together.
+char16_t AnyBitsOf(const char16_t* units, size_t count) {
+    char16_t any = 0;
+    for (size_t k = 0; k < count; ++k) any |= units[k];
+    return any;
+}
+
+// The UTF-8 form of every unit below 0x800: its first byte, its second (if any) above it, and
+// its length in bits 16 and up. 8 KiB, of which a text column touches a few lines.
+constexpr auto kShortForms = [] {
+    std::array<uint32_t, 0x800> forms{};
+    for (uint32_t c = 0; c < forms.size(); ++c)
+        forms[c] =
+            c < 0x80 ? c | (1u << 16) : (0xC0 | (c >> 6)) | ((0x80 | (c & 0x3F)) << 8) | (2u << 16);
+    return forms;
+}();
+
+// Units below 0x800, one or two bytes each, by table and without a branch per unit: in the text
+// column of random bytes ASCII and dots follow each other unpredictably. The second byte is
+// stored even for a one-byte unit and overwritten by the next; it stays inside the caller's three
+// bytes per unit.
+char* EncodeShortUnits(const char16_t* units, size_t count, char* at) {
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t form = kShortForms[units[k]];
+        at[0] = static_cast<char>(form);
+        at[1] = static_cast<char>(form >> 8);
+        at += form >> 16;
+    }
+    return at;
+}
+
+struct Encoded {
+    char* at;    // past the bytes written
+    size_t used; // units taken
+};
+
+// The character at units[0]: a surrogate pair when one is whole.
+Encoded EncodeOneCharacter(const char16_t* units, size_t left, char* at) {
+    char32_t code = units[0];
+    size_t used = 1;
+    if (code < 0x80) {
+        *at++ = static_cast<char>(code);
+        return {at, used};
+    }
+    if (code >= 0xD800 && code <= 0xDBFF && left > 1 && units[1] >= 0xDC00 && units[1] <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (units[1] - 0xDC00);
+        used = 2;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+        code = 0xFFFD; // a lone surrogate has no UTF-8 form
+    }
+    if (code < 0x800) {
+        *at++ = static_cast<char>(0xC0 | (code >> 6));
+        *at++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *at++ = static_cast<char>(0xE0 | (code >> 12));
+        *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *at++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *at++ = static_cast<char>(0xF0 | (code >> 18));
+        *at++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *at++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return {at, used};
 }
 
 } // namespace
 
 size_t EncodeUtf8(std::u16string_view utf16, char* out) {
-    // Listings are mostly ASCII: runs of it go eight units at a time.
-    constexpr size_t kRun = 8;
-    char* at = out;
+    // Eight units at a time while they are all ASCII, or all below 0x800 as in a text column of
+    // dots; single characters only where a unit needs three bytes or more.
     const char16_t* units = utf16.data();
     const size_t n = utf16.size();
-    for (size_t i = 0; i < n; ++i) {
-        while (i + kRun <= n && NarrowAsciiRun(units + i, at)) {
+    char* at = out;
+    size_t i = 0;
+    while (i + kRun <= n) {
+        const RunKind kind = KindOfRun(units + i);
+        if (kind == RunKind::Ascii) {
+            NarrowAsciiRun(units + i, at);
             at += kRun;
             i += kRun;
-        }
-        if (i == n) break;
-        char32_t code = units[i];
-        if (code < 0x80) {
-            *at++ = static_cast<char>(code);
-            continue;
-        }
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD; // a lone surrogate has no UTF-8 form
-        }
-        if (code < 0x800) {
-            *at++ = static_cast<char>(0xC0 | (code >> 6));
-            *at++ = static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            *at++ = static_cast<char>(0xE0 | (code >> 12));
-            *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            *at++ = static_cast<char>(0x80 | (code & 0x3F));
+        } else if (kind == RunKind::Short) {
+            at = EncodeShortUnits(units + i, kRun, at);
+            i += kRun;
         } else {
-            *at++ = static_cast<char>(0xF0 | (code >> 18));
-            *at++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            *at++ = static_cast<char>(0x80 | (code & 0x3F));
+            const Encoded one = EncodeOneCharacter(units + i, n - i, at);
+            at = one.at;
+            i += one.used;
         }
+    }
+    // The last units of a line: the same short form when they allow it.
+    if (i < n && AnyBitsOf(units + i, n - i) < 0x800) {
+        at = EncodeShortUnits(units + i, n - i, at);
+        i = n;
+    }
+    while (i < n) {
+        const Encoded one = EncodeOneCharacter(units + i, n - i, at);
+        at = one.at;
+        i += one.used;
     }
     return static_cast<size_t>(at - out);
 }
