@@ -132,56 +132,49 @@ TEST_F(Modify, TheFirstFailingCheckIsReportedAndTheBufferIsUntouched) {
     const std::vector<uint8_t> pattern = {0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88};
     const uint32_t buffer = NewBuffer(pattern.size(), pattern);
     const std::u16string h = Handle(buffer);
-    struct Case {
-        std::u16string argument;
-        const char* message;
-    } cases[] = {
-        {u"", "Missing handle"},
-        {u"q,0,1,ADD,1", "Bad handle: \"Q\""},
-        {h + u",,1,ADD,1", "Missing offset"},
-        {h + u",1x,1,ADD,1", "Bad offset: \"1X\""},
-        {h + u",0,,ADD,1", "Missing word size"},
-        {h + u",0,b,ADD,1", "Bad word size: \"B\""},
-        {h + u",0,0,ADD,1", "Word size must be 1 to 8: 0"},
-        {h + u",0,1", "Missing operation"},
-        {h + u",0,1,,1", "Missing operation"},
-        {h + u",0,1,NOT,1", "Unknown operation: \"NOT\""},
-        {h + u",0,1,foo", "Unknown operation: \"FOO\""}, // before the missing value
-        {h + u",0,1,ADD1,1", "Unknown operation: \"ADD1\""},
-        {h + u",0,1,&&,1", "Unknown operation: \"&&\""},
-        {h + u",0,1,<,1", "Unknown operation: \"<\""},
-        {h + u",0,1,ADD,,,x", "Bad flags value: \"X\""}, // flags before the value
-        {h + u",0,1,ADD", "Missing value"},
-        {h + u",0,1,ADD,,2", "Missing value"},
-        {h + u",0,1,ADD,one,x", "Bad value: \"ONE\""},
-        {h + u",0,1,ADD,256,x", "Value not in 8-bit range: \"256\""}, // value before format
-        {h + u",0,1,ADD,-129", "Value not in signed 8-bit range: \"-129\""},
-        {h + u",0,1,ADD,128,,0x80", "Value not in signed 8-bit range: \"128\""},
-        {h + u",0,1,SHL,256", "Value not in 8-bit range: \"256\""}, // range before shift
-        {h + u",0,1,ADD,1,x", "Bad format value: \"X\""},
-        {h + u",0,1,ADD,1,-1", "Bad format value: \"-1\""},
-        {h + u",0,1,ADD,1,+1", "Bad format value: \"+1\""},
-        {h + u",8,1,SHL,9", "Read/write past end of buffer:\r\n" // bounds before shift
-                            "   Offset = 8   WordSize = 1   Buffer size = 8"},
-        {h + u",1,8,ADD,1,,0x400", "Read/write past end of buffer:\r\n"
-                                   "   Offset = 1   WordSize = 8   Buffer size = 8"},
-        {h + u",0,1,SHL,9", "Shift size greater than word size (9 > 8)"},
-        {h + u",0,1,SHR,9,,0x400", "Shift size greater than word size (9 > 8)"},
-        {h + u",0,2,>>,17", "Shift size greater than word size (17 > 16)"},
-        {h + u",0,8,SHL,65", "Shift size greater than word size (65 > 64)"},
-        // A count beyond 32 bits, or a negative one, is shown as the unsigned 64-bit number it is.
-        {h + u",0,8,SHL,4294967304", "Shift size greater than word size (4294967304 > 64)"},
-        {h + u",0,1,SHL,-1", "Shift size greater than word size (18446744073709551615 > 8)"},
-        {h + u",0,8,SHR,-1", "Shift size greater than word size (18446744073709551615 > 64)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bmodval, c.argument);
-        EXPECT_EQ(call.result, -1);
-        EXPECT_EQ(fake::StdErr(), Error(c.message));
-        EXPECT_EQ(call.text, text::ToUtf8(c.argument));
-        EXPECT_EQ(Bytes(buffer, pattern.size()), pattern);
-    }
+    ExpectRefused(
+        f_bmodval,
+        {
+            {u"", "Missing handle"},
+            {u"q,0,1,ADD,1", "Bad handle: \"Q\""},
+            {h + u",,1,ADD,1", "Missing offset"},
+            {h + u",1x,1,ADD,1", "Bad offset: \"1X\""},
+            {h + u",0,,ADD,1", "Missing word size"},
+            {h + u",0,b,ADD,1", "Bad word size: \"B\""},
+            {h + u",0,0,ADD,1", "Word size must be 1 to 8: 0"},
+            {h + u",0,1", "Missing operation"},
+            {h + u",0,1,,1", "Missing operation"},
+            {h + u",0,1,NOT,1", "Unknown operation: \"NOT\""},
+            {h + u",0,1,foo", "Unknown operation: \"FOO\""}, // before the missing value
+            {h + u",0,1,ADD1,1", "Unknown operation: \"ADD1\""},
+            {h + u",0,1,&&,1", "Unknown operation: \"&&\""},
+            {h + u",0,1,<,1", "Unknown operation: \"<\""},
+            {h + u",0,1,ADD,,,x", "Bad flags value: \"X\""}, // flags before the value
+            {h + u",0,1,ADD", "Missing value"},
+            {h + u",0,1,ADD,,2", "Missing value"},
+            {h + u",0,1,ADD,one,x", "Bad value: \"ONE\""},
+            {h + u",0,1,ADD,256,x", "Value not in 8-bit range: \"256\""}, // value before format
+            {h + u",0,1,ADD,-129", "Value not in signed 8-bit range: \"-129\""},
+            {h + u",0,1,ADD,128,,0x80", "Value not in signed 8-bit range: \"128\""},
+            {h + u",0,1,SHL,256", "Value not in 8-bit range: \"256\""}, // range before shift
+            {h + u",0,1,ADD,1,x", "Bad format value: \"X\""},
+            {h + u",0,1,ADD,1,-1", "Bad format value: \"-1\""},
+            {h + u",0,1,ADD,1,+1", "Bad format value: \"+1\""},
+            {h + u",8,1,SHL,9", "Read/write past end of buffer:\r\n" // bounds before shift
+                                "   Offset = 8   WordSize = 1   Buffer size = 8"},
+            {h + u",1,8,ADD,1,,0x400", "Read/write past end of buffer:\r\n"
+                                       "   Offset = 1   WordSize = 8   Buffer size = 8"},
+            {h + u",0,1,SHL,9", "Shift size greater than word size (9 > 8)"},
+            {h + u",0,1,SHR,9,,0x400", "Shift size greater than word size (9 > 8)"},
+            {h + u",0,2,>>,17", "Shift size greater than word size (17 > 16)"},
+            {h + u",0,8,SHL,65", "Shift size greater than word size (65 > 64)"},
+            // A count beyond 32 bits, or a negative one, is shown as the unsigned 64-bit number it
+            // is.
+            {h + u",0,8,SHL,4294967304", "Shift size greater than word size (4294967304 > 64)"},
+            {h + u",0,1,SHL,-1", "Shift size greater than word size (18446744073709551615 > 8)"},
+            {h + u",0,8,SHR,-1", "Shift size greater than word size (18446744073709551615 > 64)"},
+        },
+        buffer, pattern);
 }
 
 TEST_F(Modify, WithoutTextGivesInvalidParameter) {

@@ -136,50 +136,44 @@ TEST_F(Peek, EdgeCases) {
 TEST_F(Peek, TheFirstFailingCheckIsReported) {
     const uint32_t buffer = NewBuffer(16);
     const std::u16string h = Handle(buffer);
-    struct Case {
-        std::u16string argument;
-        std::string message;
-    } cases[] = {
-        {u"", "Missing handle"},
-        {u",0,1", "Missing handle"},
-        {u"xyz,0,1", "Bad handle: \"XYZ\""},
-        {u"0,0,1", "Bad handle: \"0\""},
-        {Handle(buffer + 4) + u",0,1", "Bad handle: \"" + text::ToUtf8(Handle(buffer + 4)) + "\""},
-        {u"FFF8", "Bad handle: \"FFF8\""},
-        {h, "Missing offset"},
-        {h + u",,1", "Missing offset"},
-        {h + u",abc,9,x,y", "Bad offset: \"ABC\""},
-        {h + u",16k,1", "Bad offset: \"16K\""},
-        {h + u",-1,1", "Bad offset: \"-1\""},
-        {h + u",4294967296,1", "Bad offset: \"4294967296\""},
-        {h + u",0", "Missing word size"},
-        {h + u",0,", "Missing word size"},
-        {h + u",0,x", "Bad word size: \"X\""},
-        {h + u",0,4294967296", "Bad word size: \"4294967296\""},
-        {h + u",0,0", "Word size must be 1 to 8: 0"},
-        {h + u",0,9,bad,bad", "Word size must be 1 to 8: 9"},
-        {h + u",0,4294967295", "Word size must be 1 to 8: 4294967295"},
-        {h + u",0,1,-1", "Bad format value: \"-1\""},
-        {h + u",0,1,+1", "Bad format value: \"+1\""},
-        {h + u",0,1,-", "Bad format value: \"-\""},
-        {h + u",0,1,hex,bad", "Bad format value: \"HEX\""},
-        {h + u",0,1,4294967296", "Bad format value: \"4294967296\""},
-        {h + u",99,1,0,bad", "Bad flags value: \"BAD\""},
-        {h + u",0,1,,0x", "Bad flags value: \"0X\""},
-        {h + u",9,8", "Read past end of buffer:\r\n"
-                      "   Offset = 9   WordSize = 8   Buffer size = 16"},
-        {h + u",16,1", "Read past end of buffer:\r\n"
-                       "   Offset = 16   WordSize = 1   Buffer size = 16"},
-        {h + u",4294967295,8", "Read past end of buffer:\r\n"
-                               "   Offset = 4294967295   WordSize = 8   Buffer size = 16"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bpeekx, c.argument);
-        EXPECT_EQ(call.result, -1);
-        EXPECT_EQ(fake::StdErr(), Error(c.message));
-        EXPECT_EQ(call.text, text::ToUtf8(c.argument)); // the argument keeps its text
-    }
+    ExpectRefused(
+        f_bpeekx,
+        {
+            {u"", "Missing handle"},
+            {u",0,1", "Missing handle"},
+            {u"xyz,0,1", "Bad handle: \"XYZ\""},
+            {u"0,0,1", "Bad handle: \"0\""},
+            {Handle(buffer + 4) + u",0,1",
+             "Bad handle: \"" + text::ToUtf8(Handle(buffer + 4)) + "\""},
+            {u"FFF8", "Bad handle: \"FFF8\""},
+            {h, "Missing offset"},
+            {h + u",,1", "Missing offset"},
+            {h + u",abc,9,x,y", "Bad offset: \"ABC\""},
+            {h + u",16k,1", "Bad offset: \"16K\""},
+            {h + u",-1,1", "Bad offset: \"-1\""},
+            {h + u",4294967296,1", "Bad offset: \"4294967296\""},
+            {h + u",0", "Missing word size"},
+            {h + u",0,", "Missing word size"},
+            {h + u",0,x", "Bad word size: \"X\""},
+            {h + u",0,4294967296", "Bad word size: \"4294967296\""},
+            {h + u",0,0", "Word size must be 1 to 8: 0"},
+            {h + u",0,9,bad,bad", "Word size must be 1 to 8: 9"},
+            {h + u",0,4294967295", "Word size must be 1 to 8: 4294967295"},
+            {h + u",0,1,-1", "Bad format value: \"-1\""},
+            {h + u",0,1,+1", "Bad format value: \"+1\""},
+            {h + u",0,1,-", "Bad format value: \"-\""},
+            {h + u",0,1,hex,bad", "Bad format value: \"HEX\""},
+            {h + u",0,1,4294967296", "Bad format value: \"4294967296\""},
+            {h + u",99,1,0,bad", "Bad flags value: \"BAD\""},
+            {h + u",0,1,,0x", "Bad flags value: \"0X\""},
+            {h + u",9,8", "Read past end of buffer:\r\n"
+                          "   Offset = 9   WordSize = 8   Buffer size = 16"},
+            {h + u",16,1", "Read past end of buffer:\r\n"
+                           "   Offset = 16   WordSize = 1   Buffer size = 16"},
+            {h + u",4294967295,8", "Read past end of buffer:\r\n"
+                                   "   Offset = 4294967295   WordSize = 8   Buffer size = 16"},
+        },
+        buffer, std::vector<uint8_t>(16, 0));
 }
 
 TEST_F(Peek, ReadsUpToTheLastByteAndNoFurther) {

@@ -66,54 +66,46 @@ TEST_F(Poke, StoresTheWordInEitherOrder) {
 TEST_F(Poke, FailuresLeaveTheBufferAsItWas) {
     const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
     const std::u16string h = Handle(buffer);
-    struct Case {
-        std::u16string argument;
-        const char* message;
-    } cases[] = {
-        {u"", "Missing handle"},
-        {u"nothing,0,1,1", "Bad handle: \"NOTHING\""},
-        {h + u",,1,1", "Missing offset"},
-        {h + u",x,1,1", "Bad offset: \"X\""},
-        {h + u",0,,1", "Missing word size"},
-        {h + u",0,two,1", "Bad word size: \"TWO\""},
-        {h + u",0,9,1", "Word size must be 1 to 8: 9"},
-        {h + u",0,1,bad,bad", "Bad flags value: \"BAD\""}, // flags come before the value
-        {h + u",0,1", "Missing value"},
-        {h + u",0,1,", "Missing value"},
-        {h + u",0,1,,1", "Missing value"},
-        {h + u",0,1,abc", "Bad value: \"ABC\""},
-        {h + u",0,1,-0x5", "Bad value: \"-0X5\""},
-        {h + u",0,1,+", "Bad value: \"+\""},
-        {h + u",0,1,1k", "Bad value: \"1K\""},
-        {h + u",0,8,18446744073709551616", "Bad value: \"18446744073709551616\""},
-        {h + u",0,8,-9223372036854775809", "Bad value: \"-9223372036854775809\""},
-        {h + u",0,8,9223372036854775808,0x80", "Bad value: \"9223372036854775808\""},
-        {h + u",0,1,256", "Value not in 8-bit range: \"256\""},
-        {h + u",0,1,-129", "Value not in signed 8-bit range: \"-129\""},
-        {h + u",0,1,+128", "Value not in signed 8-bit range: \"+128\""},
-        {h + u",0,1,200,0x80", "Value not in signed 8-bit range: \"200\""},
-        {h + u",0,1,0xFF,0x80", "Value not in signed 8-bit range: \"0XFF\""},
-        {h + u",0,2,65536", "Value not in 16-bit range: \"65536\""},
-        {h + u",0,3,-8388609", "Value not in signed 24-bit range: \"-8388609\""},
-        {h + u",0,4,4294967296", "Value not in 32-bit range: \"4294967296\""},
-        {h + u",0,7,0x100000000000000", "Value not in 56-bit range: \"0X100000000000000\""},
-        // A value out of range at an offset also past the end: only the range is reported.
-        {h + u",99,1,256", "Value not in 8-bit range: \"256\""},
-        {h + u",7,4,0", "Write past end of buffer:\r\n"
-                        "   Offset = 7   WordSize = 4   Buffer size = 10"},
-        {h + u",10,1,0", "Write past end of buffer:\r\n"
-                         "   Offset = 10   WordSize = 1   Buffer size = 10"},
-        {h + u",4294967295,2,0", "Write past end of buffer:\r\n"
-                                 "   Offset = 4294967295   WordSize = 2   Buffer size = 10"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bpokex, c.argument);
-        EXPECT_EQ(call.result, -1);
-        EXPECT_EQ(fake::StdErr(), Error(c.message));
-        EXPECT_EQ(call.text, text::ToUtf8(c.argument));
-        EXPECT_EQ(Bytes(buffer, kPattern.size()), kPattern);
-    }
+    ExpectRefused(
+        f_bpokex,
+        {
+            {u"", "Missing handle"},
+            {u"nothing,0,1,1", "Bad handle: \"NOTHING\""},
+            {h + u",,1,1", "Missing offset"},
+            {h + u",x,1,1", "Bad offset: \"X\""},
+            {h + u",0,,1", "Missing word size"},
+            {h + u",0,two,1", "Bad word size: \"TWO\""},
+            {h + u",0,9,1", "Word size must be 1 to 8: 9"},
+            {h + u",0,1,bad,bad", "Bad flags value: \"BAD\""}, // flags come before the value
+            {h + u",0,1", "Missing value"},
+            {h + u",0,1,", "Missing value"},
+            {h + u",0,1,,1", "Missing value"},
+            {h + u",0,1,abc", "Bad value: \"ABC\""},
+            {h + u",0,1,-0x5", "Bad value: \"-0X5\""},
+            {h + u",0,1,+", "Bad value: \"+\""},
+            {h + u",0,1,1k", "Bad value: \"1K\""},
+            {h + u",0,8,18446744073709551616", "Bad value: \"18446744073709551616\""},
+            {h + u",0,8,-9223372036854775809", "Bad value: \"-9223372036854775809\""},
+            {h + u",0,8,9223372036854775808,0x80", "Bad value: \"9223372036854775808\""},
+            {h + u",0,1,256", "Value not in 8-bit range: \"256\""},
+            {h + u",0,1,-129", "Value not in signed 8-bit range: \"-129\""},
+            {h + u",0,1,+128", "Value not in signed 8-bit range: \"+128\""},
+            {h + u",0,1,200,0x80", "Value not in signed 8-bit range: \"200\""},
+            {h + u",0,1,0xFF,0x80", "Value not in signed 8-bit range: \"0XFF\""},
+            {h + u",0,2,65536", "Value not in 16-bit range: \"65536\""},
+            {h + u",0,3,-8388609", "Value not in signed 24-bit range: \"-8388609\""},
+            {h + u",0,4,4294967296", "Value not in 32-bit range: \"4294967296\""},
+            {h + u",0,7,0x100000000000000", "Value not in 56-bit range: \"0X100000000000000\""},
+            // A value out of range at an offset also past the end: only the range is reported.
+            {h + u",99,1,256", "Value not in 8-bit range: \"256\""},
+            {h + u",7,4,0", "Write past end of buffer:\r\n"
+                            "   Offset = 7   WordSize = 4   Buffer size = 10"},
+            {h + u",10,1,0", "Write past end of buffer:\r\n"
+                             "   Offset = 10   WordSize = 1   Buffer size = 10"},
+            {h + u",4294967295,2,0", "Write past end of buffer:\r\n"
+                                     "   Offset = 4294967295   WordSize = 2   Buffer size = 10"},
+        },
+        buffer, kPattern);
 }
 
 TEST_F(Poke, AFourByteBufferTakesExactlyOneWord) {

@@ -51,6 +51,26 @@ protected:
     static std::string Error(const std::string& message) {
         return "Korvanite plugin: " + message + "\r\n";
     }
+
+    // A call that must be refused with `message`.
+    struct Refusal {
+        std::u16string argument;
+        std::string message;
+    };
+
+    // Each call fails with -1 and its one message, keeps its argument text, and leaves the
+    // bytes at `address` as `bytes`.
+    static void ExpectRefused(FeatureExport feature, const std::vector<Refusal>& refusals,
+                              uint32_t address, const std::vector<uint8_t>& bytes) {
+        for (const Refusal& refusal : refusals) {
+            SCOPED_TRACE(text::ToUtf8(refusal.argument));
+            const storetest::Call call = Invoke(feature, refusal.argument);
+            EXPECT_EQ(call.result, -1);
+            EXPECT_EQ(fake::StdErr(), Error(refusal.message));
+            EXPECT_EQ(call.text, text::ToUtf8(refusal.argument));
+            EXPECT_EQ(Bytes(address, bytes.size()), bytes);
+        }
+    }
 };
 
 } // namespace valuestest
