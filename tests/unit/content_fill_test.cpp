@@ -94,6 +94,35 @@ TEST_F(ContentFill, BfillRepeatsTheValueOverLongRanges) {
     }
 }
 
+// Ranges of several MiB are filled around the cache in 16-byte stores: starting on and off a
+// 16-byte boundary, ending on a whole value and at the buffer's end with the last value cut.
+TEST_F(ContentFill, BfillRepeatsTheValueOverRangesOfSeveralMiB) {
+    constexpr uint32_t kSize = (5u << 20) + 3;
+    const uint8_t value[8] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+    for (uint32_t size = 2; size <= 8; ++size) {
+        for (uint32_t offset : {7u, 16u}) {
+            for (uint32_t count : {0u, (9u << 19) / size + 1}) {
+                SCOPED_TRACE(testing::Message()
+                             << "size " << size << " offset " << offset << " count " << count);
+                fake::Reset();
+                const std::u16string handle = NewBuffer(kSize);
+                SetContents(handle, Bytes(kSize, 0xEE));
+                Bytes expected(kSize, 0xEE);
+                const uint64_t end = count == 0 ? kSize : offset + uint64_t{count} * size;
+                for (uint64_t i = 0; offset + i < end; ++i) expected[offset + i] = value[i % size];
+                const std::u16string arguments =
+                    handle + u"," + text::FromUtf8(std::to_string(size)) + u",0x" +
+                    text::FromUtf8(std::string("0807060504030201" + 2 * (8 - size))) + u"," +
+                    text::FromUtf8(std::to_string(offset) + "," + std::to_string(count));
+                const storetest::Call call = Invoke(f_bfill, arguments);
+                EXPECT_EQ(call.result, 0);
+                EXPECT_EQ(call.text, std::to_string(end - offset));
+                EXPECT_TRUE(Contents(handle, kSize) == expected);
+            }
+        }
+    }
+}
+
 TEST_F(ContentFill, BfillRefusesBadArgumentsAndLeavesTheBuffer) {
     const std::u16string handle = NewBuffer(10);
     SetContents(handle, Bytes(10, 0xEE));
