@@ -117,15 +117,17 @@ echo "bench: plughost $(realpath "$plughost") (Release); files in $base"
 # (as on Windows, where the device can be briefly unavailable). A job with no terminal at all (CI,
 # this script under cron) would time that wait, which a user at a terminal never sees; there the
 # listing runs under script(1), which gives it a terminal, its standard output still to a file.
-# script's own start is timed with it.
+# The launcher's own time, measured running `true`, is taken off.
 listing=$work/bbdump.listing
-if (: </dev/tty) 2>/dev/null || ! command -v script >/dev/null; then
-    measure bbdump sh -c "exec \"\$0\" -c \"set a=%@bload[$data]\" -c 'bbdump %a' > \"$listing\"" \
-        "$plughost"
-else
-    measure bbdump script -qec "'$plughost' -c 'set a=%@bload[$data]' -c 'bbdump %a' > '$listing'" \
-        /dev/null
-fi
+launch() { # COMMAND-LINE
+    if (: </dev/tty) 2>/dev/null || ! command -v script >/dev/null; then
+        sh -c "$1"
+    else
+        script -qec "$1" /dev/null
+    fi
+}
+measure launcher launch true
+measure bbdump launch "'$plughost' -c 'set a=%@bload[$data]' -c 'bbdump %a' > '$listing'"
 measure xxd xxd "$data"
 measure hexdump hexdump -C "$data"
 for op in fill1 fill4 copy; do
@@ -145,6 +147,9 @@ fi
 row() { # LABEL NAME: medians of one measurement
     printf '%-34s %8.3f s %8.3f s\n' "$1" "$(median "$2" 1)" "$(median "$2" 2)"
 }
+listing_time() { # COLUMN: BBDUMP's median less the launcher's
+    awk -v a="$(median bbdump "$1")" -v b="$(median launcher "$1")" 'BEGIN { printf "%.4f", a - b }'
+}
 per_op() { # NAME COLUMN: milliseconds per operation
     awk -v n="$(median "$1-n" "$2")" -v z="$(median "$1-0" "$2")" -v k=$fills \
         'BEGIN { printf "%.2f", (n - z) * 1000 / k }'
@@ -153,13 +158,13 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), (b > 0
 
 echo
 printf '%-34s %10s %10s\n' "listing of 8 MiB to a file" "wall" "cpu"
-row "plughost @BLOAD + BBDUMP" bbdump
+printf '%-34s %8.3f s %8.3f s\n' "plughost @BLOAD + BBDUMP" "$(listing_time 1)" "$(listing_time 2)"
 row "xxd" xxd
 row "hexdump -C" hexdump
 for column in 1 2; do
     label=wall
     [ $column = 2 ] && label=cpu
-    b=$(median bbdump $column)
+    b=$(listing_time $column)
     printf 'ratio (%s): BBDUMP / xxd %s, BBDUMP / hexdump -C %s   (goal: BBDUMP / xxd at most 0.5)\n' \
         "$label" "$(ratio "$b" "$(median xxd $column)")" "$(ratio "$b" "$(median hexdump $column)")"
 done
