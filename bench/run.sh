@@ -144,8 +144,11 @@ if [ "$(wc -l <"$listing")" -ne "$(($(wc -l <"$work/xxd.out") + 1))" ]; then
     echo "bench: BBDUMP's listing has $(wc -l <"$listing") lines, xxd's $(wc -l <"$work/xxd.out")" >&2
 fi
 
+row_of() { # LABEL WALL CPU
+    printf '%-34s %8.3f s %8.3f s\n' "$1" "$2" "$3"
+}
 row() { # LABEL NAME: medians of one measurement
-    printf '%-34s %8.3f s %8.3f s\n' "$1" "$(median "$2" 1)" "$(median "$2" 2)"
+    row_of "$1" "$(median "$2" 1)" "$(median "$2" 2)"
 }
 listing_time() { # COLUMN: BBDUMP's median less the launcher's
     awk -v a="$(median bbdump "$1")" -v b="$(median launcher "$1")" 'BEGIN { printf "%.4f", a - b }'
@@ -158,7 +161,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), (b > 0
 
 echo
 printf '%-34s %10s %10s\n' "listing of 8 MiB to a file" "wall" "cpu"
-printf '%-34s %8.3f s %8.3f s\n' "plughost @BLOAD + BBDUMP" "$(listing_time 1)" "$(listing_time 2)"
+row_of "plughost @BLOAD + BBDUMP" "$(listing_time 1)" "$(listing_time 2)"
 row "xxd" xxd
 row "hexdump -C" hexdump
 for column in 1 2; do

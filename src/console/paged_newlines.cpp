@@ -43,6 +43,13 @@ bool AnswerPrompt(uint32_t key) {
     return true;
 }
 
+// Whether Ctrl-C or Ctrl-Break came during the output; shows the mark when it did.
+bool StoppedByCtrlC() {
+    if (CtrlCPressed == 0) return false;
+    ShowCtrlC();
+    return true;
+}
+
 } // namespace
 
 void WriteToConsoleDevice(const char16_t* text) {
@@ -83,10 +90,7 @@ int PagedNewLines(uint32_t count) {
     }
     for (uint32_t i = 0; i < count; ++i) {
         QPuts(AsHost(u"\r\n"));
-        if (CtrlCPressed != 0) {
-            ShowCtrlC();
-            return kOutputStopped;
-        }
+        if (StoppedByCtrlC()) return kOutputStopped;
         if (LinesLeft == 0) continue;
         if (--LinesLeft > 0) continue;
 
@@ -107,9 +111,7 @@ int PutPagedLine(char16_t* text, size_t length, size_t capacity) {
         text[length + 1] = u'\n';
         text[length + 2] = 0;
         QPuts(AsHost(text));
-        if (CtrlCPressed == 0) return kOutputOk;
-        ShowCtrlC();
-        return kOutputStopped;
+        return StoppedByCtrlC() ? kOutputStopped : kOutputOk;
     }
     text[length < capacity ? length : capacity - 1] = 0;
     QPuts(AsHost(text));
