@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Makes this Linux machine run 32-bit Windows programs: the MinGW-w64 cross compiler, 32-bit Wine
-# and qemu's user-mode emulator registered for 32-bit x86 programs (the kernel runs none itself).
-# Safe to run again: it installs and registers only what is missing. Needs root for that.
+# Makes this Linux machine run Windows programs: 32-bit Wine with qemu's user-mode emulator
+# registered for 32-bit x86 programs (the kernel runs none itself), and 64-bit Wine. Safe to run
+# again: it installs and registers only what is missing. Needs root for that.
 set -euo pipefail
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
     apt_updated=no
 fi
-packages=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 qemu-user-static)
+packages=(wine wine32:i386 wine64 qemu-user-static)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
@@ -18,7 +18,9 @@ if ((${#missing[@]} > 0)) || [ "${apt_updated:-}" = no ]; then
     echo "setup-wine: installing ${missing[*]:-(package lists)}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    # No recommends: they would bring wine64, whose 64-bit server hangs 32-bit programs here.
+    # No recommends: they would bring much that a test run never uses. With both widths
+    # installed, the wineserver wrapper picks the 64-bit server, which hangs 32-bit programs:
+    # scripts/windows-suite.sh starts each width's own server itself.
     ((${#missing[@]} == 0)) || apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 

@@ -3,7 +3,9 @@
 # installs packages that are missing, with apt-get when run as root.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 python3 tmux)
+packages=(cmake g++ make libgtest-dev python3 tmux zip unzip
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+          fp-utils)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
@@ -19,4 +21,5 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq "${missing[@]}" >/dev/null
+# No recommends: fp-utils (the help compiler) would bring the whole Free Pascal compiler.
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

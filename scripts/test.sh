@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the native unit and script tests, the same
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows DLL with its script
-# suite under Wine (scripts/windows-suite.sh).
+# suite under Wine (scripts/windows-suite.sh), for each Windows product.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 stage_start=$SECONDS
@@ -45,15 +45,16 @@ for preset in native native-asan; do
     stage_done "$preset"
 done
 
-# The product itself: Korvanite-x86.dll, its interface and the same script suite under Wine.
-# KV_NATIVE_ONLY=1 leaves it out for a quick local loop; CI and the README's command run it.
+# The products themselves: the Windows DLLs, their interface, help file and the same script
+# suite under Wine. KV_NATIVE_ONLY=1 leaves them out for a quick local loop; CI and the README's
+# command run them.
 if [ "${KV_NATIVE_ONLY:-0}" = 1 ]; then
-    echo "== mingw-x86: left out (KV_NATIVE_ONLY=1)"
+    echo "== windows: left out (KV_NATIVE_ONLY=1)"
 else
     scripts/windows-suite.sh 2>&1 | tee "$log"
     line=$(grep -E '^windows: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
     if [ -z "$line" ]; then
-        echo "== mingw-x86: the Windows suite did not finish"
+        echo "== windows: the Windows suite did not finish"
         failed=$((failed + 1))
     else
         passed=$((passed + $(sed -E 's/^windows: ([0-9]+) passed.*/\1/' <<<"$line")))

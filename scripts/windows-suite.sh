@@ -1,86 +1,140 @@
 #!/usr/bin/env bash
-# Runs the script tests against the real product: Korvanite-x86.dll with TakeCmd.dll and
-# plughost.exe from the mingw-x86 preset, under Wine. Every Wine process costs about a minute
-# of emulation to start, so all scripts run inside one plughost.exe (its --suite mode) in one
-# Wine prefix that is kept in build/wine-prefix; the results are then compared with the same
-# expected transcripts as the native tests. Also checks the DLL's export table, imports and
-# version resource.
+# Tests the real products under Wine: for each Windows target (x86: Korvanite-x86.dll under
+# 32-bit Wine; x64: Korvanite-x64.dll under 64-bit Wine, when its preset exists) it builds the
+# preset, checks the DLL's export table, imports and version resource and the help file, runs
+# every script test inside one plughost.exe (its --suite mode) and compares the results with the
+# expected transcripts, and tries the help launcher with a stand-in viewer.
+#
+#   scripts/windows-suite.sh [x86|x64]...    (default: every target there is a preset for)
+#
+# 32-bit Wine runs under qemu's user-mode emulator here, about a minute per process start;
+# 64-bit Wine runs at native speed. Each target has its own Wine prefix, kept outside the clone
+# (${XDG_CACHE_HOME:-~/.cache}/korvanite/wine-TARGET) so that a new clone finds it ready.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 started=$(date +%s)
-scripts/setup-wine.sh || exit 1
+scripts/setup.sh && scripts/setup-wine.sh || exit 1
 echo "Wine set-up checked in $(($(date +%s) - started)) s"
 
-echo "== mingw-x86: build"
-started=$(date +%s)
-cmake --preset mingw-x86 >/dev/null && cmake --build --preset mingw-x86 || exit 1
-echo "mingw-x86 built in $(($(date +%s) - started)) s"
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+    for target in x86 x64; do
+        cmake --list-presets 2>/dev/null | grep -q "\"mingw-$target\"" && targets+=("$target")
+    done
+fi
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/korvanite
 
 passed=0
 failed=0
 pass() { passed=$((passed + 1)); }
 fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 
-echo "== mingw-x86: the DLL's interface"
-dll=build/mingw-x86/Korvanite-x86.dll
-objdump=i686-w64-mingw32-objdump
-exports=$($objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-          sed -nE 's/^\s*\[ *[0-9]+\] (.*)$/\1/p' | sort)
-expected_exports=$(grep -v '^#' tests/windows/exports.txt | sort)
-if [ "$exports" = "$expected_exports" ]; then pass; else
-    fail "export table differs from tests/windows/exports.txt:"
-    diff <(echo "$expected_exports") <(echo "$exports")
-fi
-imports=$($objdump -p "$dll" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'a-z' 'A-Z' | sort -u)
-unexpected=$(grep -vxE 'KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|MSVCRT.DLL|TAKECMD.DLL' <<<"$imports")
-if [ -z "$unexpected" ]; then pass; else fail "imports beyond system DLLs and TakeCmd.dll: $unexpected"; fi
-version_strings=$(strings -el "$dll")
-for field in "Korvanite plugin for Take Command" "0.66.4.0" "Korvanite" "Korvanite-x86.dll" \
-             "Korvanite plugin" "0.66.4.0  (x86)" "Build"; do
-    if grep -qxF "$field" <<<"$version_strings"; then pass; else fail "version resource lacks \"$field\""; fi
-done
-
-echo "== mingw-x86: script suite under Wine"
-export WINEPREFIX=$root/build/wine-prefix WINEDEBUG=-all QEMU_RESERVED_VA=0xf7000000
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-# A 64-bit Wine server makes 32-bit programs hang: use the 32-bit one when both are there.
-if [ -x /usr/lib/wine/wineserver32 ]; then export WINESERVER=/usr/lib/wine/wineserver32; fi
-
-# A new prefix is made once and kept. Its set-up runs in the background of the first program,
-# which gives up when the set-up takes as long as it does under emulation, so it is made here,
-# and waited for, before anything else runs in it.
-if [ ! -f "$WINEPREFIX/.ready" ]; then
-    rm -rf "$WINEPREFIX"
-    started=$(date +%s)
-    timeout 2400 wine wineboot --init >/dev/null 2>&1
-    timeout 2400 wineserver -w
-    if [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
-        touch "$WINEPREFIX/.ready"
-        echo "wine prefix made in $(($(date +%s) - started)) s"
-    else
-        fail "the Wine prefix could not be made"
+# The export table, imports and version resource of a product DLL, and its help file.
+check_interface() {
+    local target=$1 build=$2 dll=$3 objdump=$4 exports expected imports unexpected field
+    exports=$($objdump -p "$build/$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+              sed -nE 's/^\s*\[ *[0-9]+\] (.*)$/\1/p' | sort)
+    local list=tests/windows/exports.txt
+    [ "$target" = x86 ] || list=tests/windows/exports-$target.txt
+    expected=$(grep -v '^#' "$list" | sort)
+    if [ "$exports" = "$expected" ]; then pass; else
+        fail "$dll: export table differs from $list:"
+        diff <(echo "$expected") <(echo "$exports")
     fi
-fi
+    imports=$($objdump -p "$build/$dll" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'a-z' 'A-Z' | sort -u)
+    unexpected=$(grep -vxE 'KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|MSVCRT.DLL|TAKECMD.DLL' <<<"$imports")
+    if [ -z "$unexpected" ]; then pass; else fail "$dll: imports beyond system DLLs and TakeCmd.dll: $unexpected"; fi
+    local version_strings
+    version_strings=$(strings -el "$build/$dll")
+    for field in "Korvanite plugin for Take Command" "0.66.4.0" "Korvanite" "$dll" \
+                 "Korvanite plugin" "0.66.4.0  ($target)" "Build"; do
+        if grep -qxF "$field" <<<"$version_strings"; then pass; else fail "$dll: version resource lacks \"$field\""; fi
+    done
+    if sh tests/windows/check_chm.sh "$build/Korvanite.chm" src/resources/help; then pass; else
+        fail "$build/Korvanite.chm lacks what its project names"
+    fi
+}
 
-suite=$root/build/mingw-x86/suite
-rm -rf "$suite" && mkdir -p "$suite/results"
 winpath() { echo "Z:$(sed 's#/#\\#g' <<<"$1")"; }
-for script in tests/scripts/*.btm; do winpath "$root/$script"; done >"$suite/list.txt"
-started=$(date +%s)
-(cd "$suite" && timeout 3000 wine "$root/build/mingw-x86/plughost.exe" --suite \
-    "$(winpath "$suite/list.txt")" "$(winpath "$suite/results")" >"$suite/suite.log" 2>&1)
-echo "wine plughost.exe --suite: status $?, $(($(date +%s) - started)) s"
-for script in tests/scripts/*.btm; do
-    if cmake -DSCRIPT="$root/$script" -DRESULTS="$suite/results" -P tests/run_script_test.cmake \
-        >"$suite/compare.log" 2>&1; then
-        pass
-    else
-        fail "$script"
-        cat "$suite/compare.log"
+
+run_target() {
+    local target=$1 preset=mingw-$1 build=$root/build/mingw-$1 dll=Korvanite-$1.dll
+    local wine server objdump limit arch
+    case $target in
+        x86) wine=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32 arch=win32 limit=900
+             objdump=i686-w64-mingw32-objdump ;;
+        x64) wine=/usr/lib/wine/wine64 server=/usr/lib/wine/wineserver64 arch=win64 limit=120
+             objdump=x86_64-w64-mingw32-objdump ;;
+    esac
+
+    echo "== $preset: build"
+    started=$(date +%s)
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+        fail "$preset does not build"
+        return
     fi
-done
-wineserver -k 2>/dev/null || true
+    echo "$preset built in $(($(date +%s) - started)) s"
+
+    echo "== $preset: the DLL's interface and help file"
+    check_interface "$target" "$build" "$dll" "$objdump"
+
+    echo "== $preset: script suite under Wine"
+    export WINEPREFIX=$cache/wine-$target WINEARCH=$arch WINEDEBUG=-all
+    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+    export QEMU_RESERVED_VA=0xf7000000 # room for 32-bit Wine's address space under qemu
+    # Wine's own server of the target's width, started before any Wine program: a program
+    # that finds no server starts the wrapper's choice, the 64-bit one, which hangs 32-bit
+    # programs.
+    mkdir -p "$WINEPREFIX"
+    "$server" -k 2>/dev/null
+    "$server" -p || { fail "$server does not start"; return; }
+
+    # A new prefix is made once and kept. Its set-up goes on in the background of the first
+    # program, so it is made here and waited for before anything else runs in it.
+    if [ ! -f "$WINEPREFIX/.ready" ]; then
+        find "$WINEPREFIX" -mindepth 1 -delete
+        started=$(date +%s)
+        timeout 2400 "$wine" wineboot --init >/dev/null 2>&1
+        # wineboot leaves the set-up running; it is done when only the services remain.
+        timeout 2400 sh -c 'while pgrep -f "[r]undll32|[w]ineboot" >/dev/null; do sleep 2; done'
+        if [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+            touch "$WINEPREFIX/.ready"
+            echo "wine prefix made in $(($(date +%s) - started)) s"
+        else
+            fail "the Wine prefix $WINEPREFIX could not be made"
+            "$server" -k
+            return
+        fi
+    fi
+
+    local suite=$build/suite
+    rm -rf "$suite" && mkdir -p "$suite/results"
+    for script in tests/scripts/*.btm; do winpath "$root/$script"; done >"$suite/list.txt"
+    started=$(date +%s)
+    (cd "$suite" && timeout 3000 "$wine" "$build/plughost.exe" --suite \
+        "$(winpath "$suite/list.txt")" "$(winpath "$suite/results")" >"$suite/suite.log" 2>&1)
+    echo "wine plughost.exe --suite ($target): status $?, $(($(date +%s) - started)) s"
+    for script in tests/scripts/*.btm; do
+        if cmake -DSCRIPT="$root/$script" -DRESULTS="$suite/results" -DTARGET="$target" \
+            -P tests/run_script_test.cmake >"$suite/compare.log" 2>&1; then
+            pass
+        else
+            fail "$script ($target)"
+            cat "$suite/compare.log"
+        fi
+    done
+
+    echo "== $preset: help through the Windows calls"
+    started=$(date +%s)
+    if sh tests/windows/help_viewer.sh "$wine" "$build" "$dll" "$limit"; then pass; else
+        fail "help viewer ($target)"
+    fi
+    echo "help test ($target): $(($(date +%s) - started)) s"
+    "$server" -k 2>/dev/null
+}
+
+for target in "${targets[@]}"; do run_target "$target"; done
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -112,6 +112,8 @@ int OpenHelpTopic(const char16_t* candidate, const char16_t* topic) {
     paths.work[kPathCapacity - 1] = 0;
     if (paths.work[0] == 0) return 0;
     text::CopyBounded(file, kPathCapacity, paths.work);
+    // The viewer is given the very path that was found to exist.
+    sys::UseFileSystemSeparators(file);
     if (!IsPlainFile(file)) return 0;
 
     if (sys::SearchProgram(u"hh.exe", paths.viewer, kPathCapacity) == 0) return 0;

@@ -335,6 +335,10 @@ constexpr uint32_t kFileAttributeNormal = 0x80;
 // anything else (character and block devices, pipes, sockets) kFileAttributeDevice.
 KV_SYS_API uint32_t FileAttributes(const char16_t* path);
 
+// Rewrites, in place, a path built the Windows way into the form the file system and the
+// programs started on it take. win32: unchanged; posix: every backslash becomes a slash.
+KV_SYS_API void UseFileSystemSeparators(char16_t* path);
+
 // As SearchPathW without a path of its own: the full name of the file `fileName` along the
 // system's standard search path. posix: the directories of PATH, for an executable regular file.
 // Returns the length, or 0 when it is not found or does not fit in `capacity` (terminator

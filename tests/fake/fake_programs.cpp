@@ -94,6 +94,9 @@ uint32_t FileAttributes(const char16_t* path) {
     return fake::detail::HasFakeFile(full) ? kFileAttributeNormal : kNoFileAttributes;
 }
 
+// The paths stay in the Windows form, so that the tests see the command line a viewer gets there.
+void UseFileSystemSeparators(char16_t* /*path*/) {}
+
 uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacity) {
     if (fileName == nullptr) return 0;
     auto found = State().locations.find(fileName);

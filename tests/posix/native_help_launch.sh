@@ -45,7 +45,7 @@ wait $host || fail "plughost ended with $?"
 [ -f "$work/viewer.txt" ] || fail "no viewer was started"
 viewer=$(sed -n 1p "$work/viewer.txt")
 argument=$(sed -n 2p "$work/viewer.txt")
-[ "$argument" = "$work/docs\\Korvanite.chm::/f_bpokex.html" ] ||
+[ "$argument" = "$work/docs/Korvanite.chm::/f_bpokex.html" ] ||
     fail "the viewer was given \"$argument\""
 [ "$(sed -n 3p "$work/viewer.txt")" = "" ] || fail "the viewer was given more than one argument"
 grep -q '^result 1' "$work/out" || fail "help gave: $(cat "$work/out")"

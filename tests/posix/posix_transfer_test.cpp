@@ -82,6 +82,12 @@ TEST_F(PosixTransfer, RefusesADirectoryAsAFile) {
     const std::u16string path = Widen(directory);
     EXPECT_EQ(sys::OpenFileForReading(path.c_str()), nullptr);
     EXPECT_EQ(sys::LastErrorCode(), 5u);
+    // A named pipe without a writer is refused at once, not waited for; so is a device.
+    ASSERT_EQ(mkfifo((directory + "/pipe").c_str(), 0600), 0);
+    for (const std::u16string& other : {PathOf("pipe"), std::u16string(u"/dev/null")}) {
+        EXPECT_EQ(sys::OpenFileForReading(other.c_str()), nullptr);
+        EXPECT_EQ(sys::LastErrorCode(), 5u);
+    }
     EXPECT_EQ(sys::CreateFileForWriting(path.c_str()), nullptr);
     EXPECT_EQ(sys::LastErrorCode(), 5u);
 }

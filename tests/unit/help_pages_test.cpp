@@ -88,11 +88,14 @@ TEST(HelpPages, TheProjectCompilesEveryPageIntoKorvaniteChm) {
 TEST(HelpPages, TheIndexAndTheContentsLinkEveryPage) {
     const std::string index = ReadFile("index.html");
     const std::string contents = ReadFile("Korvanite.hhc");
+    const std::string keywords = ReadFile("Korvanite.hhk");
     ASSERT_FALSE(index.empty());
     ASSERT_FALSE(contents.empty());
+    ASSERT_FALSE(keywords.empty());
     for (const std::string& topic : FeatureTopics()) {
         EXPECT_NE(index.find("href=\"" + topic + ".html\""), std::string::npos) << topic;
         EXPECT_NE(contents.find("value=\"" + topic + ".html\""), std::string::npos) << topic;
+        EXPECT_NE(keywords.find("value=\"" + topic + ".html\""), std::string::npos) << topic;
     }
 }
 

@@ -56,15 +56,20 @@ Handle OpenFile(const char16_t* path, int flags) {
 } // namespace
 
 Handle OpenFileForReading(const char16_t* path) {
-    Handle file = OpenFile(path, O_RDONLY);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer, and the host with it.
+    Handle file = OpenFile(path, O_RDONLY | O_NONBLOCK);
     if (file == nullptr) return nullptr;
-    // Windows does not open a directory as a file; posix would, and fail only at the read.
+    // Only a regular file is read as one: a directory (which Windows does not open as a file
+    // either), a pipe, a socket or a device is refused with the code a directory gets.
+    const int fd = posix::DescriptorOf(file);
     struct stat status {};
-    if (fstat(posix::DescriptorOf(file), &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         CloseHandle(file);
         posix::SetLastErrorCode(kAccessDenied);
         return nullptr;
     }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return file;
 }
 

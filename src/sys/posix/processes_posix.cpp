@@ -106,6 +106,11 @@ uint32_t FileAttributes(const char16_t* path) {
     return kFileAttributeDevice;
 }
 
+void UseFileSystemSeparators(char16_t* path) {
+    for (; path != nullptr && *path != 0; ++path)
+        if (*path == u'\\') *path = u'/';
+}
+
 uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacity) {
     if (fileName == nullptr || fileName[0] == 0) return 0;
     std::u16string_view name(fileName);

@@ -12,6 +12,8 @@ uint32_t FileAttributes(const char16_t* path) {
     return GetFileAttributesW(win32::Wide(path));
 }
 
+void UseFileSystemSeparators(char16_t* /*path*/) {}
+
 uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacity) {
     if (fileName == nullptr || fileName[0] == 0 || out == nullptr || capacity == 0) return 0;
     DWORD length =

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Makes the release a Take Command / TCC user installs: build/package/Korvanite-VERSION.zip with
+# every product DLL the Windows presets build, the help file Korvanite.chm, the install guide
+# INSTALL.txt (Windows line ends) and SHA256SUMS. The zip is reproducible: the DLLs' Build field,
+# the help file's time and every time and order in the zip come from the commit's time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+scripts/setup.sh
+
+version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
+# The commit's time stands for "now" in everything the package holds; TZ=UTC so that the local
+# time written into the version resource is the same everywhere.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+export SOURCE_DATE_EPOCH TZ=UTC
+
+# Every Windows product preset there is; the first also gives the help file.
+presets=$(cmake --list-presets 2>/dev/null | sed -nE 's/^ *"(mingw-x[0-9]+)".*/\1/p')
+[ -n "$presets" ] || { echo "package: no Windows preset" >&2; exit 1; }
+stage=build/package/stage
+rm -rf "$stage" && mkdir -p "$stage"
+dlls=()
+for preset in $presets; do
+    echo "== package: $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    for dll in "build/$preset"/Korvanite-*.dll; do
+        cp "$dll" "$stage/" && dlls+=("$(basename "$dll")")
+    done
+    [ -f "$stage/Korvanite.chm" ] || cp "build/$preset/Korvanite.chm" "$stage/"
+done
+# A help file built before SOURCE_DATE_EPOCH was set still has its compile time.
+python3 cmake/stamp_chm.py "$stage/Korvanite.chm"
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' src/resources/INSTALL.txt >"$stage/INSTALL.txt"
+
+# Largest width first, as the guide lists them.
+IFS=$'\n' read -r -d '' -a dlls < <(printf '%s\n' "${dlls[@]}" | sort -r && printf '\0')
+files=("${dlls[@]}" Korvanite.chm INSTALL.txt)
+(cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
+files+=(SHA256SUMS)
+
+zip=build/package/Korvanite-$version.zip
+rm -f "$zip"
+(
+    cd "$stage"
+    chmod 644 "${files[@]}"
+    touch -d "@$SOURCE_DATE_EPOCH" "${files[@]}"
+    # -X: no extra fields (owners, exact times), -D: no directory entries.
+    zip -X -D -q "$root/$zip" "${files[@]}"
+)
+echo "package: $zip"
+unzip -l "$zip"
+sha256sum "$zip"
