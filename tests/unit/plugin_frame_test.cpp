@@ -134,8 +134,8 @@ TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
     EXPECT_EQ(info->major, 0);
     EXPECT_EQ(info->minor, 66);
     EXPECT_EQ(info->build, 4);
-    EXPECT_EQ(info->reserved1, 0);
-    EXPECT_EQ(info->reserved2, 0);
+    EXPECT_EQ(info->reserved1, 0u);
+    EXPECT_EQ(info->reserved2, 0u);
     EXPECT_NE(info->author, nullptr);
     EXPECT_NE(info->email, nullptr);
     EXPECT_NE(info->webPage, nullptr);
