@@ -151,7 +151,8 @@ KV_SYS_API bool RemoveControlHandler(ControlHandler handler);
 
 // ---- Process heap ----------------------------------------------------------------------------
 // Blocks of the process's default heap. posix: zero-filled blocks mapped below 4 GiB so that an
-// address always fits in 32 bits; the table of live blocks is shared by host and plug-in.
+// address always fits in 32 bits (with KV_WIDE_HANDLES above 4 GiB, so that it never does); the
+// table of live blocks is shared by host and plug-in.
 
 KV_SYS_API void* HeapAllocZeroed(size_t size);
 KV_SYS_API bool HeapRelease(void* block);

@@ -17,6 +17,7 @@
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
 #include "store/store_exports.h"
+#include "store_test_fixture.h"
 #include "unit/plugin_exports.h"
 
 namespace {
@@ -43,9 +44,7 @@ protected:
         const std::u16string number = text::FromUtf8(std::to_string(size));
         text.replace(0, number.size(), number);
         ASSERT_EQ(f_balloc(AsHost(text.data())), 0);
-        char expected[16];
-        std::snprintf(expected, sizeof expected, "%08X", unsigned(address));
-        ASSERT_EQ(text::ToUtf8(text.c_str()), expected);
+        ASSERT_EQ(text::ToUtf8(text.c_str()), storetest::HandleText(address));
     }
 
     // Runs "bblist ARGUMENTS"; returns its standard output.
@@ -123,13 +122,18 @@ TEST_F(BBListSorted, EverySortKeyOrdersTheList) {
 }
 
 TEST(BBListOrder, RecordsCompareKeyByKeyThenByAddress) {
-    BufferRecord a{0x1000, 5, kT1};
-    BufferRecord b{0x2000, 5, kT1};
+    BufferRecord a{.address = 0x1000, .size = 5, .created = kT1};
+    BufferRecord b{.address = 0x2000, .size = 5, .created = kT1};
     b.created.dayOfWeek = 0; // not compared
     EXPECT_LT(CompareBufferRecords(a, b, u""), 0);
     EXPECT_LT(CompareBufferRecords(a, b, u"ST"), 0);
     EXPECT_GT(CompareBufferRecords(a, b, u"a"), 0);
     EXPECT_EQ(CompareBufferRecords(a, a, u"AST"), 0);
+    if constexpr (sizeof(BufferAddress) == 8) { // the whole address decides, not its low half
+        BufferRecord high = a;
+        high.address = static_cast<BufferAddress>(uint64_t{1} << 32 | 0x1000);
+        EXPECT_GT(CompareBufferRecords(high, b, u"A"), 0);
+    }
     for (int field = 0; field < 7; ++field) {
         BufferRecord later = b;
         uint16_t* fields[] = {&later.created.year,        &later.created.month,

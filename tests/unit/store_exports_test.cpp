@@ -26,11 +26,7 @@ protected:
         return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block));
     }
 
-    static std::string Hex(uint32_t address) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%08X", address);
-        return text;
-    }
+    static std::string Hex(BufferAddress address) { return storetest::HandleText(address); }
 };
 
 // ---- @BALLOC ---------------------------------------------------------------------------------
@@ -49,9 +45,9 @@ TEST_F(StoreExports, BallocAllocatesTheSizeItsArgumentGives) {
         const storetest::Call call = Invoke(f_balloc, c.argument);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(fake::StdErr(), "");
-        ASSERT_EQ(call.text.size(), 8u);
-        const uint32_t address = static_cast<uint32_t>(std::stoul(call.text, nullptr, 16));
-        EXPECT_EQ(call.text, Hex(address)); // upper case, eight digits
+        ASSERT_EQ(call.text.size(), size_t{kHandleDigits});
+        const BufferAddress address = storetest::AddressOfHandle(call.text);
+        EXPECT_EQ(call.text, Hex(address)); // upper case, all digits
         EXPECT_EQ(ListedBufferSize(address), c.size);
         EXPECT_EQ(sys::HeapBlockSize(BufferAt(address)), c.size);
         for (uint32_t i = 0; i < c.size; i += 997) ASSERT_EQ(BufferAt(address)[i], 0);
