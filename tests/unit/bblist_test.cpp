@@ -14,6 +14,7 @@
 #include "engine/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
+#include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
 #include "store/store_exports.h"
@@ -28,10 +29,17 @@ const std::string kUnderline = [] {
         for (int i = 0; i < n; ++i) s += "\xE2\x94\x80";
         return s;
     }; // U+2500
-    return bar(8) + "  " + bar(13) + "  " + bar(10) + "  " + bar(19) + "\r\n";
+    return bar(kHandleDigits) + "  " + bar(13) + "  " + bar(10) + "  " + bar(19) + "\r\n";
 }();
+// The wide handle column moves its title four blanks right and the rest eight.
+#if defined(KV_WIDE_ADDRESSES)
+const std::string kHeader =
+    "\r\n     Handle           Size          Size           Created\r\n" + kUnderline;
+#else
 const std::string kHeader =
     "\r\n Handle       Size          Size           Created\r\n" + kUnderline;
+#endif
+const std::string& Z = storetest::kHandleZeros;
 
 class BBList : public AttachedPluginTest {
 protected:
@@ -72,7 +80,7 @@ protected:
     }
     static std::string Bare(const std::string& order) {
         std::string text;
-        for (char c : order) text += std::string("00") + c + "00000\r\n";
+        for (char c : order) text += Z + "00" + c + "00000\r\n";
         return text;
     }
 };
@@ -221,8 +229,9 @@ TEST_F(BBList, AnEmptyListSaysSo) {
 TEST_F(BBList, OneBufferWithHeaderRowAndCount) {
     Allocate(0x00A41000, 100);
     fake::SetLocalTimeOffset(90);
-    EXPECT_EQ(List(""), kHeader + "00A41000            100     0.10 kB  2024-03-15 14:04:56\r\n"
-                                  "\r\n1 buffer.\r\n");
+    EXPECT_EQ(List(""), kHeader + Z +
+                            "00A41000            100     0.10 kB  2024-03-15 14:04:56\r\n"
+                            "\r\n1 buffer.\r\n");
     EXPECT_EQ(Result(), 0);
 }
 
@@ -243,12 +252,12 @@ TEST_F(BBList, SizesAroundOneMebibyte) {
     Allocate(0x00C00000, 1048576);
     Allocate(0x00E00000, 1048577);
     Allocate(0x01000000, 12345678);
-    EXPECT_EQ(List("/o:-s"), kHeader +
-                                 "01000000     12,345,678    11.77 MB  2024-03-15 12:34:56\r\n"
-                                 "00E00000      1,048,577     1.00 MB  2024-03-15 12:34:56\r\n"
-                                 "00C00000      1,048,576     1.00 MB  2024-03-15 12:34:56\r\n"
-                                 "00A00000      1,048,575  1024.00 kB  2024-03-15 12:34:56\r\n"
-                                 "\r\n4 buffers.\r\n");
+    EXPECT_EQ(List("/o:-s"),
+              kHeader + Z + "01000000     12,345,678    11.77 MB  2024-03-15 12:34:56\r\n" + Z +
+                  "00E00000      1,048,577     1.00 MB  2024-03-15 12:34:56\r\n" + Z +
+                  "00C00000      1,048,576     1.00 MB  2024-03-15 12:34:56\r\n" + Z +
+                  "00A00000      1,048,575  1024.00 kB  2024-03-15 12:34:56\r\n" +
+                  "\r\n4 buffers.\r\n");
 }
 
 TEST_F(BBList, ErrorsAreReportedAndNothingIsListed) {
@@ -293,8 +302,10 @@ TEST_F(BBList, UsageAndSortKeyHelp) {
     EXPECT_EQ(List("/?"), usage);
     EXPECT_EQ(Result(), 0);
     EXPECT_EQ(List("/b /?x /o:x"), usage);
-    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n"
-                                   "\t\t\t\tBBListCmd  0.93.0.0\r\n");
+    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  0.66.4.0 (" +
+                               text::ToUtf8(plugin::kPlatform) +
+                               ")\r\n"
+                               "\t\t\t\tBBListCmd  0.93.0.0\r\n");
     const std::string help = "BBLIST /O:  \xE2\x80\x94 sort buffers\n\n\tA\tby address "
                              "(handle)\n\tS\tby size\n\tT\tby creation time\n\t-\treverse the "
                              "following key\n";

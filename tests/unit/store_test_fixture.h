@@ -33,6 +33,8 @@ inline std::string HandleText(BufferAddress address) {
     FormatHandle(text, kHandleTextCapacity, address);
     return text::ToUtf8(text);
 }
+// What a handle of the wide form has before the eight digits of a low address.
+inline const std::string kHandleZeros(kHandleDigits - 8, '0');
 inline BufferAddress AddressOfHandle(const std::string& handle) {
     return static_cast<BufferAddress>(std::stoull(handle, nullptr, 16));
 }
