@@ -15,7 +15,7 @@
 #
 # WIDE_HANDLES says that the build has 64-bit handles (the x64 product, or the native port built
 # with them): where NAME.x64.out or NAME.x64.err lies beside the script, it is the expected text,
-# for the layouts that the handle width changes. A script whose first line begins "rem handles"
+# for the layouts that the handle width changes. A script with a line that begins "rem handles"
 # prints buffer handles and creation times, which differ from run to run: in its output every
 # run of exactly 8 (WIDE_HANDLES: 16) upper-case hexadecimal digits reads %HANDLE%, and every
 # time "YYYY-MM-DD hh:mm:ss" reads %TIME%.
@@ -154,8 +154,8 @@ endfunction()
 
 set(prints_handles FALSE)
 if(EXISTS "${SCRIPT}")
-  file(STRINGS "${SCRIPT}" first_line LIMIT_COUNT 1)
-  if(first_line MATCHES "^rem handles")
+  file(STRINGS "${SCRIPT}" handle_lines REGEX "^rem handles")
+  if(handle_lines)
     set(prints_handles TRUE)
   endif()
 endif()

@@ -161,6 +161,14 @@ KV_SYS_API bool HeapRelease(void* block);
 // for every address.
 KV_SYS_API size_t HeapBlockSize(const void* address);
 
+// Reserves every free range of the address space below 4 GiB (VirtualAlloc with MEM_RESERVE
+// over what VirtualQuery finds free) and takes what room the process heap still has there, so
+// that memory mapped later, and with it every new heap block, lies above it. For a host that tests
+// 64-bit handles: the heap would otherwise hand out low addresses, which a handle cut to 32 bits
+// still names. Returns the bytes reserved; 0 on a 32-bit system (there is nothing above) and on
+// posix (whose heap places itself).
+KV_SYS_API uint64_t ReserveLowAddressSpace();
+
 // ---- Registry --------------------------------------------------------------------------------
 // Keys and values as the Windows registry keeps them: names compare without regard to case,
 // values keep the order in which they were first set, and results are Windows error codes (0 is

@@ -104,7 +104,9 @@ void* MapBlock(size_t length, uintptr_t& nextHint) {
 } // namespace
 
 void* HeapAllocZeroed(size_t size) {
+#if !defined(KV_WIDE_HANDLES) // above 4 GiB there is room for any size a buffer can have
     if (size >= kAddressLimit - PageSize()) return nullptr;
+#endif
     size_t length = MappedLength(size);
     BlockTable& table = Blocks();
     std::lock_guard<std::mutex> guard(table.lock);
