@@ -14,6 +14,7 @@
 #include "store/store_exports.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
+#include "values/values_exports.h"
 
 namespace {
 
@@ -60,6 +61,18 @@ TEST_F(StoreExports, BallocGivesAllDigitsEvenForALowAddress) {
     fake::SetNextHeapAddress(0x00A41000);
     EXPECT_EQ(Invoke(f_balloc, u"1K").text, storetest::kHandleZeros + "00A41000");
 }
+
+#if defined(KV_WIDE_ADDRESSES)
+TEST_F(StoreExports, AHandleAbove4GiBIsTheWholeAddress) {
+    fake::SetNextHeapAddress(0x0000001200A41000);
+    ASSERT_EQ(Invoke(f_balloc, u"64").text, "0000001200A41000");
+    EXPECT_EQ(Invoke(f_bpokex, u"1200a41000,8,2,0x1234").result, 0);
+    EXPECT_EQ(Invoke(f_bpeekx, u"0x0000001200A41000,8,2,3").text, "1234");
+    EXPECT_EQ(Invoke(f_bpeekx, u"00A41000,8,2").result, -1); // the low half names nothing
+    EXPECT_EQ(Invoke(f_bfree, u"00A41000,1").result, -1);
+    EXPECT_EQ(Invoke(f_bfree, u"1200A41000").text, "0");
+}
+#endif
 
 TEST_F(StoreExports, BallocReportsBadSizes) {
     struct Case {
