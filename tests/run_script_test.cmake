@@ -3,8 +3,8 @@
 # the script (a missing .out or .err means empty, a missing .rc means 0).
 #
 #   cmake -DPLUGHOST=<plughost> -DSCRIPT=<NAME.btm> -DWORKDIR=<dir> [-DLAUNCHER=<wine>]
-#         -P run_script_test.cmake
-#   cmake -DSCRIPT=<NAME.btm> -DRESULTS=<dir> -P run_script_test.cmake
+#         [-DWIDE_HANDLES=ON] -P run_script_test.cmake
+#   cmake -DSCRIPT=<NAME.btm> -DRESULTS=<dir> [-DWIDE_HANDLES=ON] -P run_script_test.cmake
 #
 # The second form compares the results that `plughost --suite LIST DIR` wrote for the script
 # (DIR/NAME.stdout, NAME.stderr, NAME.status) instead of running it.
@@ -12,6 +12,13 @@
 # Every occurrence of the script's directory in the output reads %SCRIPTDIR% before comparing,
 # so that expected files hold no checkout path. Leading "rem env NAME=VALUE" lines of the script
 # set variables in plughost's environment.
+#
+# WIDE_HANDLES says that the build has 64-bit handles (the x64 product, or the native port built
+# with them): where NAME.x64.out or NAME.x64.err lies beside the script, it is the expected text,
+# for the layouts that the handle width changes. A script with a line that begins "rem handles"
+# prints buffer handles and creation times, which differ from run to run: in its output every
+# run of exactly 8 (WIDE_HANDLES: 16) upper-case hexadecimal digits reads %HANDLE%, and every
+# time "YYYY-MM-DD hh:mm:ss" reads %TIME%.
 
 if(DEFINED RESULTS)
   set(required_variables SCRIPT RESULTS)
@@ -120,11 +127,47 @@ function(read_readable path out_var)
   set(${out_var} "${content}" PARENT_SCOPE)
 endfunction()
 
+# Replaces handles and times in spaced hex (see above). Upper-case hexadecimal digits are first
+# marked by "_" instead of the blank after them, so that a handle is a run of marked bytes with
+# an unmarked byte (or the start or end) on either side. Each match takes the byte after it, so
+# the replacement runs twice for handles one byte apart.
+function(normalise_handles_and_times hex_var)
+  set(handle_digits 8)
+  if(WIDE_HANDLES)
+    set(handle_digits 16)
+  endif()
+  string(REPEAT "[34][0-9a-f]_" ${handle_digits} handle)
+  spaced_hex_of_text("%HANDLE%" handle_hex)
+  set(hex "0a ${${hex_var}}0a ")
+  string(REGEX REPLACE "(3[0-9]|4[1-6]) " "\\1_" hex "${hex}")
+  foreach(pass 1 2)
+    string(REGEX REPLACE " ${handle}([0-9a-f][0-9a-f] )" " ${handle_hex}\\1" hex "${hex}")
+  endforeach()
+  string(REPLACE "_" " " hex "${hex}")
+  string(REPEAT "3[0-9] " 2 two)
+  set(time "${two}${two}2d ${two}2d ${two}20 ${two}3a ${two}3a ${two}")
+  spaced_hex_of_text("%TIME%" time_hex)
+  string(REGEX REPLACE "${time}" "${time_hex}" hex "${hex}")
+  string(REGEX REPLACE "^0a (.*)0a $" "\\1" hex "${hex}")
+  set(${hex_var} "${hex}" PARENT_SCOPE)
+endfunction()
+
+set(prints_handles FALSE)
+if(EXISTS "${SCRIPT}")
+  file(STRINGS "${SCRIPT}" handle_lines REGEX "^rem handles")
+  if(handle_lines)
+    set(prints_handles TRUE)
+  endif()
+endif()
+
 spaced_hex_of_text("%SCRIPTDIR%" placeholder_hex)
 set(failures "")
 foreach(stream out err)
   set(actual_path "${actual_base}.std${stream}")
   set(expected_path "${script_dir}/${script_name}.${stream}")
+  if(WIDE_HANDLES AND EXISTS "${script_dir}/${script_name}.x64.${stream}")
+    set(expected_path "${script_dir}/${script_name}.x64.${stream}")
+  endif()
   read_bytes("${actual_path}" actual)
   foreach(form IN LISTS script_dir_forms)
     spaced_hex_of_text("${form}" form_hex)
@@ -135,12 +178,15 @@ foreach(stream out err)
   spaced_hex_of_text("%SCRIPTDIR%\\" placeholder_backslash_hex)
   spaced_hex_of_text("%SCRIPTDIR%/" placeholder_slash_hex)
   string(REPLACE "${placeholder_backslash_hex}" "${placeholder_slash_hex}" actual "${actual}")
+  if(prints_handles)
+    normalise_handles_and_times(actual)
+  endif()
   read_bytes("${expected_path}" expected)
   if(NOT actual STREQUAL expected)
     read_readable("${expected_path}" expected_text)
     read_readable("${actual_path}" actual_text)
     string(APPEND failures
-           "--- standard ${stream}: expected (${script_name}.${stream}) ---\n${expected_text}\n"
+           "--- standard ${stream}: expected (${expected_path}) ---\n${expected_text}\n"
            "--- standard ${stream}: actual (before %SCRIPTDIR% replaces ${script_dir}) ---\n"
            "${actual_text}\n")
   endif()

@@ -113,10 +113,6 @@ uintptr_t SlotAddress(int slot, uint32_t size) {
     return kSlotBase + static_cast<uintptr_t>(slot) * kSlotStride + pages - rounded;
 }
 
-uint32_t AddressOf(const void* block) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block));
-}
-
 // Calls an export on a text in a host-sized buffer; the units after the terminator hold
 // garbage, as the host's buffer may.
 struct HostBuffer {
@@ -133,7 +129,7 @@ struct HostBuffer {
     }
 };
 
-uint32_t Balloc(uint32_t size, int slot) {
+BufferAddress Balloc(uint32_t size, int slot) {
     fake::SetNextHeapAddress(SlotAddress(slot, size));
     char digits[16];
     std::snprintf(digits, sizeof digits, "%u", size);
@@ -141,11 +137,11 @@ uint32_t Balloc(uint32_t size, int slot) {
     for (const char* d = digits; *d != 0; ++d) text.push_back(static_cast<char16_t>(*d));
     HostBuffer buffer(text);
     if (f_balloc(AsHost(buffer.units.get())) != 0) return 0;
-    uint32_t address = 0;
+    BufferAddress address = 0;
     return ReadHandleNumber(buffer.units.get(), &address) ? address : 0;
 }
 
-void FillPattern(uint32_t address, uint32_t size, uint8_t seed) {
+void FillPattern(BufferAddress address, uint32_t size, uint8_t seed) {
     uint8_t* bytes = BufferAt(address);
     for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 37u + seed);
 }
@@ -182,11 +178,9 @@ public:
         for (int slot = 0; slot < 3; ++slot)
             if (handles_[slot] != 0)
                 FillPattern(handles_[slot], sizes_[slot], static_cast<uint8_t>(slot * 85 + 1));
-        char digits[16];
-        std::snprintf(digits, sizeof digits, "%08X", handles_[3]);
-        std::u16string text;
-        for (const char* d = digits; *d != 0; ++d) text.push_back(static_cast<char16_t>(*d));
-        HostBuffer stale(text);
+        char16_t handle[kHandleTextCapacity];
+        FormatHandle(handle, kHandleTextCapacity, handles_[3]);
+        HostBuffer stale(handle);
         f_bfree(AsHost(stale.units.get()));
         registryKeys_ = fake::OpenRegistryKeys();
         consoleDevices_ = fake::OpenConsoleDevices();
@@ -205,7 +199,7 @@ public:
         return loaded_ && handles_[0] != 0 && handles_[1] != 0 && handles_[2] != 0 &&
                handles_[3] != 0 && sys::HeapBlockSize(BufferAt(handles_[3])) == 0;
     }
-    const uint32_t (&Handles() const)[kHandleSlots] { return handles_; }
+    const BufferAddress (&Handles() const)[kHandleSlots] { return handles_; }
 
     // The bytes of the buffers still alive.
     std::vector<std::vector<uint8_t>> Contents() const {
@@ -224,7 +218,7 @@ public:
         BufferRecord* list = nullptr;
         const int count = ReadBufferRecords(list);
         std::string fault;
-        std::set<uint32_t> addresses;
+        std::set<BufferAddress> addresses;
         for (int i = 0; i < count && fault.empty(); ++i) {
             if (!addresses.insert(list[i].address).second)
                 fault = "two records of one buffer";
@@ -253,8 +247,8 @@ private:
     host::ActivateSession active_{session_};
     bool loaded_ = false;
     uint32_t sizes_[kHandleSlots] = {};
-    uint32_t handles_[kHandleSlots] = {};
-    uint32_t unrecorded_ = 0;
+    BufferAddress handles_[kHandleSlots] = {};
+    BufferAddress unrecorded_ = 0;
     size_t registryKeys_ = 0;
     int consoleDevices_ = 0;
 };
@@ -283,7 +277,7 @@ bool IsNumberResult(int result) {
 }
 
 std::string CheckParser(Target target, const std::u16string& text,
-                        const uint32_t (&handles)[kHandleSlots]) {
+                        const BufferAddress (&handles)[kHandleSlots]) {
     switch (target) {
     case Target::ParseU32: {
         uint32_t value = 0x5A5A5A5A;
@@ -338,7 +332,7 @@ std::string CheckParser(Target target, const std::u16string& text,
     }
     case Target::ParseBufferHandle: {
         uint32_t size = 0x5A5A5A5A;
-        const uint32_t address = ParseBufferHandle(text.c_str(), &size);
+        const BufferAddress address = ParseBufferHandle(text.c_str(), &size);
         if (address == 0) return "";
         if (address % 8 != 0) return "ParseBufferHandle accepted an unaligned address";
         const size_t blockSize = sys::HeapBlockSize(BufferAt(address));

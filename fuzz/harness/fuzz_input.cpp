@@ -1,6 +1,8 @@
 // Decoding fuzz inputs into argument texts: tokens that reach the syntax the features share.
 #include "harness/fuzz_input.h"
 
+#include "frame/text/format.h"
+
 #include <cstdio>
 #include <iterator>
 
@@ -22,16 +24,19 @@ const char16_t* const kSpecialNumbers[] = {
     u"65536",
 };
 
-void AppendHandle(std::u16string& text, uint32_t address, bool plain) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, plain ? "%08X" : "%x", address);
-    for (const char* d = digits; *d != 0; ++d) text.push_back(static_cast<char16_t>(*d));
+void AppendHandle(std::u16string& text, BufferAddress address, bool plain) {
+    char16_t digits[kHandleTextCapacity];
+    if (plain)
+        FormatHandle(digits, kHandleTextCapacity, address);
+    else
+        text::Format(digits, kHandleTextCapacity, u"%I64x", uint64_t{address});
+    text += digits;
 }
 
 } // namespace
 
 std::vector<std::u16string> DecodeTexts(const uint8_t* data, size_t size,
-                                        const uint32_t (&handles)[kHandleSlots]) {
+                                        const BufferAddress (&handles)[kHandleSlots]) {
     std::vector<std::u16string> texts(1);
     for (size_t at = 0; at < size; ++at) {
         std::u16string& text = texts.back();

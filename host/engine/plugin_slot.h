@@ -11,8 +11,11 @@
 
 namespace host {
 
-// The symbol of the plug-in's `_clver$` export: decorated on Windows, plain natively.
-#if defined(_WIN32)
+// The symbol of the plug-in's `_clver$` export: decorated on Windows (x64 has no __stdcall and
+// 64-bit pointers), plain natively.
+#if defined(_WIN64)
+inline constexpr char kClverSymbol[] = "?_clver$@@YAHPEA_W@Z";
+#elif defined(_WIN32)
 inline constexpr char kClverSymbol[] = "?_clver$@@YGHPA_W@Z";
 #else
 inline constexpr char kClverSymbol[] = "_clver$";

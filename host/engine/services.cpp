@@ -76,11 +76,9 @@ KV_HOST_IMPORT int KV_HOSTAPI QPuts(const HostChar* text) {
     return host::WriteOut(session, std::u16string_view(units, text::Length(units))) ? 0 : -1;
 }
 
-KV_HOST_IMPORT uint32_t KV_HOSTAPI QueryMemSize(const void* address) {
+KV_HOST_IMPORT uintptr_t KV_HOSTAPI QueryMemSize(const void* address) {
     if (address == nullptr) return 0;
-    size_t size = sys::HeapBlockSize(address);
-    // A block too large to state in 32 bits is no buffer the plug-in could address.
-    return size > 0xFFFFFFFEu ? 0xFFFFFFFFu : uint32_t(size);
+    return sys::HeapBlockSize(address);
 }
 
 KV_HOST_IMPORT int KV_HOSTAPI QueryTrueName(const HostChar* name, HostChar* out) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "frame/buffer_address.h"
 #include "frame/exports.h"
 
 // The command: its argument text. 0 done, 1 an option error or no handle, -1 a bad code page or
@@ -77,9 +78,9 @@ uint32_t ConsoleDeviceWidth();
 // ---- Rendering ---------------------------------------------------------------------------------
 
 // 0 done; -1 no address or settings; kOutputStopped when the user stopped the output.
-int DumpBuffer(const DumpSettings* settings, uint32_t address, uint32_t size, uint32_t flags);
+int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t size, uint32_t flags);
 
-int WriteDumpHeader(uint32_t codePage, uint32_t address, uint32_t size, bool showSizeLine,
+int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, bool showSizeLine,
                     TextMode mode);
 
 // The widest line (in bytes) that fits ConsoleWidth; AddressWidth must already be defaulted.

@@ -229,7 +229,7 @@ int DumpHandles(Command& command) {
         char16_t* argument = ArgText(i);
         if (ArgLength(i) == 0 || argument[0] == u'/') continue;
         uint32_t size = 0;
-        const uint32_t address = ParseBufferHandle(argument, &size);
+        const BufferAddress address = ParseBufferHandle(argument, &size);
         if (address == 0) {
             UpperCaseInPlace(argument);
             ReportMessage(u"Bad binary buffer handle \"%s\"\r\n", argument);

@@ -303,7 +303,7 @@ int WriteOneLine(Dump& dump, uint64_t offset) {
     return kOutputOk;
 }
 
-int WriteClosing(const Dump& dump, uint32_t address) {
+int WriteClosing(const Dump& dump, BufferAddress address) {
     const uint64_t shown = dump.end > dump.start ? dump.end - dump.start : 0;
     if (Has(dump, SqueezeRepeats)) {
         HighlightIfAlternate(dump);
@@ -357,7 +357,7 @@ uint32_t AutoHexWidth(const DumpSettings& settings, uint32_t digits, uint32_t fl
     return result != 0 ? result : 2 * group;
 }
 
-int WriteDumpHeader(uint32_t codePage, uint32_t address, uint32_t size, bool showSizeLine,
+int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, bool showSizeLine,
                     TextMode mode) {
     if (PagedNewLines(1) == kOutputStopped) return kOutputStopped;
     if (ColorPrint(u"\x12\rBuffer %s%I64X%s :\r\n", u"", uint64_t{address}, u"") == kOutputStopped)
@@ -385,7 +385,7 @@ int WriteDumpHeader(uint32_t codePage, uint32_t address, uint32_t size, bool sho
     return PagedNewLines(1);
 }
 
-int DumpBuffer(const DumpSettings* settings, uint32_t address, uint32_t size, uint32_t flags) {
+int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t size, uint32_t flags) {
     if (settings == nullptr || address == 0) return -1;
     Dump dump{};
     dump.settings = settings;

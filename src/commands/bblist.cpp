@@ -22,13 +22,15 @@ constexpr char16_t kSortKeyHelp[] =
     u"BBLIST /O:  \u2014 sort buffers\n\n\tA\tby address (handle)\n\tS\tby size\n\tT\tby "
     u"creation time\n\t-\treverse the following key\n";
 
-constexpr char16_t kHeader[] = u"\n Handle       Size          Size           Created\n";
-constexpr char16_t kUnderline[] =
-    u"\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500  "
-    u"\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500  "
-    u"\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500  "
-    u"\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500"
-    u"\u2500\u2500\u2500\u2500\n";
+// The handle column is as wide as a handle; the titles of a wider column move right by half
+// the extra width and the rest of the header by all of it.
+constexpr int kHandlePadding = (kHandleDigits - 8) / 2;
+constexpr char16_t kHeaderFormat[] =
+    u"\n %*sHandle%*s       Size          Size           Created\n";
+constexpr char16_t kRule[] = u"\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500"
+                             u"\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500"
+                             u"\u2500\u2500\u2500";
+constexpr char16_t kUnderlineFormat[] = u"%.*s  %.13s  %.10s  %.19s\n";
 
 struct ListOptions {
     bool bare = false;
@@ -105,17 +107,22 @@ int WriteRow(const BufferRecord& record, bool utc) {
     FormatHumanSize(human, record.size);
     char16_t created[32];
     FormatCreationTime(record, utc, created, sizeof created / sizeof created[0]);
-    return ColorPrint(u"%08X  %13s  %s  %s\n", unsigned(record.address), grouped, human, created);
+    char16_t handle[kHandleTextCapacity];
+    FormatHandle(handle, kHandleTextCapacity, record.address);
+    return ColorPrint(u"%s  %13s  %s  %s\n", handle, grouped, human, created);
 }
 
 int WriteListing(const BufferRecord* list, int count, const ListOptions& options) {
     if (options.bare) {
-        for (int i = 0; i < count; ++i)
-            if (ColorPrint(u"%08X\n", unsigned(list[i].address)) == kOutputStopped)
-                return kOutputStopped;
+        for (int i = 0; i < count; ++i) {
+            char16_t handle[kHandleTextCapacity];
+            FormatHandle(handle, kHandleTextCapacity, list[i].address);
+            if (ColorPrint(u"%s\n", handle) == kOutputStopped) return kOutputStopped;
+        }
         return kOutputOk;
     }
-    if (ColorPrint(kHeader) == kOutputStopped || ColorPrint(kUnderline) == kOutputStopped)
+    if (ColorPrint(kHeaderFormat, kHandlePadding, u"", kHandlePadding, u"") == kOutputStopped ||
+        ColorPrint(kUnderlineFormat, kHandleDigits, kRule, kRule, kRule, kRule) == kOutputStopped)
         return kOutputStopped;
     for (int i = 0; i < count; ++i)
         if (WriteRow(list[i], options.utc) == kOutputStopped) return kOutputStopped;

@@ -33,7 +33,8 @@ int ParseSortKeys(const char16_t* text, char16_t (&keys)[kSortKeysCapacity]) {
 
 namespace {
 
-int CompareNumbers(uint32_t a, uint32_t b) {
+// Addresses compare at their full width, sizes and time fields as the narrower numbers they are.
+int CompareNumbers(uint64_t a, uint64_t b) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 

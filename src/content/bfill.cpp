@@ -113,7 +113,7 @@ uint64_t FillPattern(uint8_t* buffer, uint32_t bufferSize, uint32_t offset, cons
 
 KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     if (argument == nullptr) return kNoArgumentText;
-    uint32_t address = 0;
+    BufferAddress address = 0;
     uint32_t bufferSize = 0;
     if (!ReadFillTarget(FromHost(argument), &address, &bufferSize)) return -1;
 

@@ -32,7 +32,7 @@ KV_EXPORT int KV_API f_bmemcmp(HostChar* argument) {
         return -1;
     }
     uint32_t size1 = 0;
-    const uint32_t buffer1 = ParseBufferHandle(ArgText(kBuffer1), &size1);
+    const BufferAddress buffer1 = ParseBufferHandle(ArgText(kBuffer1), &size1);
     if (buffer1 == 0) return RefuseArgument(u"Bad bbuf1: \"%s\"\r\n", kBuffer1);
 
     if (!ArgGiven(kOffset1)) {
@@ -43,7 +43,7 @@ KV_EXPORT int KV_API f_bmemcmp(HostChar* argument) {
     if (ParseU32(ArgText(kOffset1), &offset1) != 0)
         return RefuseArgument(u"Bad offset1: \"%s\"\r\n", kOffset1);
 
-    uint32_t buffer2 = buffer1;
+    BufferAddress buffer2 = buffer1;
     uint32_t size2 = size1;
     if (ArgGiven(kBuffer2)) {
         buffer2 = ParseBufferHandle(ArgText(kBuffer2), &size2);

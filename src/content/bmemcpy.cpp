@@ -27,7 +27,7 @@ KV_EXPORT int KV_API f_bmemcpy(HostChar* argument) {
         return -1;
     }
     uint32_t sourceSize = 0;
-    const uint32_t source = ParseBufferHandle(ArgText(kSource), &sourceSize);
+    const BufferAddress source = ParseBufferHandle(ArgText(kSource), &sourceSize);
     if (source == 0) return RefuseArgument(u"Bad source bbuf: \"%s\"\r\n", kSource);
 
     if (!ArgGiven(kSourceOffset)) {
@@ -38,7 +38,7 @@ KV_EXPORT int KV_API f_bmemcpy(HostChar* argument) {
     if (ParseU32(ArgText(kSourceOffset), &sourceOffset) != 0)
         return RefuseArgument(u"Bad source offset: \"%s\"\r\n", kSourceOffset);
 
-    uint32_t destination = source;
+    BufferAddress destination = source;
     uint32_t destinationSize = sourceSize;
     if (ArgGiven(kDestination)) {
         destination = ParseBufferHandle(ArgText(kDestination), &destinationSize);

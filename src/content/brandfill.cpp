@@ -34,7 +34,7 @@ bool FillWithRandomBytes(uint8_t* bytes, uint32_t size) {
 
 KV_EXPORT int KV_API f_brandfill(HostChar* argument) {
     if (argument == nullptr) return kNoArgumentText;
-    uint32_t address = 0;
+    BufferAddress address = 0;
     uint32_t bufferSize = 0;
     if (!ReadFillTarget(FromHost(argument), &address, &bufferSize)) return -1;
 

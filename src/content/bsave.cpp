@@ -42,7 +42,7 @@ KV_EXPORT int KV_API f_bsave(HostChar* argument) {
         return -1;
     }
     uint32_t bufferSize = 0;
-    const uint32_t address = ParseBufferHandle(ArgText(kHandle), &bufferSize);
+    const BufferAddress address = ParseBufferHandle(ArgText(kHandle), &bufferSize);
     if (address == 0) return RefuseArgument(u"Bad handle: \"%s\"\r\n", kHandle);
 
     if (!ArgGiven(kFileName)) {

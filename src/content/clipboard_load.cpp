@@ -14,7 +14,7 @@ namespace {
 
 // Copies the locked text, up to its first zero and never past its data block, into a new
 // buffer with a terminating zero. 0, or the code of the failure.
-uint32_t CopyTextIntoNewBuffer(uint32_t* address, uint32_t* size) {
+uint32_t CopyTextIntoNewBuffer(BufferAddress* address, uint32_t* size) {
     size_t units = 0;
     const char16_t* text = sys::LockClipboardText(&units);
     if (text == nullptr) return SystemFailureCode();
@@ -41,7 +41,7 @@ uint32_t CopyTextIntoNewBuffer(uint32_t* address, uint32_t* size) {
 } // namespace
 
 void LoadClipboard(char16_t* result) {
-    uint32_t address = 0;
+    BufferAddress address = 0;
     uint32_t size = 0;
     uint32_t failure = 0;
     if (!sys::OpenClipboardForReading()) {

@@ -14,7 +14,7 @@ bool ReadOptionalU32(int index, uint32_t* value) {
     return !ArgGiven(index) || ParseU32(ArgText(index), value) == 0;
 }
 
-bool ReadFillTarget(char16_t* text, uint32_t* address, uint32_t* bufferSize) {
+bool ReadFillTarget(char16_t* text, BufferAddress* address, uint32_t* bufferSize) {
     if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return false;
     if (!ArgGiven(0)) {
         ReportMessage(u"Missing binary buffer handle\r\n");

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "frame/buffer_address.h"
+
 // Upper-cases argument `index` in place, reports `message` with it as "%s", and gives -1.
 int RefuseArgument(const char16_t* message, int index);
 
@@ -13,7 +15,7 @@ bool ReadOptionalU32(int index, uint32_t* value);
 
 // The argument text split at commas (upper-cased), and the live buffer its first argument names,
 // for the fill functions. False, with the message reported, when either fails.
-bool ReadFillTarget(char16_t* text, uint32_t* address, uint32_t* bufferSize);
+bool ReadFillTarget(char16_t* text, BufferAddress* address, uint32_t* bufferSize);
 
 // The optional offset argument `index` of a fill function, inside a buffer of bufferSize bytes.
 // False, with the message reported, when it is not a number or lies at or past the end.

@@ -24,7 +24,7 @@ uint32_t ReadWhole(sys::Handle file, uint8_t* bytes, uint32_t size) {
 
 // Sizes the open file and reads it into a new buffer, whose address goes to `address` as soon
 // as there is one. 0, or the code of the failure.
-uint32_t ReadIntoNewBuffer(sys::Handle file, uint32_t* address, uint32_t* size) {
+uint32_t ReadIntoNewBuffer(sys::Handle file, BufferAddress* address, uint32_t* size) {
     uint64_t fileSize = 0;
     if (!sys::FileSizeOf(file, &fileSize)) return SystemFailureCode();
     if (fileSize > kLoadLimit) return kFileTooLargeCode;
@@ -38,7 +38,7 @@ uint32_t ReadIntoNewBuffer(sys::Handle file, uint32_t* address, uint32_t* size) 
 } // namespace
 
 void LoadFile(const char16_t* path, char16_t* result) {
-    uint32_t address = 0;
+    BufferAddress address = 0;
     uint32_t size = 0;
     uint32_t failure = 0;
     sys::Handle file = sys::OpenFileForReading(path);

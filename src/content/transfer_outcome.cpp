@@ -19,7 +19,7 @@ void NoteTransferSuccess() {
     LastError = 0;
 }
 
-void FinishLoad(uint32_t failure, uint32_t address, uint32_t size, char16_t* result) {
+void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t* result) {
     if (failure != 0) {
         if (address != 0) FreeBuffer(address);
         NoteTransferFailure(failure);
@@ -29,5 +29,5 @@ void FinishLoad(uint32_t failure, uint32_t address, uint32_t size, char16_t* res
     }
     NoteTransferSuccess();
     LastLoadSize = size;
-    text::Format(result, kTextCapacity, u"%08X", address);
+    FormatHandle(result, kTextCapacity, address);
 }

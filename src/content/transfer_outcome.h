@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "frame/buffer_address.h"
+
 // The codes the transfers set besides the system's own.
 constexpr uint32_t kNoMemoryCode = 8;       // no buffer for the data
 constexpr uint32_t kNoSystemCode = 490;     // a step failed and the system gave no code
@@ -26,4 +28,4 @@ void NoteTransferSuccess();
 
 // Ends a load: on failure no buffer survives (a partly filled one is freed), LastError says why
 // and the result is "0"; on success LastLoadSize is `size` and the result the new handle.
-void FinishLoad(uint32_t failure, uint32_t address, uint32_t size, char16_t* result);
+void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t* result);

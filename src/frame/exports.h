@@ -14,7 +14,9 @@
 #define KV_API
 #endif
 
-// The plug-in information record: eleven 32-bit fields on x86.
+// The plug-in information record, in natural alignment: six pointers, the three version
+// numbers, then two pointer-wide fields that the host fills (a module handle and name). 44 bytes
+// on x86, 80 on x64.
 struct PluginInfoRecord {
     const HostChar* name;
     const HostChar* author;
@@ -25,9 +27,14 @@ struct PluginInfoRecord {
     int major;
     int minor;
     int build;
-    int reserved1;
-    int reserved2;
+    uintptr_t reserved1;
+    uintptr_t reserved2;
 };
+#if defined(_WIN64)
+static_assert(sizeof(PluginInfoRecord) == 80);
+#elif defined(_WIN32)
+static_assert(sizeof(PluginInfoRecord) == 44);
+#endif
 
 KV_EXPORT int KV_API InitializePlugin();
 KV_EXPORT int KV_API ShutdownPlugin(int removeRecords);
@@ -37,7 +44,9 @@ KV_EXPORT int KV_API Usage(const HostChar* name, HostChar* out);
 // Shows the help page of a feature: 0 when the name is no feature, else 1.
 KV_EXPORT int KV_API Help(const HostChar* name);
 
-// `_clver$`: exported natively under that name, on Windows as "?_clver$@@YGHPA_W@Z".
+// `_clver$`: exported natively under that name, on Windows under the decoration a C++ compiler
+// gives `int _clver$(wchar_t*)`: "?_clver$@@YGHPA_W@Z" (x86, __stdcall), "?_clver$@@YAHPEA_W@Z"
+// (x64).
 #if defined(_WIN32)
 KV_EXPORT int KV_API ClverExport(HostChar* out);
 #else

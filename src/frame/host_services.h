@@ -29,15 +29,17 @@ extern "C" {
 KV_HOST_IMPORT int KV_HOSTAPI ExpandVariables(HostChar* text, int flag);
 
 // Formatted output to a handle (diagnostics go to the standard error handle) and to standard
-// output. %q takes an unsigned 64-bit value.
+// output. %q takes an unsigned 64-bit value: on x86 as two 32-bit words, low word first, on
+// x64 in one 8-byte slot, which is how each passes a 64-bit argument anyway.
 KV_HOST_IMPORT int KV_HOSTVA Qprintf(void* handle, const HostChar* format, ...);
 KV_HOST_IMPORT int KV_HOSTVA Printf(const HostChar* format, ...);
 
 // Writes the text unchanged to standard output.
 KV_HOST_IMPORT int KV_HOSTAPI QPuts(const HostChar* text);
 
-// The size of a block the host accepts as a binary buffer; 0 or 0xFFFFFFFF when it is none.
-KV_HOST_IMPORT uint32_t KV_HOSTAPI QueryMemSize(const void* address);
+// The size of a block the host accepts as a binary buffer, pointer-wide (ULONG_PTR); 0 or all
+// bits set when it is none.
+KV_HOST_IMPORT uintptr_t KV_HOSTAPI QueryMemSize(const void* address);
 
 // The fully qualified form of a file name into `out` (kHostPathCapacity units); empty when the
 // name cannot be resolved.

@@ -87,7 +87,7 @@ bool ReadHandleText(const char16_t* s, uint64_t* value) {
     if (s[0] == u'0' && (s[1] == u'x' || s[1] == u'X') && IsDigitOf(s[2], 16)) s += 2;
     if (!IsDigitOf(*s, 16)) return false;
     const char16_t* end;
-    return ReadDigits(s, 16, UINT32_MAX, value, &end) && *end == 0;
+    return ReadDigits(s, 16, BufferAddress(~BufferAddress{0}), value, &end) && *end == 0;
 }
 
 } // namespace
@@ -169,21 +169,21 @@ int ParseSize(char16_t* text, uint32_t* size) {
     return 0;
 }
 
-bool ReadHandleNumber(const char16_t* text, uint32_t* address) {
+bool ReadHandleNumber(const char16_t* text, BufferAddress* address) {
     uint64_t value;
     if (text == nullptr || address == nullptr || !ReadHandleText(text, &value)) return false;
-    *address = static_cast<uint32_t>(value);
+    *address = static_cast<BufferAddress>(value);
     return true;
 }
 
-uint32_t ParseBufferHandle(const char16_t* text, uint32_t* size) {
+BufferAddress ParseBufferHandle(const char16_t* text, uint32_t* size) {
     uint64_t value;
     if (text == nullptr || !ReadHandleText(text, &value)) return 0;
-    const uint32_t address = static_cast<uint32_t>(value);
+    const BufferAddress address = static_cast<BufferAddress>(value);
     if (address == 0 || address % 8 != 0) return 0;
-    const uint32_t blockSize = QueryMemSize(BufferAt(address));
-    if (blockSize == 0 || blockSize == UINT32_MAX) return 0;
-    if (size != nullptr) *size = blockSize;
+    const uintptr_t blockSize = QueryMemSize(BufferAt(address));
+    if (blockSize == 0 || blockSize > kLargestBufferSize) return 0;
+    if (size != nullptr) *size = static_cast<uint32_t>(blockSize);
     return address;
 }
 

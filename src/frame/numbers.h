@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "frame/buffer_address.h"
+
 constexpr int kRangeError = 34;
 
 // With `rest`, the number may be followed by other text, which `rest` receives; without it the
@@ -31,16 +33,11 @@ int ParseSize(char16_t* text, uint32_t* size);
 // the C library reads hexadecimal (leading white space, "+" and "0x" allowed), except that a
 // "-" is refused rather than negated into some other address. Returns the address and stores
 // the block's size in `size` when given, or 0 when the text is no valid handle. Reports nothing.
-uint32_t ParseBufferHandle(const char16_t* text, uint32_t* size = nullptr);
+BufferAddress ParseBufferHandle(const char16_t* text, uint32_t* size = nullptr);
 
 // The number of a buffer handle alone, read as ParseBufferHandle reads it, without asking
-// whether a block is there. False when the text is no such number or exceeds 32 bits.
-bool ReadHandleNumber(const char16_t* text, uint32_t* address);
-
-// The memory a buffer handle names.
-inline uint8_t* BufferAt(uint32_t address) {
-    return reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(address));
-}
+// whether a block is there. False when the text is no such number or exceeds the address width.
+bool ReadHandleNumber(const char16_t* text, BufferAddress* address);
 
 // Whether a value fits in N bytes as unsigned or as signed. Nothing fits in 0 bytes, everything
 // in 8 or more.

@@ -27,10 +27,10 @@ KV_EXPORT int KV_API f_balloc(HostChar* argument) {
     if (size == 0) size = kDefaultBufferSize;
 
     // A heap without room is no error: the batch file tests the result for "0".
-    const uint32_t address = AllocateBuffer(size);
+    const BufferAddress address = AllocateBuffer(size);
     if (address == 0)
         text::Format(text, kTextCapacity, u"0");
     else
-        text::Format(text, kTextCapacity, u"%08X", address);
+        FormatHandle(text, kTextCapacity, address);
     return 0;
 }

@@ -36,7 +36,7 @@ KV_EXPORT int KV_API f_bfree(HostChar* argument) {
     }
     // The record check below stands in for ParseBufferHandle's tests, so the handle need only
     // be a nonzero hexadecimal number here.
-    uint32_t address = 0;
+    BufferAddress address = 0;
     if (!ReadHandleNumber(ArgText(0), &address) || address == 0)
         return RefuseArgument(u"Bad buffer handle: \"%s\"\r\n", 0);
 

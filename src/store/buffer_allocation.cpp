@@ -11,8 +11,8 @@ namespace {
 // a recorded block is released only when a block of the recorded size starts at the address: a
 // stale record then loses its value without freeing what now lies there. Without a record (a
 // forced release, which the caller has checked with the host) any live block is released.
-void ReleaseHeapBlock(uint32_t address, const BufferRecord* record) {
-    void* block = reinterpret_cast<void*>(static_cast<uintptr_t>(address));
+void ReleaseHeapBlock(BufferAddress address, const BufferRecord* record) {
+    void* block = BufferAt(address);
     const size_t liveSize = sys::HeapBlockSize(block);
     if (liveSize == 0) return;
     if (record != nullptr && liveSize != record->size) return;
@@ -21,22 +21,21 @@ void ReleaseHeapBlock(uint32_t address, const BufferRecord* record) {
 
 } // namespace
 
-uint32_t AllocateBuffer(uint32_t size) {
+BufferAddress AllocateBuffer(uint32_t size) {
     if (size == 0) return 0;
     void* block = sys::HeapAllocZeroed(size);
     if (block == nullptr) return 0;
-    const uintptr_t where = reinterpret_cast<uintptr_t>(block);
-    // Handles are 32 bits wide; a block the handle cannot name is of no use to anyone.
-    if (where > UINT32_MAX) {
+    // A block that a handle of this width cannot name is of no use to anyone.
+    const BufferAddress address = AddressOf(block);
+    if (address == 0) {
         sys::HeapRelease(block);
         return 0;
     }
-    const uint32_t address = static_cast<uint32_t>(where);
     RecordBuffer(address, size);
     return address;
 }
 
-uint32_t FreeBuffer(uint32_t address) {
+uint32_t FreeBuffer(BufferAddress address) {
     if (address == 0) return 0;
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);

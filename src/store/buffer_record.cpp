@@ -1,8 +1,12 @@
 #include "store/buffer_record.h"
 
-void BufferValueName(uint32_t address, char16_t (&name)[kValueNameCapacity]) {
+#include <type_traits>
+
+void BufferValueName(BufferAddress address, char16_t (&name)[kValueNameCapacity]) {
     constexpr char16_t kDigits[] = u"0123456789abcdefghijklmnopqrstuvwxyz";
-    uint64_t value = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(address)));
+    using SignedAddress = std::make_signed_t<BufferAddress>;
+    uint64_t value =
+        static_cast<uint64_t>(static_cast<int64_t>(static_cast<SignedAddress>(address)));
     char16_t reversed[kValueNameCapacity];
     int length = 0;
     do {

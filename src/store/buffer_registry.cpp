@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr uint32_t kRecordBytes = sizeof(BufferRecord);
-
 // Value names are read into a buffer of this many characters.
 constexpr uint32_t kNameCapacity = 1024;
 
@@ -34,7 +32,7 @@ int CountRecordValues(sys::RegistryKey key) {
 }
 
 // Reads up to `capacity` records into `list`. The values may have changed since they were
-// counted: one that no longer fits 24 bytes is passed over like one with too long a name.
+// counted: one that no longer fits a record is passed over like one with too long a name.
 int ReadRecordValues(sys::RegistryKey key, BufferRecord* list, int capacity) {
     char16_t name[kNameCapacity];
     int count = 0;
@@ -53,7 +51,7 @@ int ReadRecordValues(sys::RegistryKey key, BufferRecord* list, int capacity) {
 }
 
 // The first record of the address, or null.
-const BufferRecord* FindRecord(const BufferRecord* list, int count, uint32_t address) {
+const BufferRecord* FindRecord(const BufferRecord* list, int count, BufferAddress address) {
     for (int i = 0; i < count; ++i)
         if (list[i].address == address) return &list[i];
     return nullptr;
@@ -61,9 +59,9 @@ const BufferRecord* FindRecord(const BufferRecord* list, int count, uint32_t add
 
 } // namespace
 
-int RecordBuffer(uint32_t address, uint32_t size) {
+int RecordBuffer(BufferAddress address, uint32_t size) {
     if (address == 0) return -1;
-    const BufferRecord record{address, size, sys::SystemTimeUtc()};
+    const BufferRecord record{.address = address, .size = size, .created = sys::SystemTimeUtc()};
     char16_t name[kValueNameCapacity];
     BufferValueName(address, name);
     sys::RegistryKey key = OpenProcessKey();
@@ -74,7 +72,7 @@ int RecordBuffer(uint32_t address, uint32_t size) {
     return result == sys::kRegOk ? 1 : 0;
 }
 
-int ForgetBuffer(uint32_t address) {
+int ForgetBuffer(BufferAddress address) {
     if (address == 0) return -1;
     char16_t name[kValueNameCapacity];
     BufferValueName(address, name);
@@ -102,7 +100,7 @@ void FreeBufferRecords(BufferRecord*& list) {
     list = nullptr;
 }
 
-int IsListedBuffer(uint32_t address) {
+int IsListedBuffer(BufferAddress address) {
     if (address == 0) return 0;
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);
@@ -111,7 +109,7 @@ int IsListedBuffer(uint32_t address) {
     return listed ? 1 : 0;
 }
 
-uint32_t ListedBufferSize(uint32_t address) {
+uint32_t ListedBufferSize(BufferAddress address) {
     if (address == 0) return 0;
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);

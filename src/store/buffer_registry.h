@@ -9,10 +9,10 @@
 
 // Writes the record of a buffer with the current UTC time. 1 when written, 0 when not, -1 for
 // a null address.
-int RecordBuffer(uint32_t address, uint32_t size);
+int RecordBuffer(BufferAddress address, uint32_t size);
 
 // Deletes the record of the address if there is one. 0, or -1 for a null address.
-int ForgetBuffer(uint32_t address);
+int ForgetBuffer(BufferAddress address);
 
 // Frees the list `list` holds, then reads every record into a fresh list (null when there are
 // none, or when the key cannot be opened or the list not allocated) and returns how many it
@@ -21,7 +21,7 @@ int ReadBufferRecords(BufferRecord*& list);
 void FreeBufferRecords(BufferRecord*& list);
 
 // Whether a record has this address (0 for a null address).
-int IsListedBuffer(uint32_t address);
+int IsListedBuffer(BufferAddress address);
 
 // The size in the record of this address, 0 when there is none.
-uint32_t ListedBufferSize(uint32_t address);
+uint32_t ListedBufferSize(BufferAddress address);

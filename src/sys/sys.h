@@ -151,7 +151,8 @@ KV_SYS_API bool RemoveControlHandler(ControlHandler handler);
 
 // ---- Process heap ----------------------------------------------------------------------------
 // Blocks of the process's default heap. posix: zero-filled blocks mapped below 4 GiB so that an
-// address always fits in 32 bits; the table of live blocks is shared by host and plug-in.
+// address always fits in 32 bits (with KV_WIDE_HANDLES above 4 GiB, so that it never does); the
+// table of live blocks is shared by host and plug-in.
 
 KV_SYS_API void* HeapAllocZeroed(size_t size);
 KV_SYS_API bool HeapRelease(void* block);
@@ -159,6 +160,14 @@ KV_SYS_API bool HeapRelease(void* block);
 // The size of the live block that starts exactly at `address`; 0 for any other address. Safe
 // for every address.
 KV_SYS_API size_t HeapBlockSize(const void* address);
+
+// Reserves every free range of the address space below 4 GiB (VirtualAlloc with MEM_RESERVE
+// over what VirtualQuery finds free) and takes what room the process heap still has there, so
+// that memory mapped later, and with it every new heap block, lies above it. For a host that tests
+// 64-bit handles: the heap would otherwise hand out low addresses, which a handle cut to 32 bits
+// still names. Returns the bytes reserved; 0 on a 32-bit system (there is nothing above) and on
+// posix (whose heap places itself).
+KV_SYS_API uint64_t ReserveLowAddressSpace();
 
 // ---- Registry --------------------------------------------------------------------------------
 // Keys and values as the Windows registry keeps them: names compare without regard to case,

@@ -23,7 +23,7 @@ bool RefuseArgument(const char16_t* message, int index) {
 bool ReadWordPlace(WordPlace* place) {
     if (!ArgGiven(0)) return Refuse(u"Missing handle\r\n");
     uint32_t bufferSize = 0;
-    const uint32_t address = ParseBufferHandle(ArgText(0), &bufferSize);
+    const BufferAddress address = ParseBufferHandle(ArgText(0), &bufferSize);
     if (address == 0) return RefuseArgument(u"Bad handle: \"%s\"\r\n", 0);
 
     if (!ArgGiven(1)) return Refuse(u"Missing offset\r\n");

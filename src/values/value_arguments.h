@@ -5,11 +5,13 @@
 
 #include <cstdint>
 
+#include "frame/buffer_address.h"
+
 #include "values/value_format.h"
 
 // The word a call names: the buffer, its size, and the word's offset and size in it.
 struct WordPlace {
-    uint32_t address;
+    BufferAddress address;
     uint32_t bufferSize;
     uint32_t offset;
     int wordSize;

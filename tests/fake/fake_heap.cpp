@@ -18,6 +18,13 @@
 namespace {
 
 constexpr uint64_t kAddressLimit = uint64_t{1} << 32;
+// Where a test may place a block: below 4 GiB for 32-bit handles, anywhere a user address can
+// be for 64-bit ones.
+#if defined(KV_WIDE_HANDLES)
+constexpr uint64_t kPlacementLimit = uint64_t{1} << 47;
+#else
+constexpr uint64_t kPlacementLimit = kAddressLimit;
+#endif
 // How far the default placement looks past pages that something else already uses.
 constexpr int kPlacementAttempts = 4096;
 
@@ -77,7 +84,7 @@ bool MapExactly(uintptr_t start, size_t length) {
 // Places a block at `address`; returns whether it could.
 bool PlaceBlock(uintptr_t address, size_t size) {
     uint64_t end = static_cast<uint64_t>(address) + (size == 0 ? 1 : size);
-    if (address == 0 || address % 8 != 0 || end > kAddressLimit) return false;
+    if (address == 0 || address % 8 != 0 || end > kPlacementLimit) return false;
     uintptr_t mapStart = PageFloor(address);
     size_t mapLength = PageCeil(end) - mapStart;
     if (!MapExactly(mapStart, mapLength)) return false;

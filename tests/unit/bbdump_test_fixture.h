@@ -17,6 +17,7 @@
 #include "frame/exports.h"
 #include "frame/numbers.h"
 #include "frame/text/u16.h"
+#include "store_test_fixture.h"
 #include "sys/sys.h"
 #include "unit/plugin_exports.h"
 
@@ -38,10 +39,7 @@ public:
         EXPECT_NE(block, nullptr);
         if (block == nullptr) return u"0";
         std::memcpy(block, bytes.data(), std::min(size, bytes.size()));
-        char text[16];
-        std::snprintf(text, sizeof text, "%08X",
-                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(block)));
-        return text::FromUtf8(text);
+        return text::FromUtf8(storetest::HandleText(AddressOf(block)));
     }
 
     // The command with `arguments`, as the host calls it.

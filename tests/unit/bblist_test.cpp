@@ -14,9 +14,11 @@
 #include "engine/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
+#include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
 #include "store/store_exports.h"
+#include "store_test_fixture.h"
 #include "unit/plugin_exports.h"
 
 namespace {
@@ -27,10 +29,17 @@ const std::string kUnderline = [] {
         for (int i = 0; i < n; ++i) s += "\xE2\x94\x80";
         return s;
     }; // U+2500
-    return bar(8) + "  " + bar(13) + "  " + bar(10) + "  " + bar(19) + "\r\n";
+    return bar(kHandleDigits) + "  " + bar(13) + "  " + bar(10) + "  " + bar(19) + "\r\n";
 }();
+// The wide handle column moves its title four blanks right and the rest eight.
+#if defined(KV_WIDE_ADDRESSES)
+const std::string kHeader =
+    "\r\n     Handle           Size          Size           Created\r\n" + kUnderline;
+#else
 const std::string kHeader =
     "\r\n Handle       Size          Size           Created\r\n" + kUnderline;
+#endif
+const std::string& Z = storetest::kHandleZeros;
 
 class BBList : public AttachedPluginTest {
 protected:
@@ -43,9 +52,7 @@ protected:
         const std::u16string number = text::FromUtf8(std::to_string(size));
         text.replace(0, number.size(), number);
         ASSERT_EQ(f_balloc(AsHost(text.data())), 0);
-        char expected[16];
-        std::snprintf(expected, sizeof expected, "%08X", unsigned(address));
-        ASSERT_EQ(text::ToUtf8(text.c_str()), expected);
+        ASSERT_EQ(text::ToUtf8(text.c_str()), storetest::HandleText(address));
     }
 
     // Runs "bblist ARGUMENTS"; returns its standard output.
@@ -73,7 +80,7 @@ protected:
     }
     static std::string Bare(const std::string& order) {
         std::string text;
-        for (char c : order) text += std::string("00") + c + "00000\r\n";
+        for (char c : order) text += Z + "00" + c + "00000\r\n";
         return text;
     }
 };
@@ -123,13 +130,18 @@ TEST_F(BBListSorted, EverySortKeyOrdersTheList) {
 }
 
 TEST(BBListOrder, RecordsCompareKeyByKeyThenByAddress) {
-    BufferRecord a{0x1000, 5, kT1};
-    BufferRecord b{0x2000, 5, kT1};
+    BufferRecord a{.address = 0x1000, .size = 5, .created = kT1};
+    BufferRecord b{.address = 0x2000, .size = 5, .created = kT1};
     b.created.dayOfWeek = 0; // not compared
     EXPECT_LT(CompareBufferRecords(a, b, u""), 0);
     EXPECT_LT(CompareBufferRecords(a, b, u"ST"), 0);
     EXPECT_GT(CompareBufferRecords(a, b, u"a"), 0);
     EXPECT_EQ(CompareBufferRecords(a, a, u"AST"), 0);
+    if constexpr (sizeof(BufferAddress) == 8) { // the whole address decides, not its low half
+        BufferRecord high = a;
+        high.address = static_cast<BufferAddress>(uint64_t{1} << 32 | 0x1000);
+        EXPECT_GT(CompareBufferRecords(high, b, u"A"), 0);
+    }
     for (int field = 0; field < 7; ++field) {
         BufferRecord later = b;
         uint16_t* fields[] = {&later.created.year,        &later.created.month,
@@ -217,8 +229,9 @@ TEST_F(BBList, AnEmptyListSaysSo) {
 TEST_F(BBList, OneBufferWithHeaderRowAndCount) {
     Allocate(0x00A41000, 100);
     fake::SetLocalTimeOffset(90);
-    EXPECT_EQ(List(""), kHeader + "00A41000            100     0.10 kB  2024-03-15 14:04:56\r\n"
-                                  "\r\n1 buffer.\r\n");
+    EXPECT_EQ(List(""), kHeader + Z +
+                            "00A41000            100     0.10 kB  2024-03-15 14:04:56\r\n"
+                            "\r\n1 buffer.\r\n");
     EXPECT_EQ(Result(), 0);
 }
 
@@ -239,12 +252,12 @@ TEST_F(BBList, SizesAroundOneMebibyte) {
     Allocate(0x00C00000, 1048576);
     Allocate(0x00E00000, 1048577);
     Allocate(0x01000000, 12345678);
-    EXPECT_EQ(List("/o:-s"), kHeader +
-                                 "01000000     12,345,678    11.77 MB  2024-03-15 12:34:56\r\n"
-                                 "00E00000      1,048,577     1.00 MB  2024-03-15 12:34:56\r\n"
-                                 "00C00000      1,048,576     1.00 MB  2024-03-15 12:34:56\r\n"
-                                 "00A00000      1,048,575  1024.00 kB  2024-03-15 12:34:56\r\n"
-                                 "\r\n4 buffers.\r\n");
+    EXPECT_EQ(List("/o:-s"),
+              kHeader + Z + "01000000     12,345,678    11.77 MB  2024-03-15 12:34:56\r\n" + Z +
+                  "00E00000      1,048,577     1.00 MB  2024-03-15 12:34:56\r\n" + Z +
+                  "00C00000      1,048,576     1.00 MB  2024-03-15 12:34:56\r\n" + Z +
+                  "00A00000      1,048,575  1024.00 kB  2024-03-15 12:34:56\r\n" +
+                  "\r\n4 buffers.\r\n");
 }
 
 TEST_F(BBList, ErrorsAreReportedAndNothingIsListed) {
@@ -289,8 +302,10 @@ TEST_F(BBList, UsageAndSortKeyHelp) {
     EXPECT_EQ(List("/?"), usage);
     EXPECT_EQ(Result(), 0);
     EXPECT_EQ(List("/b /?x /o:x"), usage);
-    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n"
-                                   "\t\t\t\tBBListCmd  0.93.0.0\r\n");
+    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  0.66.4.0 (" +
+                               text::ToUtf8(plugin::kPlatform) +
+                               ")\r\n"
+                               "\t\t\t\tBBListCmd  0.93.0.0\r\n");
     const std::string help = "BBLIST /O:  \xE2\x80\x94 sort buffers\n\n\tA\tby address "
                              "(handle)\n\tS\tby size\n\tT\tby creation time\n\t-\treverse the "
                              "following key\n";

@@ -45,10 +45,10 @@ protected:
         sys::CloseRegistryKey(key);
     }
 
-    static std::vector<uint8_t> RecordBytes(uint32_t address, uint32_t size) {
-        std::vector<uint8_t> bytes(24, 0);
-        std::memcpy(bytes.data(), &address, 4);
-        std::memcpy(bytes.data() + 4, &size, 4);
+    static std::vector<uint8_t> RecordBytes(BufferAddress address, uint32_t size) {
+        std::vector<uint8_t> bytes(kRecordBytes, 0);
+        std::memcpy(bytes.data(), &address, sizeof address);
+        std::memcpy(bytes.data() + sizeof address, &size, 4);
         return bytes;
     }
 
@@ -59,13 +59,20 @@ protected:
 
 TEST(BufferValueName, IsTheSignExtendedAddressInBase36) {
     struct Case {
-        uint32_t address;
+        BufferAddress address;
         const char* name;
     } cases[] = {
         {0x00A41000, "6egao"},
+#if defined(KV_WIDE_ADDRESSES) // the whole address, nothing to extend
+        {0x80001000, "zik45c"},
+        {0xFFFFFFF8, "1z141yw"},
+        {0x00007F0000A41000, "1dhwt0edj4"},
+        {0xFFFFFFFF80001000, "3w5e1116m8iyo"},
+#else
         {0x80001000, "3w5e1116m8iyo"},
         {0x80000000, "3w5e1116m8fsw"},
         {0xFFFFFFF8, "3w5e11264sgs8"},
+#endif
         {0x7FFFFFF8, "zik0zc"},
         {0x00010000, "1ekg"},
         {8, "8"},
@@ -117,12 +124,16 @@ TEST_F(BufferRegistry, ARecordIsNamedAfterItsAddressAndHoldsAddressSizeAndUtcTim
     ASSERT_EQ(sys::QueryRegistryValue(key, u"6egao", &type, bytes, &size), sys::kRegOk);
     sys::CloseRegistryKey(key);
     EXPECT_EQ(type, sys::kRegBinary);
-    ASSERT_EQ(size, 24u);
-    // 00A41000, 64, then 2024-03 (Friday) 15 12:34:56.789 as eight 16-bit fields.
-    const std::vector<uint8_t> expected = {0x00, 0x10, 0xA4, 0x00, 0x40, 0x00, 0x00, 0x00,
-                                           0xE8, 0x07, 0x03, 0x00, 0x05, 0x00, 0x0F, 0x00,
-                                           0x0C, 0x00, 0x22, 0x00, 0x38, 0x00, 0x15, 0x03};
-    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 24), expected);
+    // 00A41000, 64 (on 64 bits: an 8-byte address, and four zero bytes after the size), then
+    // 2024-03 (Friday) 15 12:34:56.789 as eight 16-bit fields.
+    std::vector<uint8_t> expected = {0x00, 0x10, 0xA4, 0x00, 0x40, 0x00, 0x00, 0x00};
+    if constexpr (sizeof(BufferAddress) == 8)
+        expected = {0x00, 0x10, 0xA4, 0, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0};
+    for (const uint8_t b : {0xE8, 0x07, 0x03, 0x00, 0x05, 0x00, 0x0F, 0x00, 0x0C, 0x00, 0x22, 0x00,
+                            0x38, 0x00, 0x15, 0x03})
+        expected.push_back(b);
+    ASSERT_EQ(size, expected.size());
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + size), expected);
 
     // The time is taken when the record is written.
     fake::SetSystemTime(sys::SystemTime{2031, 1, 3, 1, 0, 0, 0, 0});
@@ -136,8 +147,10 @@ TEST_F(BufferRegistry, ARecordIsNamedAfterItsAddressAndHoldsAddressSizeAndUtcTim
 }
 
 TEST_F(BufferRegistry, ValuesOfAnotherTypeSizeOrNameLengthAreNoRecords) {
-    PutValue(u"short", sys::kRegBinary, std::vector<uint8_t>(23, 1));
-    PutValue(u"long", sys::kRegBinary, std::vector<uint8_t>(25, 1));
+    PutValue(u"short", sys::kRegBinary, std::vector<uint8_t>(kRecordBytes - 1, 1));
+    PutValue(u"long", sys::kRegBinary, std::vector<uint8_t>(kRecordBytes + 1, 1));
+    // The record of the other address width (32 bytes on x86, 24 on x64).
+    PutValue(u"other", sys::kRegBinary, std::vector<uint8_t>(56 - kRecordBytes, 1));
     PutValue(u"dword", sys::kRegDword, {8, 0, 0, 0});
     PutValue(u"text", sys::kRegString, RecordBytes(0x100, 8));
     PutValue(u"1ekg", sys::kRegBinary, RecordBytes(0x10000, 32));

@@ -39,7 +39,7 @@ TEST_F(ContentHostClipboard, PutsTheVariablesTextThereForTheScript) {
     EXPECT_EQ(ClipboardUnits(), std::u16string(u"h\u00E9, \"x\"\0", 8));
 
     const storetest::Call call = Invoke(f_bload, u"clip:");
-    ASSERT_EQ(call.text.size(), 8u);
+    ASSERT_EQ(call.text.size(), size_t{kHandleDigits});
     EXPECT_EQ(LastLoadSize, 16u);
     EXPECT_EQ(
         Contents(text::FromUtf8(call.text), 16),

@@ -48,7 +48,7 @@ protected:
         const storetest::Call call = Invoke(f_bload, argument);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(fake::StdErr(), "");
-        ASSERT_EQ(call.text.size(), 8u);
+        ASSERT_EQ(call.text.size(), size_t{kHandleDigits});
         const std::u16string handle = text::FromUtf8(call.text);
         EXPECT_EQ(LastError, 0);
         EXPECT_EQ(LastLoadSize, bytes.size());

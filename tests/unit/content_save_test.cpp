@@ -163,7 +163,7 @@ TEST_F(ContentSave, SavedBytesLoadBackEqual) {
     const std::u16string handle = CountingBuffer(12345);
     EXPECT_EQ(Invoke(f_bsave, handle + u",round.bin").text, "12345");
     const storetest::Call loaded = Invoke(f_bload, u"round.bin");
-    ASSERT_EQ(loaded.text.size(), 8u);
+    ASSERT_EQ(loaded.text.size(), size_t{kHandleDigits});
     EXPECT_EQ(LastLoadSize, 12345u);
     EXPECT_EQ(Contents(text::FromUtf8(loaded.text), 12345), Contents(handle, 12345));
 }

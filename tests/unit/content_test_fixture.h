@@ -24,12 +24,12 @@ protected:
     static std::u16string NewBuffer(uint32_t size) {
         const storetest::Call call = Invoke(f_balloc, text::FromUtf8(std::to_string(size)));
         EXPECT_EQ(call.result, 0);
-        EXPECT_EQ(call.text.size(), 8u);
+        EXPECT_EQ(call.text.size(), size_t{kHandleDigits});
         return text::FromUtf8(call.text);
     }
 
-    static uint32_t AddressOf(const std::u16string& handle) {
-        return static_cast<uint32_t>(std::stoul(text::ToUtf8(handle), nullptr, 16));
+    static BufferAddress AddressOf(const std::u16string& handle) {
+        return storetest::AddressOfHandle(text::ToUtf8(handle));
     }
 
     static uint8_t* Memory(const std::u16string& handle) { return BufferAt(AddressOf(handle)); }

@@ -12,6 +12,7 @@
 #include "engine/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
+#include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/u16.h"
@@ -134,8 +135,8 @@ TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
     EXPECT_EQ(info->major, 0);
     EXPECT_EQ(info->minor, 66);
     EXPECT_EQ(info->build, 4);
-    EXPECT_EQ(info->reserved1, 0);
-    EXPECT_EQ(info->reserved2, 0);
+    EXPECT_EQ(info->reserved1, 0u);
+    EXPECT_EQ(info->reserved2, 0u);
     EXPECT_NE(info->author, nullptr);
     EXPECT_NE(info->email, nullptr);
     EXPECT_NE(info->webPage, nullptr);
@@ -236,19 +237,21 @@ TEST_F(PluginFrame, CommaFormatU64GroupsEveryValue) {
 // ---- Usage printing, file name part, trimming ------------------------------------------------
 
 TEST_F(PluginFrame, ShowCommandUsageAddsVersionLinesOnRequest) {
+    const std::string kPlatform = text::ToUtf8(plugin::kPlatform);
     EXPECT_EQ(ShowCommandUsage(u"SYNTAX\r\n", "src\\commands\\BBDumpCmd", "0.46.2.0", 0), 0);
     EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n");
 
     fake::ClearOutput();
     ShowCommandUsage(u"SYNTAX\r\n", "src\\commands\\BBDumpCmd", "0.46.2.0", 1);
-    EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n"
-                              "\t\t\t\tBBDumpCmd  0.46.2.0\r\n");
+    EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n\r\n\t\t\t\tKorvanite  0.66.4.0 (" + kPlatform +
+                                  ")\r\n"
+                                  "\t\t\t\tBBDumpCmd  0.46.2.0\r\n");
 
     for (auto [path, version] :
          {std::pair<const char*, const char*>{nullptr, "0.93.0.0"}, {"BBListCmd", nullptr}}) {
         fake::ClearOutput();
         ShowCommandUsage(u"S\n", path, version, 1);
-        EXPECT_EQ(fake::StdOut(), "S\n\r\n\t\t\t\tKorvanite  0.66.4.0 (x86)\r\n");
+        EXPECT_EQ(fake::StdOut(), "S\n\r\n\t\t\t\tKorvanite  0.66.4.0 (" + kPlatform + ")\r\n");
     }
 }
 

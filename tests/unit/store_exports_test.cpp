@@ -14,6 +14,7 @@
 #include "store/store_exports.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
+#include "values/values_exports.h"
 
 namespace {
 
@@ -26,11 +27,7 @@ protected:
         return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block));
     }
 
-    static std::string Hex(uint32_t address) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%08X", address);
-        return text;
-    }
+    static std::string Hex(BufferAddress address) { return storetest::HandleText(address); }
 };
 
 // ---- @BALLOC ---------------------------------------------------------------------------------
@@ -49,21 +46,33 @@ TEST_F(StoreExports, BallocAllocatesTheSizeItsArgumentGives) {
         const storetest::Call call = Invoke(f_balloc, c.argument);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(fake::StdErr(), "");
-        ASSERT_EQ(call.text.size(), 8u);
-        const uint32_t address = static_cast<uint32_t>(std::stoul(call.text, nullptr, 16));
-        EXPECT_EQ(call.text, Hex(address)); // upper case, eight digits
+        ASSERT_EQ(call.text.size(), size_t{kHandleDigits});
+        const BufferAddress address = storetest::AddressOfHandle(call.text);
+        EXPECT_EQ(call.text, Hex(address)); // upper case, all digits
         EXPECT_EQ(ListedBufferSize(address), c.size);
         EXPECT_EQ(sys::HeapBlockSize(BufferAt(address)), c.size);
         for (uint32_t i = 0; i < c.size; i += 997) ASSERT_EQ(BufferAt(address)[i], 0);
     }
 }
 
-TEST_F(StoreExports, BallocGivesEightDigitsEvenForALowAddress) {
+TEST_F(StoreExports, BallocGivesAllDigitsEvenForALowAddress) {
     fake::SetNextHeapAddress(0x00010000);
-    EXPECT_EQ(Invoke(f_balloc, u"8").text, "00010000");
+    EXPECT_EQ(Invoke(f_balloc, u"8").text, storetest::kHandleZeros + "00010000");
     fake::SetNextHeapAddress(0x00A41000);
-    EXPECT_EQ(Invoke(f_balloc, u"1K").text, "00A41000");
+    EXPECT_EQ(Invoke(f_balloc, u"1K").text, storetest::kHandleZeros + "00A41000");
 }
+
+#if defined(KV_WIDE_ADDRESSES)
+TEST_F(StoreExports, AHandleAbove4GiBIsTheWholeAddress) {
+    fake::SetNextHeapAddress(0x0000001200A41000);
+    ASSERT_EQ(Invoke(f_balloc, u"64").text, "0000001200A41000");
+    EXPECT_EQ(Invoke(f_bpokex, u"1200a41000,8,2,0x1234").result, 0);
+    EXPECT_EQ(Invoke(f_bpeekx, u"0x0000001200A41000,8,2,3").text, "1234");
+    EXPECT_EQ(Invoke(f_bpeekx, u"00A41000,8,2").result, -1); // the low half names nothing
+    EXPECT_EQ(Invoke(f_bfree, u"00A41000,1").result, -1);
+    EXPECT_EQ(Invoke(f_bfree, u"1200A41000").text, "0");
+}
+#endif
 
 TEST_F(StoreExports, BallocReportsBadSizes) {
     struct Case {
@@ -104,7 +113,7 @@ TEST_F(StoreExports, BallocWithoutRoomGivesZeroAndNoError) {
 
 TEST_F(StoreExports, BfreeReleasesAListedBufferOnce) {
     fake::SetNextHeapAddress(0x00A41000);
-    ASSERT_EQ(Invoke(f_balloc, u"64").text, "00A41000");
+    ASSERT_EQ(Invoke(f_balloc, u"64").text, storetest::kHandleZeros + "00A41000");
 
     const storetest::Call first = Invoke(f_bfree, u"00a41000");
     EXPECT_EQ(first.result, 0);
@@ -123,7 +132,7 @@ TEST_F(StoreExports, BfreeTakesTheHandleInEveryHexadecimalForm) {
          {u"A41000", u"0xa41000", u" 00A41000 ", u"A41000,", u"+a41000", u"\"00A41000\",0"}) {
         SCOPED_TRACE(text::ToUtf8(form));
         fake::SetNextHeapAddress(0x00A41000);
-        ASSERT_EQ(Invoke(f_balloc, u"16").text, "00A41000");
+        ASSERT_EQ(Invoke(f_balloc, u"16").text, storetest::kHandleZeros + "00A41000");
         const storetest::Call call = Invoke(f_bfree, form);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(call.text, "0");
@@ -133,7 +142,7 @@ TEST_F(StoreExports, BfreeTakesTheHandleInEveryHexadecimalForm) {
 
 TEST_F(StoreExports, BfreeReportsBadArguments) {
     fake::SetNextHeapAddress(0x00A41000);
-    ASSERT_EQ(Invoke(f_balloc, u"16").text, "00A41000");
+    ASSERT_EQ(Invoke(f_balloc, u"16").text, storetest::kHandleZeros + "00A41000");
     struct Case {
         const char16_t* argument;
         const char* message;
@@ -145,7 +154,12 @@ TEST_F(StoreExports, BfreeReportsBadArguments) {
         {u"0", "Bad buffer handle: \"0\""},
         {u"0x", "Bad buffer handle: \"0X\""},
         {u"-a41000", "Bad buffer handle: \"-A41000\""},
+#if defined(KV_WIDE_ADDRESSES)
+        {u"10000000000000000", "Bad buffer handle: \"10000000000000000\""},
+        {u"100A41000", "Handle not in list: \"100A41000\""}, // not cut to the listed A41000
+#else
         {u"100000000", "Bad buffer handle: \"100000000\""},
+#endif
         {u"a41000 z", "Bad buffer handle: \"A41000 Z\""},
         {u"a41000,abc", "Bad flags value: \"ABC\""},
         {u"a41000,-1", "Bad flags value: \"-1\""},
@@ -205,7 +219,7 @@ TEST_F(StoreExports, ForcedBfreeRefusesAnAddressTheHeapDoesNotKnow) {
 
 TEST_F(StoreExports, BfreeThroughTheHostLine) {
     fake::SetNextHeapAddress(0x00A41000);
-    EXPECT_EQ(Run(u"echo %@balloc[1K]"), "00A41000\r\n");
+    EXPECT_EQ(Run(u"echo %@balloc[1K]"), storetest::kHandleZeros + "00A41000\r\n");
     EXPECT_EQ(Run(u"echo %@bfree[00A41000]"), "0\r\n");
     EXPECT_EQ(Run(u"echo %@bfree[00A41000]"), "");
     EXPECT_NE(session.script.lastResult, 0);

@@ -13,6 +13,7 @@
 #include "engine/plugin_loader.h"
 #include "engine/session.h"
 #include "fake/fake_sys.h"
+#include "frame/buffer_address.h"
 #include "frame/exports.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
@@ -25,6 +26,18 @@ namespace storetest {
 
 // The per-process key below HKEY_CURRENT_USER for the fake's default process id.
 inline constexpr char16_t kProcessKeyPath[] = u"SOFTWARE\\RURoruved\\Korvanite\\00001234";
+
+// The handle text of an address as the plug-in writes it (8 or 16 digits), and its address.
+inline std::string HandleText(BufferAddress address) {
+    char16_t text[kHandleTextCapacity];
+    FormatHandle(text, kHandleTextCapacity, address);
+    return text::ToUtf8(text);
+}
+// What a handle of the wide form has before the eight digits of a low address.
+inline const std::string kHandleZeros(kHandleDigits - 8, '0');
+inline BufferAddress AddressOfHandle(const std::string& handle) {
+    return static_cast<BufferAddress>(std::stoull(handle, nullptr, 16));
+}
 
 // What an export left: its result and the text over its argument.
 struct Call {

@@ -36,10 +36,8 @@ protected:
         return std::vector<uint8_t>(at, at + count);
     }
 
-    static std::u16string Handle(uint32_t address) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%08X", address);
-        return text::FromUtf8(text);
+    static std::u16string Handle(BufferAddress address) {
+        return text::FromUtf8(storetest::HandleText(address));
     }
 
     // Calls `feature` with the handle of `address`, a comma and `rest`.

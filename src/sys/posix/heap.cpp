@@ -1,5 +1,6 @@
 // The process heap of this port: every block is its own zero-filled anonymous mapping below
-// 4 GiB, so that its address fits the 32-bit buffer handles. The table of live blocks lives in
+// 4 GiB, so that its address fits the 32-bit buffer handles; built for 64-bit handles, above
+// 4 GiB, so that an address cut to 32 bits names no block. The table of live blocks lives in
 // this one shared library, so that the host and the plug-in see the same heap, as they share the
 // process heap on Windows. The table is never freed: blocks may be released during exit.
 #include <cstdint>
@@ -66,7 +67,7 @@ void* MapWithHints(size_t length, uintptr_t& nextHint) {
     return nullptr;
 }
 
-void* MapBelowLimit(size_t length, uintptr_t& nextHint) {
+[[maybe_unused]] void* MapBelowLimit(size_t length, uintptr_t& nextHint) {
 #if defined(MAP_32BIT)
     if (void* mapped = MapAnonymous(nullptr, length, MAP_32BIT)) {
         if (LiesBelowLimit(mapped, length)) return mapped;
@@ -76,14 +77,40 @@ void* MapBelowLimit(size_t length, uintptr_t& nextHint) {
     return MapWithHints(length, nextHint);
 }
 
+#if defined(KV_WIDE_HANDLES)
+// The kernel maps far above 4 GiB by itself; a hint there covers a process whose mappings start
+// low.
+void* MapAboveLimit(size_t length) {
+    constexpr uintptr_t kHighHint = uintptr_t{0x12} << 40;
+    for (void* hint : {static_cast<void*>(nullptr), reinterpret_cast<void*>(kHighHint)}) {
+        void* mapped = MapAnonymous(hint, length, 0);
+        if (mapped == nullptr) return nullptr;
+        if (reinterpret_cast<uintptr_t>(mapped) >= kAddressLimit) return mapped;
+        munmap(mapped, length);
+    }
+    return nullptr;
+}
+#endif
+
+void* MapBlock(size_t length, uintptr_t& nextHint) {
+#if defined(KV_WIDE_HANDLES)
+    (void)nextHint;
+    return MapAboveLimit(length);
+#else
+    return MapBelowLimit(length, nextHint);
+#endif
+}
+
 } // namespace
 
 void* HeapAllocZeroed(size_t size) {
+#if !defined(KV_WIDE_HANDLES) // above 4 GiB there is room for any size a buffer can have
     if (size >= kAddressLimit - PageSize()) return nullptr;
+#endif
     size_t length = MappedLength(size);
     BlockTable& table = Blocks();
     std::lock_guard<std::mutex> guard(table.lock);
-    void* block = MapBelowLimit(length, table.nextHint);
+    void* block = MapBlock(length, table.nextHint);
     if (block == nullptr) return nullptr;
     table.requestedSizes[reinterpret_cast<uintptr_t>(block)] = size;
     return block;

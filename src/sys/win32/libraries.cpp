@@ -19,7 +19,11 @@ void FreeSharedLibrary(Handle library) {
 }
 
 const char16_t* PluginLibraryName() {
+#if defined(_WIN64)
+    return u"Korvanite-x64.dll";
+#else
     return u"Korvanite-x86.dll";
+#endif
 }
 
 } // namespace sys
