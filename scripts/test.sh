@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the native unit and script tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows DLL with its script
-# suite under Wine (scripts/windows-suite.sh), for each Windows product.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the same with 64-bit handles, and each
+# Windows DLL with its script suite under Wine (scripts/windows-suite.sh).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 stage_start=$SECONDS
@@ -32,7 +32,8 @@ count_ctest() {
     failed=$((failed + bad))
 }
 
-for preset in native native-asan; do
+# native-wide: the plug-in with 64-bit handles over a heap above 4 GiB, as on x64 Windows.
+for preset in native native-asan native-wide; do
     echo "== $preset: build"
     if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
         echo "== $preset: build failed"

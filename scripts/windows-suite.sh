@@ -60,12 +60,13 @@ winpath() { echo "Z:$(sed 's#/#\\#g' <<<"$1")"; }
 
 run_target() {
     local target=$1 preset=mingw-$1 build=$root/build/mingw-$1 dll=Korvanite-$1.dll
-    local wine server objdump limit arch
+    # wide: the target's handles are 64-bit addresses, compared with the x64 transcripts.
+    local wine server objdump limit arch wide
     case $target in
         x86) wine=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32 arch=win32 limit=900
-             objdump=i686-w64-mingw32-objdump ;;
+             objdump=i686-w64-mingw32-objdump wide=OFF ;;
         x64) wine=/usr/lib/wine/wine64 server=/usr/lib/wine/wineserver64 arch=win64 limit=120
-             objdump=x86_64-w64-mingw32-objdump ;;
+             objdump=x86_64-w64-mingw32-objdump wide=ON ;;
     esac
 
     echo "== $preset: build"
@@ -116,7 +117,7 @@ run_target() {
         "$(winpath "$suite/list.txt")" "$(winpath "$suite/results")" >"$suite/suite.log" 2>&1)
     echo "wine plughost.exe --suite ($target): status $?, $(($(date +%s) - started)) s"
     for script in tests/scripts/*.btm; do
-        if cmake -DSCRIPT="$root/$script" -DRESULTS="$suite/results" -DTARGET="$target" \
+        if cmake -DSCRIPT="$root/$script" -DRESULTS="$suite/results" -DWIDE_HANDLES="$wide" \
             -P tests/run_script_test.cmake >"$suite/compare.log" 2>&1; then
             pass
         else
