@@ -33,8 +33,8 @@ done
 python3 cmake/stamp_chm.py "$stage/Korvanite.chm"
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' src/resources/INSTALL.txt >"$stage/INSTALL.txt"
 
-# Largest width first, as the guide lists them.
-IFS=$'\n' read -r -d '' -a dlls < <(printf '%s\n' "${dlls[@]}" | sort -r && printf '\0')
+# x64 first, as the guide lists them.
+IFS=$'\n' read -r -d '' -a dlls < <(printf '%s\n' "${dlls[@]}" | sort && printf '\0')
 files=("${dlls[@]}" Korvanite.chm INSTALL.txt)
 (cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
 files+=(SHA256SUMS)
