@@ -19,23 +19,19 @@ presets=$(cmake --list-presets 2>/dev/null | sed -nE 's/^ *"(mingw-x[0-9]+)".*/\
 [ -n "$presets" ] || { echo "package: no Windows preset" >&2; exit 1; }
 stage=build/package/stage
 rm -rf "$stage" && mkdir -p "$stage"
-dlls=()
 for preset in $presets; do
     echo "== package: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    for dll in "build/$preset"/Korvanite-*.dll; do
-        cp "$dll" "$stage/" && dlls+=("$(basename "$dll")")
-    done
+    cp "build/$preset"/Korvanite-*.dll "$stage/"
     [ -f "$stage/Korvanite.chm" ] || cp "build/$preset/Korvanite.chm" "$stage/"
 done
 # A help file built before SOURCE_DATE_EPOCH was set still has its compile time.
 python3 cmake/stamp_chm.py "$stage/Korvanite.chm"
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' src/resources/INSTALL.txt >"$stage/INSTALL.txt"
 
-# x64 first, as the guide lists them.
-IFS=$'\n' read -r -d '' -a dlls < <(printf '%s\n' "${dlls[@]}" | sort && printf '\0')
-files=("${dlls[@]}" Korvanite.chm INSTALL.txt)
+# The DLLs in the glob's sorted order: x64 first, as the guide lists them.
+files=($(cd "$stage" && echo Korvanite-*.dll) Korvanite.chm INSTALL.txt)
 (cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
 files+=(SHA256SUMS)
 
