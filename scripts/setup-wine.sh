@@ -6,7 +6,6 @@ set -euo pipefail
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
-    apt_updated=no
 fi
 packages=(wine wine32:i386 wine64 qemu-user-static)
 missing=()
@@ -14,14 +13,12 @@ for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
         missing+=("$package")
 done
-if ((${#missing[@]} > 0)) || [ "${apt_updated:-}" = no ]; then
-    echo "setup-wine: installing ${missing[*]:-(package lists)}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
+if ((${#missing[@]} > 0)); then
+    echo "setup-wine: installing ${missing[*]}"
     # No recommends: they would bring much that a test run never uses. With both widths
     # installed, the wineserver wrapper picks the 64-bit server, which hangs 32-bit programs:
     # scripts/windows-suite.sh starts each width's own server itself.
-    ((${#missing[@]} == 0)) || apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    "$(dirname "$0")/apt-install.sh" "${missing[@]}"
 fi
 
 binfmt=/proc/sys/fs/binfmt_misc

@@ -15,11 +15,5 @@ if ((${#missing[@]} == 0)); then
     exit 0
 fi
 echo "setup: installing ${missing[*]}"
-if [ "$(id -u)" -ne 0 ]; then
-    echo "setup: these packages are missing and only root can install them: ${missing[*]}" >&2
-    exit 1
-fi
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
 # No recommends: fp-utils (the help compiler) would bring the whole Free Pascal compiler.
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"$(dirname "$0")/apt-install.sh" "${missing[@]}"
