@@ -52,7 +52,16 @@ done
 if [ "${KV_NATIVE_ONLY:-0}" = 1 ]; then
     echo "== windows: left out (KV_NATIVE_ONLY=1)"
 else
-    scripts/windows-suite.sh 2>&1 | tee "$log"
+    # Its output goes to the log and is followed there until the suite itself ends, so that this
+    # command returns even if a process the suite started were to keep its output open.
+    # A job in the background does not see Ctrl-C: it is passed on as TERM, on which the suite
+    # stops what it started.
+    scripts/windows-suite.sh </dev/null >"$log" 2>&1 &
+    suite=$!
+    trap 'kill -TERM $suite 2>/dev/null; wait $suite; exit 130' INT TERM HUP
+    tail -n +1 --pid=$suite -f "$log"
+    wait $suite
+    trap - INT TERM HUP
     line=$(grep -E '^windows: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
     if [ -z "$line" ]; then
         echo "== windows: the Windows suite did not finish"

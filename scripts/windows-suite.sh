@@ -7,9 +7,9 @@
 #
 #   scripts/windows-suite.sh [x86|x64]...    (default: every target there is a preset for)
 #
-# 32-bit Wine runs under qemu's user-mode emulator here, about a minute per process start;
-# 64-bit Wine runs at native speed. Each target has its own Wine prefix, kept outside the clone
-# (${XDG_CACHE_HOME:-~/.cache}/korvanite/wine-TARGET) so that a new clone finds it ready.
+# Both run in one 64-bit Wine prefix (scripts/wine-target.sh), the x86 products as 32-bit
+# programs beside 64-bit services, as on 64-bit Windows. 32-bit programs run under qemu's
+# user-mode emulator here, about a minute per process start; 64-bit Wine runs at native speed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -23,8 +23,6 @@ if ((${#targets[@]} == 0)); then
         cmake --list-presets 2>/dev/null | grep -q "\"mingw-$target\"" && targets+=("$target")
     done
 fi
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/korvanite
-
 passed=0
 failed=0
 pass() { passed=$((passed + 1)); }
@@ -58,15 +56,21 @@ check_interface() {
 
 winpath() { echo "Z:$(sed 's#/#\\#g' <<<"$1")"; }
 
+# Whatever happens, nothing of the suite's Wine is left running: each target's processes are
+# ended when it is done, and all of them when the suite ends early (interrupted, or a step gone
+# wrong).
+. scripts/wine-target.sh
+wine_used=no
+trap '[ $wine_used = no ] || wine_stop >/dev/null' EXIT
+trap 'exit 130' INT TERM HUP
+
 run_target() {
     local target=$1 preset=mingw-$1 build=$root/build/mingw-$1 dll=Korvanite-$1.dll
     # wide: the target's handles are 64-bit addresses, compared with the x64 transcripts.
-    local wine server objdump limit arch wide
+    local objdump limit wide
     case $target in
-        x86) wine=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32 arch=win32 limit=900
-             objdump=i686-w64-mingw32-objdump wide=OFF ;;
-        x64) wine=/usr/lib/wine/wine64 server=/usr/lib/wine/wineserver64 arch=win64 limit=120
-             objdump=x86_64-w64-mingw32-objdump wide=ON ;;
+        x86) limit=900 objdump=i686-w64-mingw32-objdump wide=OFF ;;
+        x64) limit=120 objdump=x86_64-w64-mingw32-objdump wide=ON ;;
     esac
 
     echo "== $preset: build"
@@ -81,40 +85,20 @@ run_target() {
     check_interface "$target" "$build" "$dll" "$objdump"
 
     echo "== $preset: script suite under Wine"
-    export WINEPREFIX=$cache/wine-$target WINEARCH=$arch WINEDEBUG=-all
-    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-    export QEMU_RESERVED_VA=0xf7000000 # room for 32-bit Wine's address space under qemu
-    # Wine's own server of the target's width, started before any Wine program: a program
-    # that finds no server starts the wrapper's choice, the 64-bit one, which hangs 32-bit
-    # programs.
-    mkdir -p "$WINEPREFIX"
-    "$server" -k 2>/dev/null
-    "$server" -p || { fail "$server does not start"; return; }
-
-    # A new prefix is made once and kept. Its set-up goes on in the background of the first
-    # program, so it is made here and waited for before anything else runs in it.
-    if [ ! -f "$WINEPREFIX/.ready" ]; then
-        find "$WINEPREFIX" -mindepth 1 -delete
-        started=$(date +%s)
-        timeout 2400 "$wine" wineboot --init >/dev/null 2>&1
-        # wineboot leaves the set-up running; it is done when only the services remain.
-        timeout 2400 sh -c 'while pgrep -f "[r]undll32|[w]ineboot" >/dev/null; do sleep 2; done'
-        if [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
-            touch "$WINEPREFIX/.ready"
-            echo "wine prefix made in $(($(date +%s) - started)) s"
-        else
-            fail "the Wine prefix $WINEPREFIX could not be made"
-            "$server" -k
-            return
-        fi
+    wine_target "$target"
+    wine_used=yes
+    if ! wine_start; then
+        fail "Wine for $target could not be started"
+        wine_stop
+        return
     fi
 
     local suite=$build/suite
     rm -rf "$suite" && mkdir -p "$suite/results"
     for script in tests/scripts/*.btm; do winpath "$root/$script"; done >"$suite/list.txt"
     started=$(date +%s)
-    (cd "$suite" && timeout 3000 "$wine" "$build/plughost.exe" --suite \
-        "$(winpath "$suite/list.txt")" "$(winpath "$suite/results")" >"$suite/suite.log" 2>&1)
+    (cd "$suite" && timeout 3000 "$WINE" "$build/plughost.exe" --suite \
+        "$(winpath "$suite/list.txt")" "$(winpath "$suite/results")" </dev/null >"$suite/suite.log" 2>&1)
     echo "wine plughost.exe --suite ($target): status $?, $(($(date +%s) - started)) s"
     for script in tests/scripts/*.btm; do
         if cmake -DSCRIPT="$root/$script" -DRESULTS="$suite/results" -DWIDE_HANDLES="$wide" \
@@ -128,11 +112,17 @@ run_target() {
 
     echo "== $preset: help through the Windows calls"
     started=$(date +%s)
-    if sh tests/windows/help_viewer.sh "$wine" "$build" "$dll" "$limit"; then pass; else
+    if sh tests/windows/help_viewer.sh "$WINE" "$build" "$dll" "$limit"; then pass; else
         fail "help viewer ($target)"
     fi
     echo "help test ($target): $(($(date +%s) - started)) s"
-    "$server" -k 2>/dev/null
+
+    # The stage leaves nothing behind: no Wine process holds the suite's output, and once the
+    # server is told to end, no Wine process of the prefix may still run.
+    local holding
+    holding=$(wine_holding_output)
+    if [ -z "$holding" ]; then pass; else fail "Wine processes hold the suite's output: $holding"; fi
+    if wine_stop; then pass; else fail "Wine processes of $target outlived its stage"; fi
 }
 
 for target in "${targets[@]}"; do run_target "$target"; done
