@@ -17,10 +17,8 @@ fault() {
     wrong=1
 }
 
-headers=$($objdump -h "$dll") || { echo "$dll: not readable as a DLL"; exit 1; }
-sections=$(awk '$1 ~ /^[0-9]+$/ { print $2 }' <<<"$headers")
-debug=$(grep '^\.debug' <<<"$sections" | tr '\n' ' ')
-[ -z "$debug" ] || fault "debug sections $debug"
+debug=$($objdump -h "$dll" | awk '$1 ~ /^[0-9]+$/ && $2 ~ /^\.debug/ { printf " %s", $2 }')
+[ -z "$debug" ] || fault "debug sections$debug"
 # Each symbol is a line "[index](sec ...)".
 symbols=$($objdump -t "$dll" | grep -c '^\[')
 [ "$symbols" -eq 0 ] || fault "a symbol table of $symbols symbols"
@@ -30,22 +28,14 @@ found=$({ strings -a "$dll"; strings -a -el "$dll"; } | grep -F -e "$folder" -e 
 [ -z "$found" ] || fault "names the checkout's folder: $found"
 
 # The link is the file's name, padding to four bytes, and the CRC-32 of that file.
-symbols_file=$dll.debug
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-link=$work/link
-x86_64-w64-mingw32-objcopy --dump-section .gnu_debuglink="$link" "$dll" "$work/copy" 2>/dev/null
-if [ ! -s "$link" ]; then
-    fault "no debug link"
-elif [ ! -f "$symbols_file" ]; then
-    fault "no $symbols_file beside it"
-else
-    python3 - "$link" "$symbols_file" <<'END' || fault "its debug link does not name $symbols_file as it is"
+x86_64-w64-mingw32-objcopy --dump-section .gnu_debuglink="$work/link" "$dll" "$work/copy" 2>/dev/null
+python3 - "$work/link" "$dll.debug" 2>/dev/null <<'END' || fault "no debug link to $dll.debug as it is"
 import os, sys, zlib
 name = os.path.basename(sys.argv[2]).encode() + b"\0"
 name += b"\0" * (-len(name) % 4)
 crc = zlib.crc32(open(sys.argv[2], "rb").read()).to_bytes(4, "little")
 sys.exit(open(sys.argv[1], "rb").read() != name + crc)
 END
-fi
 exit $wrong
