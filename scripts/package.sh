@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Makes the release a Take Command / TCC user installs: build/package/Korvanite-VERSION.zip with
 # every product DLL the Windows presets build, the help file Korvanite.chm, the install guide
-# INSTALL.txt (Windows line ends) and SHA256SUMS. The zip is reproducible: the DLLs' Build field,
-# the help file's time and every time and order in the zip come from the commit's time.
+# INSTALL.txt (Windows line ends) and SHA256SUMS; and beside it Korvanite-VERSION-symbols.zip with
+# each DLL's debug information (Korvanite-x64.dll.debug, ...), which the build keeps apart from
+# the stripped DLL, for reading a crash address. Both zips are reproducible: the DLLs' Build
+# field, the help file's time and every time and order in the zips come from the commit's time,
+# and the build does not depend on the folder the checkout lies in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,12 +21,14 @@ export SOURCE_DATE_EPOCH TZ=UTC
 presets=$(cmake --list-presets 2>/dev/null | sed -nE 's/^ *"(mingw-x[0-9]+)".*/\1/p')
 [ -n "$presets" ] || { echo "package: no Windows preset" >&2; exit 1; }
 stage=build/package/stage
-rm -rf "$stage" && mkdir -p "$stage"
+symbols=build/package/symbols
+rm -rf "$stage" "$symbols" && mkdir -p "$stage" "$symbols"
 for preset in $presets; do
     echo "== package: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
     cp "build/$preset"/Korvanite-*.dll "$stage/"
+    cp "build/$preset"/Korvanite-*.dll.debug "$symbols/"
     [ -f "$stage/Korvanite.chm" ] || cp "build/$preset/Korvanite.chm" "$stage/"
 done
 # A help file built before SOURCE_DATE_EPOCH was set still has its compile time.
@@ -35,15 +40,22 @@ files=($(cd "$stage" && echo Korvanite-*.dll) Korvanite.chm INSTALL.txt)
 (cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
 files+=(SHA256SUMS)
 
-zip=build/package/Korvanite-$version.zip
-rm -f "$zip"
-(
-    cd "$stage"
-    chmod 644 "${files[@]}"
-    touch -d "@$SOURCE_DATE_EPOCH" "${files[@]}"
-    # -X: no extra fields (owners, exact times), -D: no directory entries.
-    zip -X -D -q "$root/$zip" "${files[@]}"
-)
-echo "package: $zip"
-unzip -l "$zip"
-sha256sum "$zip"
+# Zips the FILES of DIRECTORY into ZIP, in that order, with the commit's time and fixed modes:
+# -X: no extra fields (owners, exact times), -D: no directory entries.
+reproducible_zip() {
+    local zip=$1 directory=$2
+    shift 2
+    rm -f "$zip"
+    (
+        cd "$directory"
+        chmod 644 "$@"
+        touch -d "@$SOURCE_DATE_EPOCH" "$@"
+        zip -X -D -q "$root/$zip" "$@"
+    )
+    echo "package: $zip"
+    unzip -l "$zip"
+    sha256sum "$zip"
+}
+reproducible_zip "build/package/Korvanite-$version.zip" "$stage" "${files[@]}"
+reproducible_zip "build/package/Korvanite-$version-symbols.zip" "$symbols" \
+    $(cd "$symbols" && echo Korvanite-*.dll.debug)

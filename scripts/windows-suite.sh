@@ -49,6 +49,8 @@ check_interface() {
                  "Korvanite plugin" "0.66.4.0  ($target)" "Build"; do
         if grep -qxF "$field" <<<"$version_strings"; then pass; else fail "$dll: version resource lacks \"$field\""; fi
     done
+    if bash tests/windows/check_release_dll.sh "$build/$dll" "$root"; then pass; else
+        fail "$dll is not in the form that ships"; fi
     if sh tests/windows/check_chm.sh "$build/Korvanite.chm" src/resources/help; then pass; else
         fail "$build/Korvanite.chm lacks what its project names"
     fi
