@@ -16,10 +16,10 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-for attempt in 1 2 3; do
+for attempt in 1 2; do
     apt-get update -qq -o Acquire::Retries=3 >/dev/null 2>&1 && break
     echo "apt-install: package lists incomplete (attempt $attempt)" >&2
-    sleep $((attempt * 5))
+    sleep 5
 done
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

@@ -30,7 +30,6 @@ wine_target() {
     # No Gecko or Mono installers, no desktop menus, and no registration of the browser: each
     # would be a process start, under emulation a minute.
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml=;iexplore.exe=d"
-    export QEMU_RESERVED_VA=0xf7000000 # room for 32-bit Wine's address space under qemu
 }
 
 # The Wine processes of the prefix (default: the current one), one process id a line: the
