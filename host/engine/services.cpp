@@ -116,10 +116,13 @@ KV_HOST_IMPORT void KV_HOSTAPI SetColors(int attribute) {
     host::Session& session = host::ActiveSession();
     unsigned value = unsigned(attribute) & 0xFF;
     session.script.currentAttribute = value;
-#if !defined(_WIN32)
-    // On Windows the plug-in has set the console itself; a terminal needs to be told. Output
-    // that goes to a file stays plain.
-    if (host::OutputIsConsole(session)) host::WriteOut(session, host::AnsiColorSequence(value));
+    // The console takes the colour, as with the real host, so that what the host writes next
+    // appears in it; output that goes to a file stays plain.
+    if (!host::OutputIsConsole(session)) return;
+#if defined(_WIN32)
+    sys::SetConsoleTextAttribute(session.out.handle, static_cast<uint16_t>(value));
+#else
+    host::WriteOut(session, host::AnsiColorSequence(value));
 #endif
 }
 
