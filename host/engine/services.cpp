@@ -95,8 +95,14 @@ KV_HOST_IMPORT int KV_HOSTAPI QueryTrueName(const HostChar* name, HostChar* out)
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI GetAttribute(unsigned int* current, unsigned int* normal) {
-    // The colour the host last set (SetColors), as the real host keeps it for its console.
-    if (current != nullptr) *current = host::ActiveSession().script.currentAttribute;
+    // The console's colour as it is now: the plug-in sets it back by itself after its Ctrl-C
+    // mark, without telling the host. Without a console, the colour the host last set.
+    host::Session& session = host::ActiveSession();
+    unsigned value = session.script.currentAttribute;
+    uint16_t attribute = 0;
+    if (host::OutputIsConsole(session) && sys::ConsoleTextAttribute(session.out.handle, &attribute))
+        value = attribute & 0xFFu;
+    if (current != nullptr) *current = value;
     if (normal != nullptr) *normal = host::kDefaultAttribute;
 }
 
