@@ -11,12 +11,12 @@
 # the caller starts and stops. What Wine's terminal console cannot show is left out there:
 # - an Esc held down during unpaged output: whether a key is down is asked with GetKeyState,
 #   which needs a window system (the native port counts a lone Esc in the input instead);
-# - Ctrl-Break: a terminal has no such key, and Wine's console makes no Ctrl-Break event of what a
-#   terminal sends;
 # - the lines after a white-on-blue header in the normal colours: Wine 8's terminal console writes
 #   no colour change when only the background goes back to black (it resets the colours only with
 #   a change of foreground), so the terminal shows them on blue although the console holds them in
 #   light grey on black.
+# Ctrl-Break is left out for both: a terminal has no such key, Wine's console makes no Ctrl-Break
+# event of what a terminal sends, and the native port's stand-in (Ctrl-\) goes the way of Ctrl-C.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 launcher=("$@")
