@@ -95,8 +95,14 @@ KV_HOST_IMPORT int KV_HOSTAPI QueryTrueName(const HostChar* name, HostChar* out)
 }
 
 KV_HOST_IMPORT void KV_HOSTAPI GetAttribute(unsigned int* current, unsigned int* normal) {
-    // The colour the host last set (SetColors), as the real host keeps it for its console.
-    if (current != nullptr) *current = host::ActiveSession().script.currentAttribute;
+    // The console's colour as it is now: the plug-in sets it back by itself after its Ctrl-C
+    // mark, without telling the host. Without a console, the colour the host last set.
+    host::Session& session = host::ActiveSession();
+    unsigned value = session.script.currentAttribute;
+    uint16_t attribute = 0;
+    if (host::OutputIsConsole(session) && sys::ConsoleTextAttribute(session.out.handle, &attribute))
+        value = attribute & 0xFFu;
+    if (current != nullptr) *current = value;
     if (normal != nullptr) *normal = host::kDefaultAttribute;
 }
 
@@ -116,10 +122,13 @@ KV_HOST_IMPORT void KV_HOSTAPI SetColors(int attribute) {
     host::Session& session = host::ActiveSession();
     unsigned value = unsigned(attribute) & 0xFF;
     session.script.currentAttribute = value;
-#if !defined(_WIN32)
-    // On Windows the plug-in has set the console itself; a terminal needs to be told. Output
-    // that goes to a file stays plain.
-    if (host::OutputIsConsole(session)) host::WriteOut(session, host::AnsiColorSequence(value));
+    // The console takes the colour, as with the real host, so that what the host writes next
+    // appears in it; output that goes to a file stays plain.
+    if (!host::OutputIsConsole(session)) return;
+#if defined(_WIN32)
+    sys::SetConsoleTextAttribute(session.out.handle, static_cast<uint16_t>(value));
+#else
+    host::WriteOut(session, host::AnsiColorSequence(value));
 #endif
 }
 

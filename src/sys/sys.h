@@ -115,9 +115,10 @@ KV_SYS_API bool ConsoleWindowRows(Handle handle, uint32_t* rows);
 KV_SYS_API bool ConsoleTextAttribute(Handle handle, uint16_t* attribute);
 KV_SYS_API bool SetConsoleTextAttribute(Handle handle, uint16_t attribute);
 
-// Key input from the console without echo. Between BeginKeyInput and EndKeyInput keys stay
-// unechoed also while none is being read (posix: the terminal is in raw mode; Windows needs
-// nothing). The calls nest.
+// Key input from the console's own input (also when standard input is redirected) without echo.
+// Between BeginKeyInput and EndKeyInput keys stay unechoed also while none is being read (posix:
+// the terminal is in raw mode; Windows: the console input's mode has neither line input nor echo,
+// Ctrl-C still goes to the control handler); EndKeyInput puts the mode back. The calls nest.
 KV_SYS_API void BeginKeyInput();
 KV_SYS_API void EndKeyInput();
 
@@ -125,9 +126,10 @@ KV_SYS_API void EndKeyInput();
 KV_SYS_API bool KeyWaiting();
 
 // The next code of the console input, waiting for a key when none is there: a character, or 0
-// or 0xE0 followed by a second code for a key that is not a character (arrows, function keys).
-// posix: without a terminal, or once it has gone, a key is always waiting and it is Enter (13),
-// so that nothing waits for a key that cannot come.
+// or 0xE0 followed by the key's scan code for a key that is not a character (arrows, function
+// keys). Shift, Ctrl, Alt and the lock keys alone are no keys. Without a console input, or once
+// it has gone, a key is always waiting and it is Enter (13), so that nothing waits for a key
+// that cannot come.
 KV_SYS_API uint32_t ReadKeyCode();
 
 // Discards the keys waiting in the console input.

@@ -29,10 +29,11 @@ void SetHighlightValue(sys::RegistryRoot root, const char16_t* path, uint32_t ty
 
 class Highlight : public ConsoleFixture {
 protected:
-    // SetupHighlight with the host's colour `current` and the given environment.
+    // SetupHighlight with the console's and host's colour `current` and the given environment.
     uint32_t Setup(unsigned current, const char16_t* highlight = nullptr,
                    const char16_t* noColor = nullptr) {
         SetColors(int(current));
+        fake::SetConsoleAttribute(uint16_t(current));
         sys::SetEnv(u"Highlight", highlight);
         sys::SetEnv(u"NO_COLOR", noColor);
         NormalAttr = 0;

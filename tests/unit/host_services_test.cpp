@@ -119,13 +119,22 @@ TEST_F(HostServices, SetColorsColoursOnlyAConsole) {
     EXPECT_EQ(session.script.currentAttribute, 0x07u);
 }
 
-TEST_F(HostServices, GetAttributeGivesTheDefaultColours) {
+TEST_F(HostServices, GetAttributeGivesTheConsolesColours) {
     unsigned current = 0;
     unsigned normal = 0;
     GetAttribute(&current, &normal);
     EXPECT_EQ(current, 0x07u);
     EXPECT_EQ(normal, 0x07u);
     GetAttribute(nullptr, nullptr);
+    // Without a console the colour last set; with one the console's own, which the plug-in sets
+    // back by itself after its Ctrl-C mark.
+    SetColors(0x0F);
+    GetAttribute(&current, nullptr);
+    EXPECT_EQ(current, 0x0Fu);
+    fake::SetIsConsole(sys::StdStream::Output, true);
+    fake::SetConsoleAttribute(0x17);
+    GetAttribute(&current, nullptr);
+    EXPECT_EQ(current, 0x17u);
 }
 
 TEST_F(HostServices, QueryMemSizeKnowsOnlyHeapBlocks) {
