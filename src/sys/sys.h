@@ -171,6 +171,12 @@ KV_SYS_API size_t HeapBlockSize(const void* address);
 // posix (whose heap places itself).
 KV_SYS_API uint64_t ReserveLowAddressSpace();
 
+// Takes again the room the process heap has gained below 4 GiB since then (blocks freed there,
+// such as those allocated before the reservation), so that the next block lies above it. For the
+// same host, before each call of the plug-in; cheap when there is none. Does nothing where
+// ReserveLowAddressSpace does nothing.
+KV_SYS_API void TakeLowHeapRoom();
+
 // ---- Registry --------------------------------------------------------------------------------
 // Keys and values as the Windows registry keeps them: names compare without regard to case,
 // values keep the order in which they were first set, and results are Windows error codes (0 is

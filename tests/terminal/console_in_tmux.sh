@@ -184,6 +184,8 @@ tmux_ send-keys -t console Escape
 expect_end 3 43
 ! texts | grep -qE 'buffers\.$' || fail "the listing went on after Esc"
 wait_for "all 60 buffers to be freed" eval 'texts | grep -qx "freed 60"'
+# A 64-bit handle with an empty upper half would not show a handle cut to 32 bits.
+! texts | grep -qE '^00000000[0-9A-F]{8}  ' || fail "a 64-bit handle lies below 4 GiB"
 
 begin keys # a page of 20 lines, then each key of the prompt in turn
 expect_prompt_after 20

@@ -7,4 +7,6 @@ uint64_t ReserveLowAddressSpace() {
     return 0;
 }
 
+void TakeLowHeapRoom() {}
+
 } // namespace sys

@@ -54,4 +54,10 @@ uint64_t ReserveLowAddressSpace() {
 #endif
 }
 
+void TakeLowHeapRoom() {
+#if defined(_WIN64)
+    UseUpLowHeap();
+#endif
+}
+
 } // namespace sys
