@@ -385,4 +385,20 @@ Buffer {A} :
     }
 }
 
+// On a console the listing looks at the keys after every line, and each line goes to the host
+// by itself. Without that (/N:H), no colour and no page, lines go to the host in batches: the
+// same listing in far fewer writes.
+TEST_F(DumpListing, LinesWithNothingBetweenThemReachTheHostTogether) {
+    fake::SetIsConsole(sys::StdStream::Output, true);
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(i * 7);
+    const std::u16string handle = Buffer(bytes);
+    const dumptest::Outcome polled = Dump(u"/N:C " + handle);
+    const int polledWrites = fake::StdOutWrites();
+    const dumptest::Outcome batched = Dump(u"/N:CH " + handle);
+    EXPECT_EQ(batched.out, polled.out);
+    EXPECT_GE(polledWrites, 256);
+    EXPECT_LE(fake::StdOutWrites() * 50, polledWrites);
+}
+
 } // namespace
