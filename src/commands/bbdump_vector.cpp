@@ -27,9 +27,9 @@ __m128i Select(__m128i mask, __m128i chosen, __m128i other) {
 bool PutHexDigits8(uint32_t value, bool upperCase, char16_t* out) {
     // Lanes 0 to 3 hold the high half, 4 to 7 the low half; a multiply moves each lane's own
     // nibble to the top of the lane, where a shift brings it down.
-    const short high = static_cast<short>(value >> 16);
-    const short low = static_cast<short>(value & 0xFFFF);
-    const __m128i halves = _mm_set_epi16(low, low, low, low, high, high, high, high);
+    const __m128i value32 = _mm_cvtsi32_si128(static_cast<int>(value));
+    const __m128i halves = _mm_unpacklo_epi64(_mm_shufflelo_epi16(value32, _MM_SHUFFLE(1, 1, 1, 1)),
+                                              _mm_shufflelo_epi16(value32, 0));
     const __m128i toTop = _mm_set_epi16(4096, 256, 16, 1, 4096, 256, 16, 1);
     const __m128i nibbles = _mm_srli_epi16(_mm_mullo_epi16(halves, toTop), 12);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), HexDigitUnits(nibbles, upperCase));

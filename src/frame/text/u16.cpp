@@ -27,26 +27,30 @@ size_t LengthByUnits(const char16_t* s) {
 }
 
 #if defined(KV_VECTOR_TEXT_RUNS)
-// Eight units a round, from the 16-byte boundary at or before the text, then sixteen: an aligned
-// load never reaches into a page the text does not, though it may read bytes beside the text,
-// which is why the address sanitizer is told to let it.
-__attribute__((no_sanitize("address"))) size_t LengthByRuns(const char16_t* s) {
+// Lengths are counted from aligned loads, which never reach into a page the text does not but
+// may read bytes beside the text: the address sanitizer is told to let them.
+#define KV_READS_BESIDE_TEXT __attribute__((no_sanitize("address")))
+
+// Two mask bits for each zero unit of the 16 aligned bytes at `at`.
+KV_READS_BESIDE_TEXT uint32_t ZeroUnits(const char* at) {
+    const __m128i run = _mm_load_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(run, _mm_setzero_si128())));
+}
+
+// Eight units a round, from the 16-byte boundary at or before the text, then sixteen.
+KV_READS_BESIDE_TEXT size_t LengthByRuns(const char16_t* s) {
     const uintptr_t start = reinterpret_cast<uintptr_t>(s);
     const char* block = reinterpret_cast<const char*>(start & ~uintptr_t{15});
     const __m128i zero = _mm_setzero_si128();
-    auto zeroUnits = [&](const char* at) {
-        const __m128i run = _mm_load_si128(reinterpret_cast<const __m128i*>(at));
-        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(run, zero)));
-    };
     auto lengthTo = [&](const char* at, uint32_t zeros) {
         return (reinterpret_cast<uintptr_t>(at) + std::countr_zero(zeros) - start) / 2;
     };
     // Two mask bits per unit; those of the bytes before the text are cleared.
-    uint32_t zeros = zeroUnits(block) & (0xFFFFu << (start & 15));
+    uint32_t zeros = ZeroUnits(block) & (0xFFFFu << (start & 15));
     if (zeros != 0) return lengthTo(block, zeros);
     block += 16;
     if ((reinterpret_cast<uintptr_t>(block) & 16) != 0) {
-        if ((zeros = zeroUnits(block)) != 0) return lengthTo(block, zeros);
+        if ((zeros = ZeroUnits(block)) != 0) return lengthTo(block, zeros);
         block += 16;
     }
     // Then 32 bytes a round from a 32-byte boundary, which a page boundary never splits.
@@ -56,8 +60,8 @@ __attribute__((no_sanitize("address"))) size_t LengthByRuns(const char16_t* s) {
         const __m128i either =
             _mm_or_si128(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
         if (_mm_movemask_epi8(either) == 0) continue;
-        if ((zeros = zeroUnits(block)) != 0) return lengthTo(block, zeros);
-        return lengthTo(block + 16, zeroUnits(block + 16));
+        if ((zeros = ZeroUnits(block)) != 0) return lengthTo(block, zeros);
+        return lengthTo(block + 16, ZeroUnits(block + 16));
     }
 }
 #endif
