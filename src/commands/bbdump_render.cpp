@@ -138,6 +138,8 @@ struct Dump {
     // text column shows the bytes raw (else through a code page).
     bool commonLines;
     bool rawColumn;
+    // Common lines that need nothing else: no squeezing, no keys to poll.
+    bool quickLines;
     // Lines waiting for one host call while nothing happens at their ends.
     LineBatch batch;
 };
@@ -326,6 +328,13 @@ void PutCommonLine(Dump& dump, Line& line, uint64_t offset) {
 
 // Writes the line at offset; kOutputStopped when the user stopped the output.
 int WriteOneLine(Dump& dump, uint64_t offset) {
+    // The bulk of a long listing: common lines with nothing to decide between them.
+    if (dump.quickLines && offset + dump.hexWidth <= dump.end && LinesMayWait()) {
+        Line line(NextBatchedLine(dump.batch, kLineCapacity));
+        PutCommonLine(dump, line, offset);
+        ++dump.lineCount;
+        return EndBatchedLine(dump.batch, line.used);
+    }
     // Lines wait for one host call while nothing but their ends comes between them.
     const bool waits = !Has(dump, PollKeys) && LinesMayWait();
     if (!waits) FlushLineBatch(dump.batch);
@@ -509,6 +518,7 @@ int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t siz
         dump.start + uint64_t{settings->MaxLines} * dump.hexWidth < dump.end)
         dump.end = dump.start + uint64_t{settings->MaxLines} * dump.hexWidth;
     dump.commonLines = CommonLinesApply(dump);
+    dump.quickLines = dump.commonLines && (flags & (SqueezeRepeats | PollKeys)) == 0;
     dump.rawColumn = dump.mode != TextCodePage || settings->CodePageTable == nullptr;
 
     int result = kOutputOk;

@@ -1,5 +1,7 @@
 #include "commands/bbdump_vector.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -38,40 +40,47 @@ bool PutHexDigits8(uint32_t value, bool upperCase, char16_t* out) {
 
 namespace {
 
-// The raw column of a run of eight bytes widened to units: a blank for 0x80 and above, and for
-// the controls the replacement or, with pictures, the control picture (U+2400 + byte, DEL
-// U+2421).
+// The raw column of sixteen bytes, judged byte by byte and widened to units: a blank for 0x80
+// and above, and for the controls the replacement or, with pictures, the control picture
+// (U+2400 + byte, DEL U+2421).
 template <bool kPictures>
-__m128i RawColumnUnits(__m128i run, __m128i replacement) {
-    const __m128i del = _mm_set1_epi16(0x7F);
-    const __m128i isDel = _mm_cmpeq_epi16(run, del);
-    const __m128i control = _mm_or_si128(_mm_cmplt_epi16(run, _mm_set1_epi16(0x20)), isDel);
-    const __m128i high = _mm_cmpgt_epi16(run, del);
-    __m128i shown = replacement;
-    if constexpr (kPictures)
-        shown = Select(isDel, _mm_set1_epi16(0x2421), _mm_add_epi16(run, _mm_set1_epi16(0x2400)));
-    const __m128i plain = _mm_andnot_si128(_mm_or_si128(control, high), run);
-    return _mm_or_si128(_mm_or_si128(plain, _mm_and_si128(high, _mm_set1_epi16(' '))),
-                        _mm_and_si128(control, shown));
+void PutRawColumn16(__m128i bytes, __m128i replacement, char16_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i high = _mm_cmplt_epi8(bytes, zero); // 0x80 and above, as signed bytes
+    const __m128i isDel = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F));
+    const __m128i control =
+        _mm_or_si128(_mm_andnot_si128(high, _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20))), isDel);
+    const __m128i plain = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(control, high), bytes),
+                                       _mm_and_si128(high, _mm_set1_epi8(' ')));
+    auto units = [&](__m128i plainUnits, __m128i controlUnits, __m128i byteUnits,
+                     __m128i delUnits) {
+        __m128i shown = replacement;
+        if constexpr (kPictures)
+            shown = Select(delUnits, _mm_set1_epi16(0x2421),
+                           _mm_add_epi16(byteUnits, _mm_set1_epi16(0x2400)));
+        return _mm_or_si128(plainUnits, _mm_and_si128(controlUnits, shown));
+    };
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     units(_mm_unpacklo_epi8(plain, zero), _mm_unpacklo_epi8(control, control),
+                           _mm_unpacklo_epi8(bytes, zero), _mm_unpacklo_epi8(isDel, isDel)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
+                     units(_mm_unpackhi_epi8(plain, zero), _mm_unpackhi_epi8(control, control),
+                           _mm_unpackhi_epi8(bytes, zero), _mm_unpackhi_epi8(isDel, isDel)));
 }
 
 template <bool kPictures>
 uint32_t RawColumnRuns(const uint8_t* bytes, uint32_t count, char16_t replacement, char16_t* out) {
-    const __m128i zero = _mm_setzero_si128();
     const __m128i shown = _mm_set1_epi16(static_cast<short>(replacement));
-    auto put = [&](uint32_t at, __m128i run) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at),
-                         RawColumnUnits<kPictures>(run, shown));
-    };
     uint32_t done = 0;
-    for (; done + 16 <= count; done += 16) {
-        const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + done));
-        put(done, _mm_unpacklo_epi8(run, zero));
-        put(done + 8, _mm_unpackhi_epi8(run, zero));
-    }
+    for (; done + 16 <= count; done += 16)
+        PutRawColumn16<kPictures>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + done)),
+                                  shown, out + done);
     if (done + 8 <= count) {
-        put(done, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + done)),
-                                    zero));
+        // Eight bytes more: the column of sixteen, of which the first eight units are kept.
+        char16_t units[16];
+        PutRawColumn16<kPictures>(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + done)),
+                                  shown, units);
+        std::memcpy(out + done, units, 8 * sizeof units[0]);
         done += 8;
     }
     return done;

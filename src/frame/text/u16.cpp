@@ -231,14 +231,14 @@ char* EncodeShortRun(const char16_t* units, char* at) {
     return EncodeFewTwoByteUnits(units, narrow, wide, at);
 }
 
-// The units of a block of sixteen, narrowed, and which of them need two bytes or more.
+// Which units of a block of sixteen need more than one byte. The block is narrowed to bytes and
+// stored at `at` on the way: right when all sixteen are ASCII, overwritten otherwise.
 struct Block {
-    uint64_t narrow[2];
     uint32_t wide;      // bit k: unit k is not ASCII
     bool belowTwoBytes; // every unit is below 0x800
 };
 
-Block ReadBlock(const char16_t* units) {
+Block ReadBlock(const char16_t* units, char* at) {
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + kRun));
     const __m128i zero = _mm_setzero_si128();
@@ -246,13 +246,13 @@ Block ReadBlock(const char16_t* units) {
         return _mm_cmpeq_epi16(_mm_and_si128(run, _mm_set1_epi16(static_cast<short>(-limit))),
                                zero);
     };
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_packus_epi16(low, high));
     Block block;
     const __m128i ascii = _mm_packs_epi16(isBelow(low, 0x80), isBelow(high, 0x80));
     block.wide = ~static_cast<uint32_t>(_mm_movemask_epi8(ascii)) & 0xFFFF;
     block.belowTwoBytes =
         block.wide == 0 ||
         _mm_movemask_epi8(_mm_packs_epi16(isBelow(low, 0x800), isBelow(high, 0x800))) == 0xFFFF;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(block.narrow), _mm_packus_epi16(low, high));
     return block;
 }
 
@@ -268,17 +268,18 @@ bool AtMostTwo(uint32_t bits) {
 size_t EncodeBlocks(const char16_t* units, size_t n, char*& at) {
     size_t i = 0;
     for (; i + 2 * kRun <= n; i += 2 * kRun) {
-        const Block block = ReadBlock(units + i);
+        const Block block = ReadBlock(units + i, at);
         if (block.wide == 0) {
-            std::memcpy(at, block.narrow, sizeof block.narrow);
             at += 2 * kRun;
             continue;
         }
         const uint32_t lowWide = block.wide & 0xFF;
         const uint32_t highWide = block.wide >> kRun;
         if (!block.belowTwoBytes || !AtMostTwo(lowWide) || !AtMostTwo(highWide)) break;
-        at = EncodeFewTwoByteUnits(units + i, block.narrow[0], lowWide, at);
-        at = EncodeFewTwoByteUnits(units + i + kRun, block.narrow[1], highWide, at);
+        uint64_t narrow[2];
+        std::memcpy(narrow, at, sizeof narrow);
+        at = EncodeFewTwoByteUnits(units + i, narrow[0], lowWide, at);
+        at = EncodeFewTwoByteUnits(units + i + kRun, narrow[1], highWide, at);
     }
     return i;
 }
