@@ -49,18 +49,31 @@ head -c 8388608 /dev/urandom >"$data"
 cat >"$work/peer.cpp" <<'PEER'
 // The peer of @BFILL and @BMEMCPY: memset or memcpy over 64 MiB, N times.
 //   peer fill1|fill4|copy N
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
+
+// Zero-filled memory from the system in huge pages where the kernel has them, as the native
+// heap gives a buffer of this size, so that both sides pay the same for their pages.
+unsigned char* ZeroedBlock(size_t size) {
+    const size_t huge = size_t{2} << 20;
+    void* mapped = mmap(nullptr, size + huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                        -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const uintptr_t aligned = (reinterpret_cast<uintptr_t>(mapped) + huge - 1) & ~(huge - 1);
+    madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+    return reinterpret_cast<unsigned char*>(aligned);
+}
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     const size_t size = size_t{64} << 20;
     const bool copy = std::strcmp(argv[1], "copy") == 0;
     const int times = std::atoi(argv[2]);
-    // Zero-filled blocks from the system, as the plug-in's buffers are.
-    unsigned char* a = static_cast<unsigned char*>(std::calloc(size, 1));
-    unsigned char* b = copy ? static_cast<unsigned char*>(std::calloc(size, 1)) : nullptr;
+    unsigned char* a = ZeroedBlock(size);
+    unsigned char* b = copy ? ZeroedBlock(size) : nullptr;
     if (a == nullptr || (copy && b == nullptr)) return 1;
     if (copy) std::memset(a, 0x5A, size);
     for (int i = 0; i < times; ++i) {
