@@ -401,4 +401,20 @@ TEST_F(DumpListing, LinesWithNothingBetweenThemReachTheHostTogether) {
     EXPECT_LE(fake::StdOutWrites() * 50, polledWrites);
 }
 
+// Ctrl-C while lines wait for the host: the listing stops after a whole line, with every line
+// before it written and then the mark, and the command ends with 3.
+TEST_F(DumpListing, CtrlCStopsBatchedLinesAfterAWholeLine) {
+    const std::u16string handle = Buffer(std::string(4096, 'k'));
+    const std::string whole = Dump(handle).out;
+    fake::RaiseControlEventAtWrite(sys::kCtrlCEvent, 1);
+    const dumptest::Outcome stopped = Dump(handle);
+    EXPECT_EQ(stopped.result, 3);
+    ASSERT_GT(stopped.out.size(), 0u);
+    EXPECT_LT(stopped.out.size(), whole.size());
+    EXPECT_EQ(whole.substr(0, stopped.out.size()), stopped.out);
+    EXPECT_EQ(stopped.out.substr(stopped.out.size() - 2), "\r\n");
+    const std::string transcript = fake::ConsoleTranscript();
+    EXPECT_GT(transcript.find("\r ^C \n"), transcript.rfind("\r\n"));
+}
+
 } // namespace

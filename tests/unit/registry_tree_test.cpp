@@ -166,6 +166,21 @@ TEST_F(RegistryTree, EnumerationBetweenChangesFollowsTheCurrentOrder) {
     EXPECT_EQ(sys::DeleteRegistryValue(key, u"v3"), sys::kRegOk);
     EXPECT_EQ(nameAt(2), "v4");
     EXPECT_EQ(nameAt(4), std::to_string(sys::kRegNoMoreItems));
+
+    // Among many values, every third deleted: the rest keep their order and are found in any case.
+    sys::RegistryKey many = Create(u"Many");
+    std::vector<std::string> kept;
+    for (int i = 0; i < 900; ++i)
+        SetText(many, text::FromUtf8("n" + std::to_string(i)).c_str(), "");
+    for (int i = 0; i < 900; ++i) {
+        const std::u16string upper = text::FromUtf8("N" + std::to_string(i));
+        if (i % 3 == 0)
+            EXPECT_EQ(sys::DeleteRegistryValue(many, upper.c_str()), sys::kRegOk);
+        else
+            kept.push_back("n" + std::to_string(i) + "=3:");
+    }
+    EXPECT_EQ(Values(many), kept);
+    sys::CloseRegistryKey(many);
     sys::CloseRegistryKey(key);
 }
 
