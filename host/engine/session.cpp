@@ -3,8 +3,6 @@
 
 #include "frame/text/u16.h"
 
-#include <algorithm>
-
 namespace host {
 
 namespace {
@@ -98,11 +96,11 @@ std::optional<std::u16string> ReadEnvironment(std::u16string_view name) {
 }
 
 bool ChangeEnvironment(Session& session, std::u16string_view name, std::u16string_view value) {
-    auto& saved = session.script.savedEnvironment;
-    bool known = std::any_of(saved.begin(), saved.end(), [&](const auto& entry) {
-        return text::EqualNoCase(entry.first, name);
-    });
-    if (!known) saved.emplace_back(std::u16string(name), ReadEnvironment(name));
+    // Names are the same in any case (EqualNoCase's folding).
+    std::u16string folded(name);
+    for (char16_t& unit : folded) unit = text::AsciiLower(unit);
+    if (session.script.savedNames.insert(std::move(folded)).second)
+        session.script.savedEnvironment.emplace_back(std::u16string(name), ReadEnvironment(name));
     std::u16string key(name);
     std::u16string data(value);
     return sys::SetEnv(key.c_str(), data.empty() ? nullptr : data.c_str());

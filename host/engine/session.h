@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -35,8 +36,10 @@ struct ScriptState {
     bool exitRequested = false;
     int exitStatus = 0;
     unsigned currentAttribute = kDefaultAttribute;
-    // Environment variables as they were before this script changed them.
+    // Environment variables as they were before this script changed them, in the order of
+    // their first change, and the names among them (lower-cased) to find one at once.
     std::vector<std::pair<std::u16string, std::optional<std::u16string>>> savedEnvironment;
+    std::unordered_set<std::u16string> savedNames;
 };
 
 // Where one of the session's output streams goes: to a handle, or collected in memory.

@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include "commands/bbdump.h"
+#include "commands/bbdump_vector.h"
 #include "console/console_output.h"
+#include "console/line_batch.h"
 #include "frame/host_services.h"
 #include "frame/numbers.h"
 #include "frame/text/format.h"
@@ -32,9 +34,10 @@ constexpr uint8_t kValueDigits[8][4] = {
 
 enum Base : uint32_t { Hexadecimal = 0, Octal = 1, Decimal = 2, SignedDecimal = 3 };
 
-// The line being built; every write is bounded by the line buffer.
+// The line being built in storage of kLineCapacity units; every write is bounded by it.
 struct Line {
-    char16_t text[kLineCapacity];
+    explicit Line(char16_t* storage) : text(storage) {}
+    char16_t* text;
     uint32_t used = 0;
 
     void Put(char16_t c) {
@@ -131,6 +134,14 @@ struct Dump {
     // Per byte value its two hexadecimal digits and a blank, the fourth unit left over: one
     // 8-byte store writes a byte's cell of a hexadecimal line.
     uint64_t hexCells[kByteValues];
+    // Whether lines whose bytes all lie inside the range take PutCommonLine, and whether its
+    // text column shows the bytes raw (else through a code page).
+    bool commonLines;
+    bool rawColumn;
+    // Common lines that need nothing else: no squeezing, no keys to poll.
+    bool quickLines;
+    // Lines waiting for one host call while nothing happens at their ends.
+    LineBatch batch;
 };
 
 bool Has(const Dump& dump, uint32_t flag) {
@@ -172,11 +183,20 @@ bool PutHexBytesFast(const Dump& dump, Line& line, uint64_t offset) {
         return false;
     const uint8_t* bytes = dump.buffer + offset;
     char16_t* at = line.text + line.used;
-    uint32_t inGroup = 0;
-    for (uint32_t j = 0; j < dump.hexWidth; ++j) {
-        // The cell's fourth unit lands where the next cell or the group's blank goes.
-        std::memcpy(at, &dump.hexCells[bytes[j]], sizeof dump.hexCells[0]);
+    // The cell's fourth unit lands where the next cell or the group's blank goes.
+    auto putCell = [&](uint8_t b) {
+        std::memcpy(at, &dump.hexCells[b], sizeof dump.hexCells[0]);
         at += 3;
+    };
+    uint32_t j = 0;
+    if (dump.groupWidth == 8) {
+        for (; j + 8 <= dump.hexWidth; j += 8) {
+            for (uint32_t k = 0; k < 8; ++k) putCell(bytes[j + k]);
+            *at++ = u' ';
+        }
+    }
+    for (uint32_t inGroup = 0; j < dump.hexWidth; ++j) {
+        putCell(bytes[j]);
         if (++inGroup == dump.groupWidth) {
             *at++ = u' ';
             inGroup = 0;
@@ -248,8 +268,76 @@ bool RepeatsPrevious(const Dump& dump, uint64_t offset) {
     return std::memcmp(dump.buffer + offset, dump.previous, dump.hexWidth) == 0;
 }
 
+void PutAddressField(const Dump& dump, Line& line, uint64_t offset) {
+    if (dump.addressWidth == 8 && offset <= UINT32_MAX &&
+        PutHexDigits8(static_cast<uint32_t>(offset), Has(dump, UpperCaseDigits),
+                      line.text + line.used))
+        line.used += 8;
+    else
+        line.PutZeroPadded(offset, 4, dump.addressWidth, dump.digitTable);
+    line.PutBlanks(2);
+}
+
+void PutTextColumn(const Dump& dump, Line& line, uint64_t offset) {
+    const TextColumnLine column{dump.buffer,
+                                dump.size,
+                                offset,
+                                dump.hexWidth,
+                                dump.end,
+                                dump.mode,
+                                dump.replacement,
+                                Has(dump, ControlPictures),
+                                dump.settings->CodePageTable};
+    char16_t* at = line.text + line.used;
+    const uint32_t room = kLineCapacity - 1 - line.used;
+    line.used += dump.byteColumn ? WriteByteColumn(dump.byteChars, column, at, room)
+                                 : WriteTextColumn(column, at, room);
+}
+
+// The listing's common line: eight offset digits, hexadecimal bytes in groups of eight and a
+// text column of one character per byte, every byte inside the range. Built in one pass without
+// the checks of the general fields, to the same units.
+bool CommonLinesApply(const Dump& dump) {
+    return dump.format == Hexadecimal && dump.wordLen == 1 && !dump.joinsOn &&
+           dump.groupWidth == 8 && dump.hexWidth % 8 == 0 && dump.addressWidth == 8 &&
+           !Has(dump, NoAddressField) && !Has(dump, NoTextField) && dump.byteColumn &&
+           dump.end <= UINT32_MAX;
+}
+
+void PutCommonLine(Dump& dump, Line& line, uint64_t offset) {
+    char16_t* at = line.text;
+    if (!PutHexDigits8(static_cast<uint32_t>(offset), Has(dump, UpperCaseDigits), at))
+        for (uint32_t k = 0; k < 8; ++k) at[k] = dump.digitTable[(offset >> (28 - 4 * k)) & 0xF];
+    at[8] = u' ';
+    at[9] = u' ';
+    at += 10;
+    const uint8_t* bytes = dump.buffer + offset;
+    for (uint32_t j = 0; j < dump.hexWidth; j += 8) {
+        // Each cell's fourth unit lands where the next cell or the group's blank goes.
+        for (uint32_t k = 0; k < 8; ++k, at += 3)
+            std::memcpy(at, &dump.hexCells[bytes[j + k]], sizeof dump.hexCells[0]);
+        *at++ = u' ';
+    }
+    // Raw bytes go by compares where the build has the vector loops, the rest by the table.
+    uint32_t j = dump.rawColumn ? PutRawColumnRuns(bytes, dump.hexWidth, dump.replacement,
+                                                   Has(dump, ControlPictures), at)
+                                : 0;
+    for (; j < dump.hexWidth; ++j) at[j] = dump.byteChars[bytes[j]];
+    line.used = static_cast<uint32_t>(at + dump.hexWidth - line.text);
+}
+
 // Writes the line at offset; kOutputStopped when the user stopped the output.
 int WriteOneLine(Dump& dump, uint64_t offset) {
+    // The bulk of a long listing: common lines with nothing to decide between them.
+    if (dump.quickLines && offset + dump.hexWidth <= dump.end && LinesMayWait()) {
+        Line line(NextBatchedLine(dump.batch, kLineCapacity));
+        PutCommonLine(dump, line, offset);
+        ++dump.lineCount;
+        return EndBatchedLine(dump.batch, line.used);
+    }
+    // Lines wait for one host call while nothing but their ends comes between them.
+    const bool waits = !Has(dump, PollKeys) && LinesMayWait();
+    if (!waits) FlushLineBatch(dump.batch);
     if (Has(dump, SqueezeRepeats) && dump.lineCount != 0) {
         if (!RepeatsPrevious(dump, offset)) {
             dump.squeezed = false;
@@ -257,6 +345,7 @@ int WriteOneLine(Dump& dump, uint64_t offset) {
             return kOutputOk;
         } else {
             dump.squeezed = true;
+            FlushLineBatch(dump.batch);
             HighlightIfAlternate(dump);
             QPuts(AsHost(u"*"));
             ++dump.lineCount;
@@ -265,35 +354,25 @@ int WriteOneLine(Dump& dump, uint64_t offset) {
     }
     HighlightIfAlternate(dump);
 
-    Line line;
-    if (!Has(dump, NoAddressField)) {
-        line.PutZeroPadded(offset, 4, dump.addressWidth, dump.digitTable);
-        line.PutBlanks(2);
-    }
-    if (dump.wordLen == 1)
-        PutByteValues(dump, line, offset);
-    else
-        PutWordValues(dump, line, offset);
-
-    if (Has(dump, NoTextField)) {
-        while (line.used > 0 && line.text[line.used - 1] == u' ') --line.used;
+    char16_t own[kLineCapacity];
+    Line line(waits ? NextBatchedLine(dump.batch, kLineCapacity) : own);
+    if (dump.commonLines && offset + dump.hexWidth <= dump.end) {
+        PutCommonLine(dump, line, offset);
     } else {
-        const TextColumnLine column{dump.buffer,
-                                    dump.size,
-                                    offset,
-                                    dump.hexWidth,
-                                    dump.end,
-                                    dump.mode,
-                                    dump.replacement,
-                                    Has(dump, ControlPictures),
-                                    dump.settings->CodePageTable};
-        char16_t* at = line.text + line.used;
-        const uint32_t room = kLineCapacity - 1 - line.used;
-        line.used += dump.byteColumn ? WriteByteColumn(dump.byteChars, column, at, room)
-                                     : WriteTextColumn(column, at, room);
+        if (!Has(dump, NoAddressField)) PutAddressField(dump, line, offset);
+        if (dump.wordLen == 1)
+            PutByteValues(dump, line, offset);
+        else
+            PutWordValues(dump, line, offset);
+        if (Has(dump, NoTextField)) {
+            while (line.used > 0 && line.text[line.used - 1] == u' ') --line.used;
+        } else {
+            PutTextColumn(dump, line, offset);
+        }
     }
     ++dump.lineCount;
-    const int result = PutPagedLine(line.text, line.used, kLineCapacity);
+    const int result = waits ? EndBatchedLine(dump.batch, line.used)
+                             : PutPagedLine(line.text, line.used, kLineCapacity);
     if (result == kOutputStopped) return result;
     if (Has(dump, PollKeys)) CheckPauseKeys();
     if (Has(dump, SqueezeRepeats)) {
@@ -307,7 +386,8 @@ int WriteClosing(const Dump& dump, BufferAddress address) {
     const uint64_t shown = dump.end > dump.start ? dump.end - dump.start : 0;
     if (Has(dump, SqueezeRepeats)) {
         HighlightIfAlternate(dump);
-        Line line;
+        char16_t own[kLineCapacity];
+        Line line(own);
         line.PutZeroPadded(shown, 4, dump.addressWidth, kLowerDigits);
         line.Terminate();
         QPuts(AsHost(line.text));
@@ -437,6 +517,9 @@ int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t siz
     if (settings->MaxLines != 0 &&
         dump.start + uint64_t{settings->MaxLines} * dump.hexWidth < dump.end)
         dump.end = dump.start + uint64_t{settings->MaxLines} * dump.hexWidth;
+    dump.commonLines = CommonLinesApply(dump);
+    dump.quickLines = dump.commonLines && (flags & (SqueezeRepeats | PollKeys)) == 0;
+    dump.rawColumn = dump.mode != TextCodePage || settings->CodePageTable == nullptr;
 
     int result = kOutputOk;
     if ((flags & ShowHeaders) != 0)
@@ -445,6 +528,7 @@ int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t siz
     for (uint64_t offset = dump.start; result != kOutputStopped && offset < dump.end;
          offset += dump.hexWidth)
         result = WriteOneLine(dump, offset);
+    FlushLineBatch(dump.batch);
     if (result != kOutputStopped) result = WriteClosing(dump, address);
 
     RemoveCtrlHandler();

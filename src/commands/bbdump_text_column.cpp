@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "commands/bbdump.h"
+#include "commands/bbdump_vector.h"
 #include "frame/text/format.h"
 
 namespace dump {
@@ -296,8 +297,14 @@ uint32_t WriteByteColumn(const char16_t* chars, const TextColumnLine& line, char
     const uint64_t inside = line.end > line.offset ? line.end - line.offset : 0;
     const uint32_t shown = static_cast<uint32_t>(std::min<uint64_t>(width, inside));
     const uint8_t* bytes = line.buffer + line.offset;
-    for (uint32_t j = 0; j < shown; ++j) out[j] = chars[bytes[j]];
-    for (uint32_t j = shown; j < width; ++j) out[j] = u' ';
+    // Raw bytes go eight at a time by compares instead of the table, the rest by the table.
+    uint32_t j = 0;
+    if (!UsesCodePage(line))
+        j = PutRawColumnRuns(bytes, shown,
+                             line.replacement != 0 ? line.replacement : kDefaultReplacement,
+                             line.controlPictures, out);
+    for (; j < shown; ++j) out[j] = chars[bytes[j]];
+    for (j = shown; j < width; ++j) out[j] = u' ';
     return width;
 }
 

@@ -24,6 +24,7 @@ struct StreamState {
 struct Streams {
     StreamState input, output, error;
     std::string consoleDeviceText;
+    int outputWrites = 0;
     int failingOpens = 0;
     int openAttempts = 0;
     uintptr_t nextDevice = kFirstConsoleDevice;
@@ -83,7 +84,12 @@ std::string ConsoleDeviceText() {
     return State().consoleDeviceText;
 }
 
+int StdOutWrites() {
+    return State().outputWrites;
+}
+
 void ClearOutput() {
+    State().outputWrites = 0;
     State().output.captured.clear();
     State().error.captured.clear();
     State().consoleDeviceText.clear();
@@ -142,7 +148,10 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
     std::string bytes = text::ToUtf8(std::u16string_view(text, length));
     if (length != 0) sink->append(bytes);
     if (sink != &State().error.captured) fake::detail::AppendTranscript(bytes);
-    if (sink == &State().output.captured) fake::detail::OnStandardOutputWrite();
+    if (sink == &State().output.captured) {
+        ++State().outputWrites;
+        fake::detail::OnStandardOutputWrite();
+    }
     return true;
 }
 

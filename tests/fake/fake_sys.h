@@ -25,6 +25,8 @@ void Reset();
 std::string StdOut();
 std::string StdErr();
 std::string ConsoleDeviceText();
+// Writes to standard output since the last ClearOutput.
+int StdOutWrites();
 void ClearOutput();
 
 // Whether a standard stream counts as a console (default: none does).

@@ -17,15 +17,17 @@ bool AllZero(const unsigned char* bytes, size_t size) {
     return true;
 }
 
-// Below 4 GiB for 32-bit handles; above it for 64-bit ones, so that a cut handle shows.
+// Below 4 GiB for 32-bit handles; above it for 64-bit ones, so that a cut handle shows. Blocks
+// of 2 MiB and more start on a huge page's boundary, so that they can lie in huge pages.
 TEST(PosixHeap, BlocksLieOnTheirSideOf4GiBAlignedAndZeroFilled) {
+    constexpr size_t kHugePage = size_t{2} << 20;
     for (size_t size : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{4095}, size_t{4096},
-                        size_t{4097}, size_t{1} << 20}) {
+                        size_t{4097}, size_t{1} << 20, kHugePage, 4 * kHugePage + 1}) {
         SCOPED_TRACE(size);
         auto* block = static_cast<unsigned char*>(sys::HeapAllocZeroed(size));
         ASSERT_NE(block, nullptr);
         uintptr_t address = reinterpret_cast<uintptr_t>(block);
-        EXPECT_EQ(address % 8, 0u);
+        EXPECT_EQ(address % (size >= kHugePage ? kHugePage : 8), 0u);
 #if defined(KV_WIDE_HANDLES)
         EXPECT_GE(static_cast<uint64_t>(address), kAddressLimit);
 #else

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "commands/bbdump.h"
+#include "commands/bbdump_vector.h"
 #include "fake/fake_sys.h"
+#include "frame/text/format.h"
 #include "frame/text/u16.h"
 
 namespace {
@@ -229,10 +231,14 @@ TEST(DumpTextColumn, ByteTableGivesTheSameColumn) {
         uint32_t width;
         uint64_t end;
         uint32_t capacity;
-    } const windows[] = {
+    };
+    std::vector<Window> windows = {
         {0, 16, 512, 160},   {16, 80, 512, 160}, {240, 32, 250, 160}, {500, 16, 505, 160},
         {504, 16, 500, 160}, {0, 80, 512, 40},   {64, 8, 512, 8},
     };
+    // Raw bytes go eight at a time: every byte value through that, and every tail after it.
+    for (uint64_t offset = 3; offset < 512; offset += 80) windows.push_back({offset, 80, 512, 160});
+    for (uint32_t shown = 0; shown <= 24; ++shown) windows.push_back({5, 24, 5 + shown, 160});
     for (const Setting& setting : settings)
         for (char16_t replacement : {char16_t(0), char16_t(u'.')})
             for (bool pictures : {false, true})
@@ -257,6 +263,22 @@ TEST(DumpTextColumn, ByteTableGivesTheSameColumn) {
         EXPECT_FALSE(ByteColumnChars(line, chars));
         EXPECT_EQ(chars[0], u'x');
     }
+}
+
+// The offset's digits at once: every digit in every place, in both cases, as the formatter
+// writes them.
+TEST(DumpTextColumn, OffsetDigitsAreTheFormattersDigits) {
+    std::vector<uint32_t> values = {0x01234567, 0x89abcdef, 0xfedcba98};
+    for (uint32_t digit = 0; digit < 16; ++digit) values.push_back(digit * 0x11111111u);
+    for (uint32_t value : values)
+        for (bool upper : {false, true}) {
+            char16_t digits[8] = {};
+            ASSERT_EQ(PutHexDigits8(value, upper, digits), kVectorLoops);
+            if (!kVectorLoops) continue;
+            char16_t expected[9];
+            text::Format(expected, 9, upper ? u"%08X" : u"%08x", value);
+            EXPECT_EQ(std::u16string_view(digits, 8), std::u16string_view(expected, 8)) << value;
+        }
 }
 
 TEST(DumpCodePages, AcceptsSingleByteCodePages) {

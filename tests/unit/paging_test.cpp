@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "console/interrupt.h"
+#include "console/line_batch.h"
 #include "frame/text/u16.h"
 
 namespace {
@@ -181,9 +182,9 @@ TEST_F(Paging, CtrlBreakDuringOutputStopsAfterTheCurrentLine) {
     EXPECT_NE(fake::ConsoleDeviceText().find("\r ^C \n"), std::string::npos);
 }
 
-// A listing writes each line together with its end when nothing happens at the end; paged, in
-// colour, or with no room left for the end it falls back to the line and PagedNewLines. Either
-// way the output is what the two calls give.
+// A listing writes each line together with its end when nothing happens at the end, or several
+// such lines in one batch; paged, in colour, or with no room left for the end it falls back to
+// the line and PagedNewLines. Either way the output is what the two calls give.
 TEST_F(Paging, ALineWithItsEndComesOutAsTheTwoCallsGiveIt) {
     constexpr size_t kCapacity = 40;
     struct Case {
@@ -199,21 +200,27 @@ TEST_F(Paging, ALineWithItsEndComesOutAsTheTwoCallsGiveIt) {
         {"no room", 0, 0, kCapacity - 2},
         {"full", 5, 0, kCapacity - 1},
     };
+    enum Way { Apart, Together, Batched };
     for (const Case& c : cases) {
-        std::string outputs[2];
-        for (int together = 0; together < 2; ++together) {
+        std::string outputs[3];
+        for (int way : {Apart, Together, Batched}) {
             fake::ClearOutput();
             ResetCommandOutput();
             if (c.pageLines != 0) SetPageLength(c.pageLines);
             NormalAttr = c.normalAttr;
             fake::QueueKeys(u"\r\r\r");
+            LineBatch batch;
             for (int i = 0; i < 12; ++i) {
                 char16_t line[kCapacity];
                 std::fill(line, line + kCapacity, u'#');
                 line[0] = static_cast<char16_t>(u'a' + i);
                 line[c.lineUnits] = 0;
                 int result = kOutputOk;
-                if (together == 1) {
+                if (way == Batched && LinesMayWait()) {
+                    std::copy(line, line + c.lineUnits, NextBatchedLine(batch, kCapacity));
+                    result = EndBatchedLine(batch, c.lineUnits);
+                } else if (way != Apart) {
+                    FlushLineBatch(batch);
                     result = PutPagedLine(line, c.lineUnits, kCapacity);
                 } else {
                     QPuts(AsHost(line));
@@ -221,11 +228,33 @@ TEST_F(Paging, ALineWithItsEndComesOutAsTheTwoCallsGiveIt) {
                 }
                 ASSERT_EQ(result, kOutputOk) << c.name;
             }
-            outputs[together] = fake::ConsoleTranscript();
+            FlushLineBatch(batch);
+            outputs[way] = fake::ConsoleTranscript();
         }
-        EXPECT_EQ(outputs[1], outputs[0]) << c.name;
-        EXPECT_EQ(std::count(outputs[1].begin(), outputs[1].end(), '\n'), 12) << c.name;
+        EXPECT_EQ(outputs[Together], outputs[Apart]) << c.name;
+        EXPECT_EQ(outputs[Batched], outputs[Apart]) << c.name;
+        EXPECT_EQ(std::count(outputs[Apart].begin(), outputs[Apart].end(), '\n'), 12) << c.name;
     }
+}
+
+// Ctrl-C pending when a line joins the batch: the lines waiting and that line are written, then
+// the mark, as if each had gone on its own; and no line waits any more.
+TEST_F(Paging, CtrlBreakStopsBatchedLinesAfterTheLineItCameDuring) {
+    InstallCtrlHandler();
+    fake::SetIsConsole(sys::StdStream::Output, false);
+    LineBatch batch;
+    auto put = [&](std::u16string_view line) {
+        std::copy(line.begin(), line.end(), NextBatchedLine(batch, line.size()));
+        return EndBatchedLine(batch, line.size());
+    };
+    ASSERT_TRUE(LinesMayWait());
+    EXPECT_EQ(put(u"one"), kOutputOk);
+    EXPECT_EQ(fake::StdOut(), "");
+    ConsoleCtrlHandler(sys::kCtrlBreakEvent);
+    EXPECT_FALSE(LinesMayWait());
+    EXPECT_EQ(put(u"two"), kOutputStopped);
+    EXPECT_EQ(fake::ConsoleTranscript().substr(0, 10), "one\r\ntwo\r\n");
+    EXPECT_NE(fake::ConsoleTranscript().find("\r ^C \n", 10), std::string::npos);
 }
 
 TEST_F(Paging, CtrlBreakStopsAJoinedLineAfterItsEnd) {

@@ -22,13 +22,17 @@ TEST(Utf8, RoundTripsAndReplacesInvalidInput) {
     EXPECT_EQ(text::ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");
 }
 
-// Lengths are counted four units a round; the terminator may stand at any place in a round.
+// Lengths are counted a round of units at a time from an aligned address; the text may start
+// at any place in a round, the terminator stand at any place after it, and zero units before
+// the text do not count.
 TEST(Length, FindsTheTerminatorAtEveryPlace) {
-    char16_t units[16];
-    for (size_t length = 0; length < 12; ++length) {
-        for (char16_t& unit : units) unit = u'x';
-        units[length] = 0;
-        EXPECT_EQ(text::Length(units), length);
+    alignas(32) char16_t units[80];
+    for (size_t start = 0; start < 16; ++start) {
+        for (size_t length = 0; length < 60; ++length) {
+            for (char16_t& unit : units) unit = 0;
+            for (size_t k = 0; k < length; ++k) units[start + k] = static_cast<char16_t>(0x100 + k);
+            EXPECT_EQ(text::Length(units + start), length) << start;
+        }
     }
     EXPECT_EQ(text::Length(nullptr), 0u);
 }
@@ -66,8 +70,9 @@ TEST(Utf8, EncodesEveryPositionAroundAsciiRuns) {
     }
 }
 
-// Runs of eight take a short path when every unit needs at most two bytes; any mix of one-, two-,
-// three- and four-byte characters, surrogate halves and zero units gives what encoding one
+// ASCII goes sixteen units at a time, and runs of eight take a short path when every unit needs
+// at most two bytes (without a branch per unit when at most two need two); any mix of one-,
+// two-, three- and four-byte characters, surrogate halves and zero units gives what encoding one
 // character at a time gives, and nothing is written past three bytes per unit.
 TEST(Utf8, MixedTextMatchesCharacterByCharacterEncoding) {
     const char16_t palette[] = {u'a',   0x7F,   0x80,   0xB7,   0x7FF, 0x800,
@@ -92,7 +97,7 @@ TEST(Utf8, MixedTextMatchesCharacterByCharacterEncoding) {
     uint32_t seed = 12345;
     auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     for (int round = 0; round < 4000; ++round) {
-        std::u16string in(next() % 41, u' ');
+        std::u16string in(next() % 65, u' ');
         // Mostly ASCII with the others scattered, or all drawn from the whole palette.
         const bool mostlyAscii = round % 2 == 0;
         for (char16_t& unit : in)

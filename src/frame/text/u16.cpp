@@ -12,10 +12,11 @@
 
 namespace text {
 
-size_t Length(const char16_t* s) {
-    if (s == nullptr) return 0;
-    // Four units a round: fewer loop branches for the lines of a long listing. No unit past the
-    // terminator is read.
+namespace {
+
+// Four units a round: fewer loop branches for the lines of a long listing. No unit past the
+// terminator is read.
+size_t LengthByUnits(const char16_t* s) {
     size_t n = 0;
     for (;; n += 4) {
         if (s[n] == 0) return n;
@@ -23,6 +24,56 @@ size_t Length(const char16_t* s) {
         if (s[n + 2] == 0) return n + 2;
         if (s[n + 3] == 0) return n + 3;
     }
+}
+
+#if defined(KV_VECTOR_TEXT_RUNS)
+// Lengths are counted from aligned loads, which never reach into a page the text does not but
+// may read bytes beside the text: the address sanitizer is told to let them.
+#define KV_READS_BESIDE_TEXT __attribute__((no_sanitize("address")))
+
+// Two mask bits for each zero unit of the 16 aligned bytes at `at`.
+KV_READS_BESIDE_TEXT uint32_t ZeroUnits(const char* at) {
+    const __m128i run = _mm_load_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(run, _mm_setzero_si128())));
+}
+
+// Eight units a round, from the 16-byte boundary at or before the text, then sixteen.
+KV_READS_BESIDE_TEXT size_t LengthByRuns(const char16_t* s) {
+    const uintptr_t start = reinterpret_cast<uintptr_t>(s);
+    const char* block = reinterpret_cast<const char*>(start & ~uintptr_t{15});
+    const __m128i zero = _mm_setzero_si128();
+    auto lengthTo = [&](const char* at, uint32_t zeros) {
+        return (reinterpret_cast<uintptr_t>(at) + std::countr_zero(zeros) - start) / 2;
+    };
+    // Two mask bits per unit; those of the bytes before the text are cleared.
+    uint32_t zeros = ZeroUnits(block) & (0xFFFFu << (start & 15));
+    if (zeros != 0) return lengthTo(block, zeros);
+    block += 16;
+    if ((reinterpret_cast<uintptr_t>(block) & 16) != 0) {
+        if ((zeros = ZeroUnits(block)) != 0) return lengthTo(block, zeros);
+        block += 16;
+    }
+    // Then 32 bytes a round from a 32-byte boundary, which a page boundary never splits.
+    for (;; block += 32) {
+        const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+        const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(block + 16));
+        const __m128i either =
+            _mm_or_si128(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
+        if (_mm_movemask_epi8(either) == 0) continue;
+        if ((zeros = ZeroUnits(block)) != 0) return lengthTo(block, zeros);
+        return lengthTo(block + 16, ZeroUnits(block + 16));
+    }
+}
+#endif
+
+} // namespace
+
+size_t Length(const char16_t* s) {
+    if (s == nullptr) return 0;
+#if defined(KV_VECTOR_TEXT_RUNS)
+    if ((reinterpret_cast<uintptr_t>(s) & 1) == 0) return LengthByRuns(s);
+#endif
+    return LengthByUnits(s);
 }
 
 size_t CopyBounded(char16_t* out, size_t capacity, const char16_t* s) {
@@ -137,6 +188,102 @@ void NarrowAsciiRun(const char16_t* units, char* out) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(run, run));
 }
 
+// The two bytes of a unit below 0x800, first byte low.
+uint32_t TwoByteForm(uint32_t c) {
+    return (0xC0 | (c >> 6)) | ((0x80 | (c & 0x3F)) << 8);
+}
+
+char* EncodeShortUnits(const char16_t* units, size_t count, char* at);
+
+// A run of units below 0x800 with at most two of two bytes, as a text column of dots has: the
+// run is narrowed at once and written in three ASCII stretches of eight-byte stores with the
+// two-byte forms between them, without a branch on where they are. Stores past the run's end
+// write bytes that the next run overwrites; none reaches past its three bytes per unit.
+[[gnu::always_inline]] inline char* EncodeFewTwoByteUnits(const char16_t* units, uint64_t narrow,
+                                                          uint32_t wide, char* at) {
+    const uint32_t second = wide & (wide - 1);
+    const uint32_t k1 = static_cast<uint32_t>(std::countr_zero(wide | 0x100)); // 8 for none
+    const uint32_t k2 = static_cast<uint32_t>(std::countr_zero(second | 0x100));
+    // The narrowed bytes after unit k (for k of 8 bytes that are not used).
+    auto after = [&](uint32_t k) { return (narrow >> (8 * (k & 7))) >> 8; };
+    auto store = [](char* to, auto value) { std::memcpy(to, &value, sizeof value); };
+    store(at, narrow);
+    store(at + k1, static_cast<uint16_t>(TwoByteForm(units[k1 & 7])));
+    char* const afterFirst = at + k1 + 2;
+    store(afterFirst, after(k1));
+    char* const secondAt = at + k2 + 1; // past the first's extra byte
+    store(secondAt, static_cast<uint16_t>(TwoByteForm(units[k2 & 7])));
+    store(secondAt + 2, after(k2));
+    return at + kRun + (wide != 0) + (second != 0);
+}
+
+// A run of units below 0x800: branch-free with up to two of two bytes, by table with more.
+char* EncodeShortRun(const char16_t* units, char* at) {
+    const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    const __m128i ascii =
+        _mm_cmpeq_epi16(_mm_and_si128(run, _mm_set1_epi16(-0x80)), _mm_setzero_si128());
+    const uint32_t wide =
+        ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(ascii, ascii))) & 0xFF;
+    const uint32_t second = wide & (wide - 1);
+    if ((second & (second - 1)) != 0) return EncodeShortUnits(units, kRun, at);
+    uint64_t narrow = 0;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&narrow), _mm_packus_epi16(run, run));
+    return EncodeFewTwoByteUnits(units, narrow, wide, at);
+}
+
+// Which units of a block of sixteen need more than one byte. The block is narrowed to bytes and
+// stored at `at` on the way: right when all sixteen are ASCII, overwritten otherwise.
+struct Block {
+    uint32_t wide;      // bit k: unit k is not ASCII
+    bool belowTwoBytes; // every unit is below 0x800
+};
+
+Block ReadBlock(const char16_t* units, char* at) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + kRun));
+    const __m128i zero = _mm_setzero_si128();
+    auto isBelow = [&](__m128i run, int limit) {
+        return _mm_cmpeq_epi16(_mm_and_si128(run, _mm_set1_epi16(static_cast<short>(-limit))),
+                               zero);
+    };
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_packus_epi16(low, high));
+    Block block;
+    const __m128i ascii = _mm_packs_epi16(isBelow(low, 0x80), isBelow(high, 0x80));
+    block.wide = ~static_cast<uint32_t>(_mm_movemask_epi8(ascii)) & 0xFFFF;
+    block.belowTwoBytes =
+        block.wide == 0 ||
+        _mm_movemask_epi8(_mm_packs_epi16(isBelow(low, 0x800), isBelow(high, 0x800))) == 0xFFFF;
+    return block;
+}
+
+// At most two bits set.
+bool AtMostTwo(uint32_t bits) {
+    const uint32_t second = bits & (bits - 1);
+    return (second & (second - 1)) == 0;
+}
+
+// Sixteen units at a time while they are ASCII, or below 0x800 with at most two of two bytes in
+// each eight (a text column's dots), each kind without a branch per unit. Stops before sixteen
+// that are neither, or the last sixteen of the text; returns the units taken.
+size_t EncodeBlocks(const char16_t* units, size_t n, char*& at) {
+    size_t i = 0;
+    for (; i + 2 * kRun <= n; i += 2 * kRun) {
+        const Block block = ReadBlock(units + i, at);
+        if (block.wide == 0) {
+            at += 2 * kRun;
+            continue;
+        }
+        const uint32_t lowWide = block.wide & 0xFF;
+        const uint32_t highWide = block.wide >> kRun;
+        if (!block.belowTwoBytes || !AtMostTwo(lowWide) || !AtMostTwo(highWide)) break;
+        uint64_t narrow[2];
+        std::memcpy(narrow, at, sizeof narrow);
+        at = EncodeFewTwoByteUnits(units + i, narrow[0], lowWide, at);
+        at = EncodeFewTwoByteUnits(units + i + kRun, narrow[1], highWide, at);
+    }
+    return i;
+}
+
 #else
 
 // The units of a run ORed together, read as two 64-bit words.
@@ -200,6 +347,16 @@ char* EncodeShortUnits(const char16_t* units, size_t count, char* at) {
     return at;
 }
 
+#if !defined(KV_VECTOR_TEXT_RUNS)
+char* EncodeShortRun(const char16_t* units, char* at) {
+    return EncodeShortUnits(units, kRun, at);
+}
+
+size_t EncodeBlocks(const char16_t*, size_t, char*&) {
+    return 0;
+}
+#endif
+
 struct Encoded {
     char* at;    // past the bytes written
     size_t used; // units taken
@@ -245,13 +402,16 @@ size_t EncodeUtf8(std::u16string_view utf16, char* out) {
     char* at = out;
     size_t i = 0;
     while (i + kRun <= n) {
+        // Sixteen units at a time where the build can and the units allow.
+        i += EncodeBlocks(units + i, n - i, at);
+        if (i + kRun > n) break;
         const RunKind kind = KindOfRun(units + i);
         if (kind == RunKind::Ascii) {
             NarrowAsciiRun(units + i, at);
             at += kRun;
             i += kRun;
         } else if (kind == RunKind::Short) {
-            at = EncodeShortUnits(units + i, kRun, at);
+            at = EncodeShortRun(units + i, at);
             i += kRun;
         } else {
             const Encoded one = EncodeOneCharacter(units + i, n - i, at);

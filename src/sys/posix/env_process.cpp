@@ -1,61 +1,33 @@
 // Environment, process id and time. The environment keeps Windows' rule that a name is the
 // same name in any case: a lookup finds it in any case, and setting it replaces every variant.
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unistd.h>
-#include <vector>
 
 #include "frame/text/u16.h"
-#include "sys/posix/unicode_ctype.h"
+#include "sys/posix/environment_index.h"
 #include "sys/sys.h"
-
-extern char** environ;
 
 namespace sys {
 namespace {
 
-std::mutex& EnvironmentLock() {
-    static std::mutex lock;
-    return lock;
+struct Environment {
+    std::mutex lock;
+    posix::EnvironmentIndex index;
+};
+
+// Never freed: `environ` points into it until the process has ended.
+Environment& TheEnvironment() {
+    static Environment* environment = new Environment;
+    return *environment;
 }
 
 // A name Windows would accept: not empty and without "=".
 bool IsVariableName(std::u16string_view name) {
     return !name.empty() && name.find(u'=') == std::u16string_view::npos;
-}
-
-bool NameMatches(std::string_view entryName, std::u16string_view name) {
-    return posix::SameNameNoCase(text::FromUtf8(entryName), name);
-}
-
-// The value of the first entry whose name matches; false when there is none.
-bool FindVariable(std::u16string_view name, std::u16string& value) {
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        std::string_view text(*entry);
-        size_t equals = text.find('=');
-        if (equals == std::string_view::npos) continue;
-        if (!NameMatches(text.substr(0, equals), name)) continue;
-        value = text::FromUtf8(text.substr(equals + 1));
-        return true;
-    }
-    return false;
-}
-
-// Every spelling of the name present in the environment.
-std::vector<std::string> SpellingsOf(std::u16string_view name) {
-    std::vector<std::string> spellings;
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        std::string_view text(*entry);
-        size_t equals = text.find('=');
-        if (equals == std::string_view::npos) continue;
-        if (NameMatches(text.substr(0, equals), name))
-            spellings.emplace_back(text.substr(0, equals));
-    }
-    return spellings;
 }
 
 } // namespace
@@ -65,8 +37,11 @@ uint32_t GetEnv(const char16_t* name, char16_t* out, uint32_t capacity) {
     if (out == nullptr) capacity = 0;
     std::u16string value;
     {
-        std::lock_guard<std::mutex> guard(EnvironmentLock());
-        if (!FindVariable(name, value)) return 0;
+        Environment& environment = TheEnvironment();
+        std::lock_guard<std::mutex> guard(environment.lock);
+        const char* found = environment.index.Find(name);
+        if (found == nullptr) return 0;
+        value = text::FromUtf8(found);
     }
     uint32_t length = static_cast<uint32_t>(value.size());
     if (length >= capacity) return length + 1;
@@ -77,13 +52,12 @@ uint32_t GetEnv(const char16_t* name, char16_t* out, uint32_t capacity) {
 
 bool SetEnv(const char16_t* name, const char16_t* value) {
     if (name == nullptr || !IsVariableName(name)) return false;
-    std::lock_guard<std::mutex> guard(EnvironmentLock());
-    for (const std::string& spelling : SpellingsOf(name))
-        if (unsetenv(spelling.c_str()) != 0) return false;
-    if (value == nullptr || value[0] == 0) return true;
-    std::string nameBytes = text::ToUtf8(name);
-    std::string valueBytes = text::ToUtf8(value);
-    return setenv(nameBytes.c_str(), valueBytes.c_str(), 1) == 0;
+    const bool removing = value == nullptr || value[0] == 0;
+    const std::string valueBytes = removing ? std::string() : text::ToUtf8(value);
+    Environment& environment = TheEnvironment();
+    std::lock_guard<std::mutex> guard(environment.lock);
+    environment.index.Set(name, removing ? nullptr : valueBytes.c_str());
+    return true;
 }
 
 uint32_t ProcessId() {

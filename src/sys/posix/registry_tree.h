@@ -12,23 +12,18 @@
 #include <string_view>
 #include <vector>
 
+#include "sys/posix/registry_values.h"
 #include "sys/posix/unicode_ctype.h"
 #include "sys/sys.h"
 
 namespace sys::posix {
-
-struct RegistryValue {
-    std::u16string name;
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-};
 
 struct RegistryNode {
     std::u16string name;
     KeyLifetime lifetime = KeyLifetime::Ordinary;
     bool deleted = false;
     std::vector<std::shared_ptr<RegistryNode>> children;
-    std::vector<RegistryValue> values;
+    RegistryValues values;
 };
 
 class RegistryTree {
@@ -85,15 +80,10 @@ public:
         std::shared_ptr<RegistryNode> node;
         if (uint32_t result = Resolve(key, Access::SetValues, node); result != kRegOk)
             return result;
-        RegistryValue* value = ValueOf(*node, name);
-        if (value == nullptr) {
-            node->values.emplace_back();
-            value = &node->values.back();
-            value->name.assign(name == nullptr ? u"" : name);
-        }
-        value->type = type;
+        RegistryValue& value = node->values.FindOrAdd(NameOf(name));
+        value.type = type;
         const auto* bytes = static_cast<const uint8_t*>(data);
-        value->data.assign(bytes, bytes + size);
+        value.data.assign(bytes, bytes + size);
         return kRegOk;
     }
 
@@ -101,7 +91,7 @@ public:
                         uint32_t* size) {
         std::shared_ptr<RegistryNode> node;
         if (uint32_t result = Resolve(key, Access::Read, node); result != kRegOk) return result;
-        const RegistryValue* value = ValueOf(*node, name);
+        const RegistryValue* value = node->values.Find(NameOf(name));
         if (value == nullptr) return kRegNotFound;
         return CopyValue(*value, type, data, size);
     }
@@ -111,8 +101,9 @@ public:
         if (name == nullptr || nameLength == nullptr) return kRegInvalidParameter;
         std::shared_ptr<RegistryNode> node;
         if (uint32_t result = Resolve(key, Access::Read, node); result != kRegOk) return result;
-        if (index >= node->values.size()) return kRegNoMoreItems;
-        const RegistryValue& value = node->values[index];
+        const RegistryValue* found = node->values.At(index);
+        if (found == nullptr) return kRegNoMoreItems;
+        const RegistryValue& value = *found;
         if (value.name.size() >= *nameLength) return kRegMoreData;
         if (data != nullptr && size != nullptr && value.data.size() > *size) {
             *size = static_cast<uint32_t>(value.data.size());
@@ -128,12 +119,7 @@ public:
         std::shared_ptr<RegistryNode> node;
         if (uint32_t result = Resolve(key, Access::SetValues, node); result != kRegOk)
             return result;
-        for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-            if (!SameNameNoCase(it->name, name == nullptr ? u"" : name)) continue;
-            node->values.erase(it);
-            return kRegOk;
-        }
-        return kRegNotFound;
+        return node->values.Remove(NameOf(name)) ? kRegOk : kRegNotFound;
     }
 
     uint32_t DeleteKey(RegistryKey parent, const char16_t* subKey) {
@@ -208,11 +194,9 @@ private:
         return nullptr;
     }
 
-    static RegistryValue* ValueOf(RegistryNode& node, const char16_t* name) {
-        std::u16string_view wanted = name == nullptr ? u"" : name;
-        for (RegistryValue& value : node.values)
-            if (SameNameNoCase(value.name, wanted)) return &value;
-        return nullptr;
+    // A missing value name is the key's default value, named "".
+    static std::u16string_view NameOf(const char16_t* name) {
+        return name == nullptr ? std::u16string_view() : std::u16string_view(name);
     }
 
     static uint32_t CopyValue(const RegistryValue& value, uint32_t* type, void* data,
