@@ -10,8 +10,8 @@
 # Both targets share one 64-bit prefix, kept outside the clone in
 # ${XDG_CACHE_HOME:-~/.cache}/korvanite/wine so that a new clone finds it ready, with its own
 # server: the 32-bit products run there as 32-bit TCC runs on 64-bit Windows, beside the
-# 64-bit services. Only the 32-bit programs themselves run under qemu's emulator (about a minute
-# a process start); a 32-bit prefix would emulate its making and every service as well.
+# 64-bit services. Only the 32-bit programs themselves run under qemu's emulator; a 32-bit prefix
+# would emulate its making and every service as well.
 
 # Nothing started here may outlive the script or hold its caller's output: Wine processes get
 # files or /dev/null as their streams, never a pipe (a server keeps what it inherited open for

@@ -7,7 +7,8 @@
 #
 #   sh help_viewer.sh WINE BUILD_DIRECTORY DLL_NAME SECONDS
 #
-# SECONDS bounds each wait (a process start under emulation takes about a minute).
+# SECONDS bounds each wait (a process start under emulation takes a second under qemu 10, a minute
+# under older ones).
 set -u
 wine=$1
 build=$2
