@@ -175,6 +175,17 @@ char16_t JoinSeparator(Dump& dump, uint64_t p) {
     return u'-';
 }
 
+// The cells of whole groups of eight bytes, a blank after each group; each cell's fourth unit
+// lands where the next cell or the group's blank goes. Returns where the groups end.
+char16_t* PutHexGroupsOf8(const Dump& dump, const uint8_t* bytes, uint32_t groups, char16_t* at) {
+    for (uint32_t g = 0; g < groups; ++g, bytes += 8) {
+        for (uint32_t k = 0; k < 8; ++k, at += 3)
+            std::memcpy(at, &dump.hexCells[bytes[k]], sizeof dump.hexCells[0]);
+        *at++ = u' ';
+    }
+    return at;
+}
+
 // A whole line of hexadecimal bytes without joins, the listing's common case: three units per
 // byte and a blank after each group, with the room checked once for the line.
 bool PutHexBytesFast(const Dump& dump, Line& line, uint64_t offset) {
@@ -183,20 +194,14 @@ bool PutHexBytesFast(const Dump& dump, Line& line, uint64_t offset) {
         return false;
     const uint8_t* bytes = dump.buffer + offset;
     char16_t* at = line.text + line.used;
-    // The cell's fourth unit lands where the next cell or the group's blank goes.
-    auto putCell = [&](uint8_t b) {
-        std::memcpy(at, &dump.hexCells[b], sizeof dump.hexCells[0]);
-        at += 3;
-    };
     uint32_t j = 0;
     if (dump.groupWidth == 8) {
-        for (; j + 8 <= dump.hexWidth; j += 8) {
-            for (uint32_t k = 0; k < 8; ++k) putCell(bytes[j + k]);
-            *at++ = u' ';
-        }
+        at = PutHexGroupsOf8(dump, bytes, dump.hexWidth / 8, at);
+        j = dump.hexWidth / 8 * 8;
     }
     for (uint32_t inGroup = 0; j < dump.hexWidth; ++j) {
-        putCell(bytes[j]);
+        std::memcpy(at, &dump.hexCells[bytes[j]], sizeof dump.hexCells[0]);
+        at += 3;
         if (++inGroup == dump.groupWidth) {
             *at++ = u' ';
             inGroup = 0;
@@ -304,20 +309,19 @@ bool CommonLinesApply(const Dump& dump) {
            dump.end <= UINT32_MAX;
 }
 
+// The widest common line fits its buffer, so that it is written without a check per unit.
+static_assert(8 + 2 + 3 * kMaxHexWidth + kMaxHexWidth / 8 + 1 + kMaxHexWidth < kLineCapacity);
+
 void PutCommonLine(Dump& dump, Line& line, uint64_t offset) {
-    char16_t* at = line.text;
-    if (!PutHexDigits8(static_cast<uint32_t>(offset), Has(dump, UpperCaseDigits), at))
-        for (uint32_t k = 0; k < 8; ++k) at[k] = dump.digitTable[(offset >> (28 - 4 * k)) & 0xF];
-    at[8] = u' ';
-    at[9] = u' ';
-    at += 10;
+    // The offset's digits at once where the build has the vector loops; the field's own way
+    // otherwise (a call per line here would cost more than the digits).
+    line.used = 0;
+    if (!PutHexDigits8(static_cast<uint32_t>(offset), Has(dump, UpperCaseDigits), line.text))
+        line.PutZeroPadded(offset, 4, 8, dump.digitTable);
+    line.text[8] = u' ';
+    line.text[9] = u' ';
     const uint8_t* bytes = dump.buffer + offset;
-    for (uint32_t j = 0; j < dump.hexWidth; j += 8) {
-        // Each cell's fourth unit lands where the next cell or the group's blank goes.
-        for (uint32_t k = 0; k < 8; ++k, at += 3)
-            std::memcpy(at, &dump.hexCells[bytes[j + k]], sizeof dump.hexCells[0]);
-        *at++ = u' ';
-    }
+    char16_t* at = PutHexGroupsOf8(dump, bytes, dump.hexWidth / 8, line.text + 10);
     // Raw bytes go by compares where the build has the vector loops, the rest by the table.
     uint32_t j = dump.rawColumn ? PutRawColumnRuns(bytes, dump.hexWidth, dump.replacement,
                                                    Has(dump, ControlPictures), at)

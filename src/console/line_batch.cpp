@@ -1,3 +1,4 @@
+// Writing out a batch of listing lines, and stopping it with the Ctrl-C mark.
 #include "console/line_batch.h"
 
 #include "frame/host_services.h"

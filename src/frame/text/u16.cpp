@@ -170,27 +170,35 @@ constexpr size_t kRun = 8;
 // What a run of eight units needs: one byte each, at most two each, or more for some.
 enum class RunKind { Ascii, Short, Other };
 
+// The two bytes of a unit from 0x80 to 0x7FF, first byte low.
+constexpr uint32_t TwoByteForm(uint32_t c) {
+    return (0xC0 | (c >> 6)) | ((0x80 | (c & 0x3F)) << 8);
+}
+
+// At most two bits set.
+constexpr bool AtMostTwo(uint32_t bits) {
+    const uint32_t second = bits & (bits - 1);
+    return (second & (second - 1)) == 0;
+}
+
 #if defined(KV_VECTOR_TEXT_RUNS)
+
+// All ones in each lane whose unit is below `limit`, a power of two.
+__m128i UnitsBelow(__m128i run, int limit) {
+    const __m128i high = _mm_and_si128(run, _mm_set1_epi16(static_cast<short>(-limit)));
+    return _mm_cmpeq_epi16(high, _mm_setzero_si128());
+}
 
 // A run is one 128-bit register: two masked compares classify it, one pack narrows it.
 RunKind KindOfRun(const char16_t* units) {
     const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-    const __m128i zero = _mm_setzero_si128();
-    auto allBelow = [&](int limit) {
-        const __m128i high = _mm_and_si128(run, _mm_set1_epi16(static_cast<short>(-limit)));
-        return _mm_movemask_epi8(_mm_cmpeq_epi16(high, zero)) == 0xFFFF;
-    };
+    auto allBelow = [&](int limit) { return _mm_movemask_epi8(UnitsBelow(run, limit)) == 0xFFFF; };
     return allBelow(0x80) ? RunKind::Ascii : allBelow(0x800) ? RunKind::Short : RunKind::Other;
 }
 
 void NarrowAsciiRun(const char16_t* units, char* out) {
     const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(run, run));
-}
-
-// The two bytes of a unit below 0x800, first byte low.
-uint32_t TwoByteForm(uint32_t c) {
-    return (0xC0 | (c >> 6)) | ((0x80 | (c & 0x3F)) << 8);
 }
 
 char* EncodeShortUnits(const char16_t* units, size_t count, char* at);
@@ -220,12 +228,10 @@ char* EncodeShortUnits(const char16_t* units, size_t count, char* at);
 // A run of units below 0x800: branch-free with up to two of two bytes, by table with more.
 char* EncodeShortRun(const char16_t* units, char* at) {
     const __m128i run = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-    const __m128i ascii =
-        _mm_cmpeq_epi16(_mm_and_si128(run, _mm_set1_epi16(-0x80)), _mm_setzero_si128());
+    const __m128i ascii = UnitsBelow(run, 0x80);
     const uint32_t wide =
         ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(ascii, ascii))) & 0xFF;
-    const uint32_t second = wide & (wide - 1);
-    if ((second & (second - 1)) != 0) return EncodeShortUnits(units, kRun, at);
+    if (!AtMostTwo(wide)) return EncodeShortUnits(units, kRun, at);
     uint64_t narrow = 0;
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&narrow), _mm_packus_epi16(run, run));
     return EncodeFewTwoByteUnits(units, narrow, wide, at);
@@ -241,25 +247,14 @@ struct Block {
 Block ReadBlock(const char16_t* units, char* at) {
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + kRun));
-    const __m128i zero = _mm_setzero_si128();
-    auto isBelow = [&](__m128i run, int limit) {
-        return _mm_cmpeq_epi16(_mm_and_si128(run, _mm_set1_epi16(static_cast<short>(-limit))),
-                               zero);
-    };
     _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_packus_epi16(low, high));
     Block block;
-    const __m128i ascii = _mm_packs_epi16(isBelow(low, 0x80), isBelow(high, 0x80));
+    const __m128i ascii = _mm_packs_epi16(UnitsBelow(low, 0x80), UnitsBelow(high, 0x80));
     block.wide = ~static_cast<uint32_t>(_mm_movemask_epi8(ascii)) & 0xFFFF;
     block.belowTwoBytes =
-        block.wide == 0 ||
-        _mm_movemask_epi8(_mm_packs_epi16(isBelow(low, 0x800), isBelow(high, 0x800))) == 0xFFFF;
+        block.wide == 0 || _mm_movemask_epi8(_mm_packs_epi16(UnitsBelow(low, 0x800),
+                                                             UnitsBelow(high, 0x800))) == 0xFFFF;
     return block;
-}
-
-// At most two bits set.
-bool AtMostTwo(uint32_t bits) {
-    const uint32_t second = bits & (bits - 1);
-    return (second & (second - 1)) == 0;
 }
 
 // Sixteen units at a time while they are ASCII, or below 0x800 with at most two of two bytes in
@@ -328,8 +323,7 @@ char16_t AnyBitsOf(const char16_t* units, size_t count) {
 constexpr auto kShortForms = [] {
     std::array<uint32_t, 0x800> forms{};
     for (uint32_t c = 0; c < forms.size(); ++c)
-        forms[c] =
-            c < 0x80 ? c | (1u << 16) : (0xC0 | (c >> 6)) | ((0x80 | (c & 0x3F)) << 8) | (2u << 16);
+        forms[c] = c < 0x80 ? c | (1u << 16) : TwoByteForm(c) | (2u << 16);
     return forms;
 }();
 

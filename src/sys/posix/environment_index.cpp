@@ -11,18 +11,11 @@ extern char** environ;
 namespace sys::posix {
 namespace {
 
-// Names compare as Windows compares environment names: unit by unit, upper-cased.
-std::u16string Folded(std::u16string_view name) {
-    std::u16string key(name);
-    for (char16_t& unit : key) unit = UpperUnit(unit);
-    return key;
-}
-
 // The folded name of an entry NAME=VALUE, or empty when it has no "=".
 std::u16string KeyOfEntry(const char* entry) {
     const char* equals = std::strchr(entry, '=');
     if (equals == nullptr || equals == entry) return {};
-    return Folded(text::FromUtf8(std::string_view(entry, size_t(equals - entry))));
+    return FoldedName(text::FromUtf8(std::string_view(entry, size_t(equals - entry))));
 }
 
 char* MakeEntry(std::u16string_view name, const char* value) {
@@ -90,14 +83,14 @@ void EnvironmentIndex::RemoveAt(size_t place) {
 
 const char* EnvironmentIndex::Find(std::u16string_view name) {
     if (!InStep()) Rebuild();
-    auto found = places_.find(Folded(name));
+    auto found = places_.find(FoldedName(name));
     if (found == places_.end()) return nullptr;
     return std::strchr(entries_[found->second], '=') + 1;
 }
 
 void EnvironmentIndex::Set(std::u16string_view name, const char* value) {
     if (!InStep()) Rebuild();
-    const std::u16string key = Folded(name);
+    const std::u16string key = FoldedName(name);
     if (spellings_) {
         // Rare: several spellings came from outside. Every one goes, then the index is rebuilt.
         for (size_t place = keys_.size(); place-- > 0;)

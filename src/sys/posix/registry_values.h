@@ -29,13 +29,13 @@ public:
     RegistryValues& operator=(const RegistryValues&) = delete;
 
     RegistryValue* Find(std::u16string_view name) {
-        auto found = byName_.find(Folded(name));
+        auto found = byName_.find(FoldedName(name));
         return found == byName_.end() ? nullptr : &*found->second;
     }
 
     // The value of the name, added at the end with that spelling when there is none.
     RegistryValue& FindOrAdd(std::u16string_view name) {
-        auto [entry, added] = byName_.try_emplace(Folded(name), order_.end());
+        auto [entry, added] = byName_.try_emplace(FoldedName(name), order_.end());
         if (added) {
             order_.push_back(RegistryValue{std::u16string(name), 0, {}});
             entry->second = std::prev(order_.end());
@@ -45,7 +45,7 @@ public:
 
     // The rest keep their order. False when there is no value of the name.
     bool Remove(std::u16string_view name) {
-        auto found = byName_.find(Folded(name));
+        auto found = byName_.find(FoldedName(name));
         if (found == byName_.end()) return false;
         cursorValid_ = false; // the places after it move up by one
         order_.erase(found->second);
@@ -70,13 +70,6 @@ public:
     size_t size() const { return order_.size(); }
 
 private:
-    // Equal for names that differ only in case, by the same unit folding as SameNameNoCase.
-    static std::u16string Folded(std::u16string_view name) {
-        std::u16string key(name);
-        for (char16_t& unit : key) unit = UpperUnit(unit);
-        return key;
-    }
-
     using Place = std::list<RegistryValue>::iterator;
     std::list<RegistryValue> order_;
     std::unordered_map<std::u16string, Place> byName_;

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <locale.h>
+#include <string>
 #include <string_view>
 #include <wctype.h>
 
@@ -39,6 +40,14 @@ inline char16_t UpperUnit(char16_t c) {
 
 inline char16_t LowerUnit(char16_t c) {
     return MappedOrSame(c, towlower_l(static_cast<wint_t>(c), UnicodeCtype()));
+}
+
+// A name folded to upper case unit by unit: names that differ only in case fold alike, as
+// Windows compares environment, registry and key names. The key of an index by name.
+inline std::u16string FoldedName(std::u16string_view name) {
+    std::u16string key(name);
+    for (char16_t& unit : key) unit = UpperUnit(unit);
+    return key;
 }
 
 // Names that differ only in case are the same name, as Windows compares environment names.
