@@ -268,16 +268,14 @@ TEST(DumpTextColumn, ByteTableGivesTheSameColumn) {
 // The offset's digits at once: every digit in every place, in both cases, as the formatter
 // writes them.
 TEST(DumpTextColumn, OffsetDigitsAreTheFormattersDigits) {
-    std::vector<uint32_t> values = {0x01234567, 0x89abcdef, 0xfedcba98};
-    for (uint32_t digit = 0; digit < 16; ++digit) values.push_back(digit * 0x11111111u);
-    for (uint32_t value : values)
+    for (uint32_t value : {0x01234567u, 0x89abcdefu, 0xfedcba98u, 0u, 0xffffffffu})
         for (bool upper : {false, true}) {
-            char16_t digits[8] = {};
+            char16_t digits[9] = {}, expected[9];
             ASSERT_EQ(PutHexDigits8(value, upper, digits), kVectorLoops);
-            if (!kVectorLoops) continue;
-            char16_t expected[9];
             text::Format(expected, 9, upper ? u"%08X" : u"%08x", value);
-            EXPECT_EQ(std::u16string_view(digits, 8), std::u16string_view(expected, 8)) << value;
+            if (kVectorLoops) {
+                EXPECT_EQ(std::u16string(digits), std::u16string(expected)) << value;
+            }
         }
 }
 

@@ -237,26 +237,6 @@ TEST_F(Paging, ALineWithItsEndComesOutAsTheTwoCallsGiveIt) {
     }
 }
 
-// Ctrl-C pending when a line joins the batch: the lines waiting and that line are written, then
-// the mark, as if each had gone on its own; and no line waits any more.
-TEST_F(Paging, CtrlBreakStopsBatchedLinesAfterTheLineItCameDuring) {
-    InstallCtrlHandler();
-    fake::SetIsConsole(sys::StdStream::Output, false);
-    LineBatch batch;
-    auto put = [&](std::u16string_view line) {
-        std::copy(line.begin(), line.end(), NextBatchedLine(batch, line.size()));
-        return EndBatchedLine(batch, line.size());
-    };
-    ASSERT_TRUE(LinesMayWait());
-    EXPECT_EQ(put(u"one"), kOutputOk);
-    EXPECT_EQ(fake::StdOut(), "");
-    ConsoleCtrlHandler(sys::kCtrlBreakEvent);
-    EXPECT_FALSE(LinesMayWait());
-    EXPECT_EQ(put(u"two"), kOutputStopped);
-    EXPECT_EQ(fake::ConsoleTranscript().substr(0, 10), "one\r\ntwo\r\n");
-    EXPECT_NE(fake::ConsoleTranscript().find("\r ^C \n", 10), std::string::npos);
-}
-
 TEST_F(Paging, CtrlBreakStopsAJoinedLineAfterItsEnd) {
     InstallCtrlHandler();
     fake::SetIsConsole(sys::StdStream::Output, false);

@@ -1,21 +1,16 @@
 #!/usr/bin/env bash
 # Checks that a product DLL is in the form that ships: no debug sections and no symbol table
-# (they go into DLL.debug beside it), nothing of the folder the checkout lies in (as a path, in
-# ASCII or UTF-16, or spelt as a symbol name with "_" for every other character), and a debug
-# link that names DLL.debug with that file's CRC, so that the symbols kept apart are the ones
-# of this DLL. Prints what is wrong and fails; silent when all is well.
+# (they go into DLL.debug beside it), nothing of the checkout's folder (in ASCII or UTF-16, or
+# spelt as a symbol name with "_" for every other character), and a debug link that names
+# DLL.debug with that file's CRC. Prints what is wrong and fails; silent when all is well.
 #
 #   bash check_release_dll.sh DLL CHECKOUT_FOLDER
 set -uo pipefail
 dll=$1
 folder=$2
-# The x86-64 binutils read the 32-bit DLL as well.
-objdump=x86_64-w64-mingw32-objdump
+objdump=x86_64-w64-mingw32-objdump # which reads the 32-bit DLL as well
 wrong=0
-fault() {
-    echo "$dll: $*"
-    wrong=1
-}
+fault() { echo "$dll: $*"; wrong=1; }
 
 debug=$($objdump -h "$dll" | awk '$1 ~ /^[0-9]+$/ && $2 ~ /^\.debug/ { printf " %s", $2 }')
 [ -z "$debug" ] || fault "debug sections$debug"
