@@ -15,6 +15,18 @@
 #                             build/bench, a Release build made here)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# plughost opens the console device at start and, when it cannot, tries once more after 50 ms
+# (as on Windows, where the device can be briefly unavailable). A job with no terminal at all (CI,
+# cron) would time that wait, which a user at a terminal never sees: there the whole benchmark
+# runs again under script(1), which gives it one, so that every program is still started the
+# same way by this shell and timed alike.
+if ! (: </dev/tty) 2>/dev/null && [ -z "${KV_BENCH_TERMINAL:-}" ] && command -v script >/dev/null; then
+    export KV_BENCH_TERMINAL=1
+    exec script -qec "$(printf '%q ' bash "$0" "$@")" /dev/null </dev/null
+fi
+[ -n "${KV_BENCH_TERMINAL:-}" ] && stty -onlcr 2>/dev/null || true # plain line ends in logs
+
 runs=${1:-7}
 build=${BENCH_BUILD:-build/bench}
 fills=20 # fills or copies per process
@@ -119,17 +131,19 @@ count_script $few_buffers
 count_script $many_buffers
 
 # ---- Timing ---------------------------------------------------------------------------------------
-# measure NAME COMMAND...: runs the command RUNS times (standard output to a file in the work
-# directory) and keeps "wall cpu" per run in NAME.times.
-measure() {
+# once NAME COMMAND...: runs the command once (standard output to NAME.out in the work directory)
+# and adds "wall cpu" to NAME.times.
+once() {
     local name=$1
     shift
-    : >"$work/$name.times"
     local TIMEFORMAT='%R %U %S'
-    for ((r = 0; r < runs; r++)); do
-        { time "$@" >"$work/$name.out" 2>/dev/null; } 2>>"$work/$name.raw"
-    done
-    awk '{ printf "%.4f %.4f\n", $1, $2 + $3 }' "$work/$name.raw" >"$work/$name.times"
+    { time "$@" >"$work/$name.out" 2>/dev/null; } 2>"$work/$name.raw"
+    awk '{ printf "%.4f %.4f\n", $1, $2 + $3 }' "$work/$name.raw" >>"$work/$name.times"
+}
+# measure NAME COMMAND...: RUNS runs of one command.
+measure() {
+    local r
+    for ((r = 0; r < runs; r++)); do once "$@"; done
 }
 # median NAME COLUMN (1 wall, 2 cpu)
 median() {
@@ -140,23 +154,12 @@ median() {
 echo "bench: $runs runs each; 8 MiB of random bytes; fills and copies of 64 MiB, $fills per process"
 echo "bench: plughost $(realpath "$plughost") (Release); files in $base"
 
-# plughost opens the console device at start and, when it cannot, tries once more after 50 ms
-# (as on Windows, where the device can be briefly unavailable). A job with no terminal at all (CI,
-# this script under cron) would time that wait, which a user at a terminal never sees; there the
-# listing runs under script(1), which gives it a terminal, its standard output still to a file.
-# The launcher's own time, measured running `true`, is taken off.
-listing=$work/bbdump.listing
-launch() { # COMMAND-LINE
-    if (: </dev/tty) 2>/dev/null || ! command -v script >/dev/null; then
-        sh -c "$1"
-    else
-        script -qec "$1" /dev/null
-    fi
-}
-measure launcher launch true
-measure bbdump launch "'$plughost' -c 'set a=%@bload[$data]' -c 'bbdump %a' > '$listing'"
-measure xxd xxd "$data"
-measure hexdump hexdump -C "$data"
+# The listings take turns, so that a change in the machine's load falls on all three alike.
+for ((r = 0; r < runs; r++)); do
+    once bbdump "$plughost" -c "set a=%@bload[$data]" -c 'bbdump %a'
+    once xxd xxd "$data"
+    once hexdump hexdump -C "$data"
+done
 for op in fill1 fill4 copy; do
     measure "$op-0" "$plughost" "$work/$op-0.btm"
     measure "$op-n" "$plughost" "$work/$op-n.btm"
@@ -166,22 +169,17 @@ for op in fill1 fill4 copy; do
     measure "peer-$op-n" "$work/peer" "$peer_op" $fills
 done
 for count in $few_buffers $many_buffers; do
-    measure "count-$count" launch "'$plughost' '$work/count-$count.btm'"
+    measure "count-$count" "$plughost" "$work/count-$count.btm"
 done
+listing=$work/bbdump.out
 
 # The listing must be whole: as many lines as xxd's.
 if [ "$(wc -l <"$listing")" -ne "$(($(wc -l <"$work/xxd.out") + 1))" ]; then
     echo "bench: BBDUMP's listing has $(wc -l <"$listing") lines, xxd's $(wc -l <"$work/xxd.out")" >&2
 fi
 
-row_of() { # LABEL WALL CPU
-    printf '%-34s %8.3f s %8.3f s\n' "$1" "$2" "$3"
-}
 row() { # LABEL NAME: medians of one measurement
-    row_of "$1" "$(median "$2" 1)" "$(median "$2" 2)"
-}
-launched_time() { # NAME COLUMN: the median of a launched measurement less the launcher's
-    awk -v a="$(median "$1" "$2")" -v b="$(median launcher "$2")" 'BEGIN { printf "%.4f", a - b }'
+    printf '%-34s %8.3f s %8.3f s\n' "$1" "$(median "$2" 1)" "$(median "$2" 2)"
 }
 per_op() { # NAME COLUMN: milliseconds per operation
     awk -v n="$(median "$1-n" "$2")" -v z="$(median "$1-0" "$2")" -v k=$fills \
@@ -191,13 +189,13 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), (b > 0
 
 echo
 printf '%-34s %10s %10s\n' "listing of 8 MiB to a file" "wall" "cpu"
-row_of "plughost @BLOAD + BBDUMP" "$(launched_time bbdump 1)" "$(launched_time bbdump 2)"
+row "plughost @BLOAD + BBDUMP" bbdump
 row "xxd" xxd
 row "hexdump -C" hexdump
 for column in 1 2; do
     label=wall
     [ $column = 2 ] && label=cpu
-    b=$(launched_time bbdump $column)
+    b=$(median bbdump $column)
     printf 'ratio (%s): BBDUMP / xxd %s, BBDUMP / hexdump -C %s   (goal: BBDUMP / xxd at most 0.35)\n' \
         "$label" "$(ratio "$b" "$(median xxd $column)")" "$(ratio "$b" "$(median hexdump $column)")"
 done
@@ -217,12 +215,12 @@ done
 echo
 printf '%-34s %10s %10s\n' "@BALLOC each, BBLIST, @BFREEALL" "wall" "cpu"
 for count in $few_buffers $many_buffers; do
-    row_of "$count buffers" "$(launched_time "count-$count" 1)" "$(launched_time "count-$count" 2)"
+    row "$count buffers" "count-$count"
 done
 for column in 1 2; do
     label=wall
     [ $column = 2 ] && label=cpu
     printf 'ratio (%s): %s buffers / %s buffers %s   (linear: 4; goal: at most 5)\n' "$label" \
-        $many_buffers $few_buffers "$(ratio "$(launched_time "count-$many_buffers" $column)" \
-        "$(launched_time "count-$few_buffers" $column)")"
+        $many_buffers $few_buffers "$(ratio "$(median "count-$many_buffers" $column)" \
+        "$(median "count-$few_buffers" $column)")"
 done

@@ -178,6 +178,8 @@ char16_t JoinSeparator(Dump& dump, uint64_t p) {
 // The cells of whole groups of eight bytes, a blank after each group; each cell's fourth unit
 // lands where the next cell or the group's blank goes. Returns where the groups end.
 char16_t* PutHexGroupsOf8(const Dump& dump, const uint8_t* bytes, uint32_t groups, char16_t* at) {
+    if (char16_t* end = PutHexGroupsOf8Runs(bytes, groups, Has(dump, UpperCaseDigits), at))
+        return end;
     for (uint32_t g = 0; g < groups; ++g, bytes += 8) {
         for (uint32_t k = 0; k < 8; ++k, at += 3)
             std::memcpy(at, &dump.hexCells[bytes[k]], sizeof dump.hexCells[0]);

@@ -4,6 +4,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <tmmintrin.h> // used only where the processor is found to have SSSE3
 #endif
 
 namespace dump {
@@ -39,6 +40,43 @@ bool PutHexDigits8(uint32_t value, bool upperCase, char16_t* out) {
 }
 
 namespace {
+
+// Where the units of eight "hh " cells come from in the sixteen digits of eight bytes, high
+// digit first: per unit its digit's index and a zeroed high byte (-1 gives zero), or zero for
+// a blank, which kCellBlanks then fills in. Three stores of eight units make the 24.
+constexpr int8_t kNone = -1;
+alignas(16) constexpr int8_t kCellDigits[3][16] = {
+    {0, kNone, 1, kNone, kNone, kNone, 2, kNone, 3, kNone, kNone, kNone, 4, kNone, 5, kNone},
+    {kNone, kNone, 6, kNone, 7, kNone, kNone, kNone, 8, kNone, 9, kNone, kNone, kNone, 10, kNone},
+    {11, kNone, kNone, kNone, 12, kNone, 13, kNone, kNone, kNone, 14, kNone, 15, kNone, kNone,
+     kNone}};
+alignas(16) constexpr char16_t kCellBlanks[3][8] = {{0, 0, u' ', 0, 0, u' ', 0, 0},
+                                                    {u' ', 0, 0, u' ', 0, 0, u' ', 0},
+                                                    {0, u' ', 0, 0, u' ', 0, 0, u' '}};
+
+[[gnu::target("ssse3")]] char16_t* HexGroupsByShuffles(const uint8_t* bytes, uint32_t groups,
+                                                       bool upperCase, char16_t* out) {
+    const __m128i digitOf = _mm_loadu_si128(
+        reinterpret_cast<const __m128i*>(upperCase ? "0123456789ABCDEF" : "0123456789abcdef"));
+    const __m128i low4 = _mm_set1_epi8(0x0F);
+    for (uint32_t g = 0; g < groups; ++g, bytes += 8) {
+        const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes));
+        const __m128i high =
+            _mm_shuffle_epi8(digitOf, _mm_and_si128(_mm_srli_epi16(eight, 4), low4));
+        const __m128i low = _mm_shuffle_epi8(digitOf, _mm_and_si128(eight, low4));
+        const __m128i digits = _mm_unpacklo_epi8(high, low);
+        for (int part = 0; part < 3; ++part, out += 8) {
+            const __m128i from =
+                _mm_load_si128(reinterpret_cast<const __m128i*>(kCellDigits[part]));
+            const __m128i blanks =
+                _mm_load_si128(reinterpret_cast<const __m128i*>(kCellBlanks[part]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                             _mm_or_si128(_mm_shuffle_epi8(digits, from), blanks));
+        }
+        *out++ = u' ';
+    }
+    return out;
+}
 
 // The raw column of sixteen bytes, judged byte by byte and widened to units: a blank for 0x80
 // and above, and for the controls the replacement or, with pictures, the control picture
@@ -88,6 +126,12 @@ uint32_t RawColumnRuns(const uint8_t* bytes, uint32_t count, char16_t replacemen
 
 } // namespace
 
+char16_t* PutHexGroupsOf8Runs(const uint8_t* bytes, uint32_t groups, bool upperCase,
+                              char16_t* out) {
+    return __builtin_cpu_supports("ssse3") ? HexGroupsByShuffles(bytes, groups, upperCase, out)
+                                           : nullptr;
+}
+
 uint32_t PutRawColumnRuns(const uint8_t* bytes, uint32_t count, char16_t replacement, bool pictures,
                           char16_t* out) {
     return pictures ? RawColumnRuns<true>(bytes, count, replacement, out)
@@ -98,6 +142,10 @@ uint32_t PutRawColumnRuns(const uint8_t* bytes, uint32_t count, char16_t replace
 
 bool PutHexDigits8(uint32_t, bool, char16_t*) {
     return false;
+}
+
+char16_t* PutHexGroupsOf8Runs(const uint8_t*, uint32_t, bool, char16_t*) {
+    return nullptr;
 }
 
 uint32_t PutRawColumnRuns(const uint8_t*, uint32_t, char16_t, bool, char16_t*) {

@@ -266,7 +266,8 @@ TEST(DumpTextColumn, ByteTableGivesTheSameColumn) {
 }
 
 // The offset's digits at once: every digit in every place, in both cases, as the formatter
-// writes them.
+// writes them; and the hexadecimal columns by shuffles, every byte value in every place of a
+// group.
 TEST(DumpTextColumn, OffsetDigitsAreTheFormattersDigits) {
     for (uint32_t value : {0x01234567u, 0x89abcdefu, 0xfedcba98u, 0u, 0xffffffffu})
         for (bool upper : {false, true}) {
@@ -277,6 +278,22 @@ TEST(DumpTextColumn, OffsetDigitsAreTheFormattersDigits) {
                 EXPECT_EQ(std::u16string(digits), std::u16string(expected)) << value;
             }
         }
+    uint8_t bytes[264];
+    for (size_t k = 0; k < sizeof bytes; ++k) bytes[k] = static_cast<uint8_t>(k * 7);
+    for (bool upper : {false, true}) {
+        std::u16string expected;
+        for (size_t k = 0; k < sizeof bytes; ++k) {
+            char16_t cell[4];
+            text::Format(cell, 4, upper ? u"%02X " : u"%02x ", bytes[k]);
+            expected += cell;
+            if (k % 8 == 7) expected += u' ';
+        }
+        char16_t out[sizeof bytes * 4];
+        const char16_t* end = PutHexGroupsOf8Runs(bytes, sizeof bytes / 8, upper, out);
+        if (end != nullptr) {
+            EXPECT_EQ(std::u16string_view(out, static_cast<size_t>(end - out)), expected);
+        }
+    }
 }
 
 TEST(DumpCodePages, AcceptsSingleByteCodePages) {

@@ -26,9 +26,9 @@ TEST(Utf8, RoundTripsAndReplacesInvalidInput) {
 // at any place in a round, the terminator stand at any place after it, and zero units before
 // the text do not count.
 TEST(Length, FindsTheTerminatorAtEveryPlace) {
-    alignas(32) char16_t units[80];
-    for (size_t start = 0; start < 16; ++start) {
-        for (size_t length = 0; length < 60; ++length) {
+    alignas(64) char16_t units[160];
+    for (size_t start = 0; start < 32; ++start) {
+        for (size_t length = 0; length < 100; ++length) {
             for (char16_t& unit : units) unit = 0;
             for (size_t k = 0; k < length; ++k) units[start + k] = static_cast<char16_t>(0x100 + k);
             EXPECT_EQ(text::Length(units + start), length) << start;
@@ -70,10 +70,11 @@ TEST(Utf8, EncodesEveryPositionAroundAsciiRuns) {
     }
 }
 
-// ASCII goes sixteen units at a time, and runs of eight take a short path when every unit needs
-// at most two bytes (without a branch per unit when at most two need two); any mix of one-,
-// two-, three- and four-byte characters, surrogate halves and zero units gives what encoding one
-// character at a time gives, and nothing is written past three bytes per unit.
+// Where the processor allows, units go 32 at a time while all need at most two bytes; else runs
+// of eight take a short path when every unit needs at most two bytes (without a branch per unit
+// when at most two need two). Any mix of one-, two-, three- and four-byte characters, surrogate
+// halves and zero units gives what encoding one character at a time gives, and nothing is
+// written past three bytes per unit.
 TEST(Utf8, MixedTextMatchesCharacterByCharacterEncoding) {
     const char16_t palette[] = {u'a',   0x7F,   0x80,   0xB7,   0x7FF, 0x800,
                                 0x2400, 0xFFFF, 0xD83D, 0xDE00, 0};
@@ -96,17 +97,28 @@ TEST(Utf8, MixedTextMatchesCharacterByCharacterEncoding) {
     };
     uint32_t seed = 12345;
     auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
-    for (int round = 0; round < 4000; ++round) {
-        std::u16string in(next() % 65, u' ');
-        // Mostly ASCII with the others scattered, or all drawn from the whole palette.
-        const bool mostlyAscii = round % 2 == 0;
+    for (int round = 0; round < 8000; ++round) {
+        // Mostly ASCII with the others scattered, all drawn from the whole palette, ASCII and
+        // dots only (a text column), or long ASCII with a few dots.
+        const int mix = round % 4;
+        std::u16string in(next() % (mix == 3 ? 1000 : 130), u' ');
         for (char16_t& unit : in)
-            unit = mostlyAscii && next() % 4 != 0 ? u'0' + next() % 10
-                                                  : palette[next() % std::size(palette)];
+            unit = mix == 3                      ? (next() % 200 == 0 ? 0xB7 : u'a')
+                   : mix == 2                    ? (next() % 3 == 0 ? 0xB7 : u'a')
+                   : mix == 0 && next() % 4 != 0 ? u'0' + next() % 10
+                                                 : palette[next() % std::size(palette)];
         std::string out(in.size() * text::kUtf8BytesPerUnit + 8, '\x55');
         const size_t bytes = text::EncodeUtf8(in, out.data());
         ASSERT_EQ(out.substr(0, bytes), oneByOne(in)) << round;
         ASSERT_EQ(out.substr(in.size() * text::kUtf8BytesPerUnit), std::string(8, '\x55'));
+    }
+    // Every unit below 0x1000, at every place of a block and beside a dot.
+    for (char16_t unit = 0; unit < 0x1000; ++unit) {
+        std::u16string in(70, u'a');
+        in[unit % 64] = unit;
+        in[(unit / 64) % 70] = 0xB7;
+        char out[70 * text::kUtf8BytesPerUnit];
+        ASSERT_EQ(std::string(out, text::EncodeUtf8(in, out)), oneByOne(in)) << int{unit};
     }
 }
 

