@@ -1,6 +1,6 @@
-// UTF-16 lengths and the UTF-8 encoding of output. The encoder goes eight units at a time; this
-// file is built twice, with the vector instructions of the native build and with the portable
-// code that builds without them (the Windows build's), so that both are checked here.
+// UTF-16 lengths and the UTF-8 encoding of output. The encoder goes eight units at a time, or 32
+// where the processor has AVX2; this file is built twice, with the vector instructions of the
+// native build and with the portable code that builds without them, so that both are checked.
 #include <gtest/gtest.h>
 
 #include <cstdint>
