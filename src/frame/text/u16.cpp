@@ -490,11 +490,17 @@ size_t EncodeUtf8(std::u16string_view utf16, char* out) {
     const size_t n = utf16.size();
     char* at = out;
     size_t i = 0;
+    // Blocks of 32 where the processor can and the units allow; not tried again after a single
+    // character until a run of eight has gone by, so that text of three-byte characters does
+    // not try a block per character.
+    bool blocksMayFit = true;
     while (i + kRun <= n) {
-        // 32 units at a time where the processor can and the units allow.
-        i += EncodeBlocks(units + i, n - i, at);
-        if (i + kRun > n) break;
+        if (blocksMayFit) {
+            i += EncodeBlocks(units + i, n - i, at);
+            if (i + kRun > n) break;
+        }
         const RunKind kind = KindOfRun(units + i);
+        blocksMayFit = kind != RunKind::Other;
         if (kind == RunKind::Ascii) {
             NarrowAsciiRun(units + i, at);
             at += kRun;
