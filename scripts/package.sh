@@ -5,7 +5,8 @@
 # each DLL's debug information (Korvanite-x64.dll.debug, ...), which the build keeps apart from
 # the stripped DLL, for reading a crash address. Both zips are reproducible: the DLLs' Build
 # field, the help file's time and every time and order in the zips come from the commit's time,
-# and the build does not depend on the folder the checkout lies in.
+# and the build does not depend on the folder the checkout lies in. build/package/SHA256SUMS holds
+# the checksums of both zips, as a release attaches them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -14,7 +15,8 @@ scripts/setup.sh
 version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 # The commit's time stands for "now" in everything the package holds; TZ=UTC so that the local
 # time written into the version resource is the same everywhere.
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+# safe.directory: in a CI container the checkout belongs to another user than the one building.
+SOURCE_DATE_EPOCH=$(git -c safe.directory="$root" log -1 --format=%ct 2>/dev/null || date +%s)
 export SOURCE_DATE_EPOCH TZ=UTC
 
 # Every Windows product preset there is; the first also gives the help file.
@@ -59,3 +61,6 @@ reproducible_zip() {
 reproducible_zip "build/package/Korvanite-$version.zip" "$stage" "${files[@]}"
 reproducible_zip "build/package/Korvanite-$version-symbols.zip" "$symbols" \
     $(cd "$symbols" && echo Korvanite-*.dll.debug)
+# What a release attaches beside the zips: their checksums, for a download to be checked against.
+(cd build/package && sha256sum "Korvanite-$version.zip" "Korvanite-$version-symbols.zip" >SHA256SUMS)
+echo "package: build/package/SHA256SUMS"

@@ -32,6 +32,22 @@ count_ctest() {
     failed=$((failed + bad))
 }
 
+# Runs a check script that ends with "NAME: N passed, M failed" and adds its counts.
+add_check_counts() {
+    local name=$1 line
+    shift
+    "$@" >"$log" 2>&1
+    cat "$log"
+    line=$(grep -E "^$name: [0-9]+ passed, [0-9]+ failed\$" "$log" | tail -n 1)
+    if [ -z "$line" ]; then
+        echo "== $name: did not finish"
+        failed=$((failed + 1))
+        return
+    fi
+    passed=$((passed + $(sed -E 's/^[a-z]+: ([0-9]+) passed.*/\1/' <<<"$line")))
+    failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
+}
+
 # native-wide: the plug-in with 64-bit handles over a heap above 4 GiB, as on x64 Windows.
 for preset in native native-asan native-wide; do
     echo "== $preset: build"
@@ -71,6 +87,22 @@ else
         failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
     fi
     stage_done "windows"
+
+    # The release zip as the CI workflow builds and checks it, and the workflow itself, which
+    # only the public forge runs. Each check ends with "NAME: N passed, M failed".
+    version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
+    echo "== package"
+    if scripts/package.sh >"$log" 2>&1; then
+        add_check_counts package scripts/check-package.sh "v$version"
+    else
+        tail -n 20 "$log"
+        echo "== package: scripts/package.sh failed"
+        failed=$((failed + 1))
+    fi
+    stage_done "package"
+    echo "== workflow"
+    add_check_counts workflow scripts/check-workflow.sh
+    stage_done "workflow"
 fi
 
 echo "all: $passed passed, $failed failed"

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "engine/low_heap_room.h"
 #include "sys/sys.h"
 
 namespace host {
@@ -16,7 +17,7 @@ FeatureCall CallFeatureExport(FeatureExport entry, std::u16string_view argument)
     buffer[length] = 0;
 
     // A test host's aid on x64: what the plug-in allocates lies above 4 GiB.
-    sys::TakeLowHeapRoom();
+    if (TakesLowHeapRoom()) sys::TakeLowHeapRoom();
     FeatureCall call;
     call.result = entry(AsHost(buffer.get()));
     size_t end = 0;

@@ -1,12 +1,13 @@
 // The host's command line: plughost [-c LINE]... [SCRIPT [ARG...]], or
-// plughost --suite LIST OUTDIR for many scripts in one process.
+// plughost --check DIR... to run and judge the script tests of folders in one process.
+#include "engine/check.h"
 #include "engine/clipboard_variable.h"
 #include "engine/host_api.h"
 #include "engine/line_runner.h"
+#include "engine/output_failure.h"
 #include "engine/plugin_loader.h"
 #include "engine/script_runner.h"
 #include "engine/session.h"
-#include "engine/suite.h"
 #include "frame/text/u16.h"
 
 #include <string>
@@ -65,13 +66,13 @@ int Run(const std::vector<std::u16string>& argv) {
     InitSession(session);
     ActivateSession active(session);
 
-    if (argv.size() > 1 && argv[1] == u"--suite") {
-        if (argv.size() != 4) {
-            HostMessage(session, u"usage: plughost --suite LIST OUTDIR");
+    if (argv.size() > 1 && argv[1] == u"--check") {
+        if (argv.size() < 3) {
+            HostMessage(session, u"usage: plughost --check DIR...");
             return kUsageStatus;
         }
         session.pluginPath = DefaultPluginPath();
-        return RunSuite(session, argv[2], argv[3]);
+        return RunCheck(session, {argv.begin() + 2, argv.end()});
     }
 
     Invocation invocation;
@@ -99,7 +100,7 @@ int Run(const std::vector<std::u16string>& argv) {
 
     int status = script.exitRequested ? script.exitStatus : script.lastResult;
     UnloadPlugin(session, 1);
-    return status;
+    return StatusAfterOutput(session, status);
 }
 
 } // namespace

@@ -1,25 +1,45 @@
-// Writing the result files of a suite run. The system seam reads files but writes none, and the
+// The files of a script-test folder. The system seam reads files but lists no folders, and the
 // standard library takes a UTF-16 path on every platform.
 #include "engine/suite_files.h"
 
+#include "frame/text/u16.h"
+#include "sys/sys.h"
+
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace host {
 
-bool MakeDirectory(const std::u16string& path) {
+bool ScriptNamesIn(const std::u16string& folder, std::vector<std::u16string>& names) {
+    names.clear();
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path), error);
-    return !error && std::filesystem::is_directory(std::filesystem::path(path), error);
+    // Nothing here may throw: the increments that can fail report through `error`.
+    std::filesystem::directory_iterator entry(std::filesystem::path(folder), error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        std::u16string name = entry->path().filename().u16string();
+        std::error_code typeError;
+        if (name.size() > 4 &&
+            text::EqualNoCase(std::u16string_view(name).substr(name.size() - 4), u".btm") &&
+            entry->is_regular_file(typeError))
+            names.push_back(std::move(name));
+    }
+    if (error) return false;
+    std::sort(names.begin(), names.end());
+    return true;
 }
 
-bool WriteWholeFile(const std::u16string& path, std::string_view bytes) {
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(bytes.data(), std::streamsize(bytes.size()));
-    file.close();
-    return !file.fail();
+FileRead ReadFileBytes(const std::u16string& path, std::string& bytes) {
+    bytes.clear();
+    if (sys::FileAttributes(path.c_str()) == sys::kNoFileAttributes) return FileRead::Missing;
+    char* data = nullptr;
+    size_t size = 0;
+    if (!sys::ReadWholeFile(path.c_str(), &data, &size)) return FileRead::Failed;
+    if (data != nullptr) {
+        bytes.assign(data, size);
+        sys::FreeFileBytes(data);
+    }
+    return FileRead::Read;
 }
 
 } // namespace host

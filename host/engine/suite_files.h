@@ -1,15 +1,18 @@
-// Writing the result files of a suite run.
+// The files of a script-test folder: its scripts, and the transcripts beside them.
 #pragma once
 
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace host {
 
-// Creates the directory (and its parents) when it does not exist.
-bool MakeDirectory(const std::u16string& path);
+// The names of the scripts (*.btm, in any case) in the folder, sorted. False when the folder
+// cannot be read.
+bool ScriptNamesIn(const std::u16string& folder, std::vector<std::u16string>& names);
 
-// Writes the bytes as the whole file, replacing it.
-bool WriteWholeFile(const std::u16string& path, std::string_view bytes);
+enum class FileRead { Read, Missing, Failed };
+
+// The whole file as bytes; a file that is not there is Missing (and `bytes` empty).
+FileRead ReadFileBytes(const std::u16string& path, std::string& bytes);
 
 } // namespace host

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The script tests of a Windows build, run and judged by its plughost.exe (--check), under Wine
+# or on Windows itself (Git Bash); then the same runner must fail doctored transcripts; and for
+# an x64 build, where the plug-in's blocks lie with and without the room below 4 GiB taken away.
+#
+#   bash tests/windows/check_suite.sh LAUNCHER BUILD_DIRECTORY
+#
+# LAUNCHER: "$WINE" under Wine (scripts/wine-target.sh), empty on Windows. BUILD_DIRECTORY holds
+# plughost.exe, TakeCmd.dll and Korvanite-x86.dll or Korvanite-x64.dll. The scripts run in
+# BUILD_DIRECTORY/check (made afresh), where the files they make land. Ends with the line
+# "check_suite: N passed, M failed" (the scripts that passed, and the checks around them) and
+# a nonzero status when anything failed.
+set -u
+launcher=$1
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "$2" && pwd) || exit 1
+work=$build/check
+rm -rf "$work" && mkdir -p "$work" || exit 1
+passed=0
+failed=0
+fail() {
+    echo "FAILED: $*"
+    failed=$((failed + 1))
+}
+
+# A folder as the Windows program is given it: under Wine on the drive Z:, on Windows as
+# cygpath writes it (D:\a\repo\tests\scripts).
+windows_path() {
+    if [ -n "$launcher" ]; then echo "Z:$(sed 's#/#\\#g' <<<"$1")"; else cygpath -w "$1"; fi
+}
+
+echo "== plughost.exe --check tests/scripts"
+started=$(date +%s)
+(cd "$work" && exec $launcher "$build/plughost.exe" --check "$(windows_path "$root/tests/scripts")" \
+    </dev/null >suite.log 2>&1)
+status=$?
+tr -d '\r' <"$work/suite.log"
+summary=$(tr -d '\r' <"$work/suite.log" | tail -n 1)
+echo "(status $status, $(($(date +%s) - started)) s)"
+if [ "$status" -eq 0 ] && [[ $summary =~ ^([0-9]+)\ passed,\ 0\ failed(,\ [0-9]+\ skipped)?$ ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+else
+    fail "the script tests"
+fi
+
+echo "== doctored transcripts"
+if bash "$root/tests/doctored_transcripts.sh" "$launcher" "$build/plughost.exe" "$work/doctored"; then
+    passed=$((passed + 1))
+else
+    fail "doctored transcripts did not fail the runner as they must"
+fi
+
+# The x64 plug-in's blocks: where plughost.exe puts them for the tests (above 4 GiB), and where
+# the system's heap gives them when plughost.exe leaves the room below 4 GiB as it is.
+if [ -f "$build/Korvanite-x64.dll" ]; then
+    echo "== x64 heap addresses"
+    for keep in no yes; do
+        settings=(noloadmsg=1)
+        [ $keep = no ] || settings+=(PLUGHOST_KEEP_LOW_HEAP=1)
+        (cd "$work" && exec env "${settings[@]}" $launcher "$build/plughost.exe" \
+            -c 'echo %@balloc[64]' </dev/null >heap.log 2>&1)
+        handle=$(tr -d '\r' <"$work/heap.log" | tail -n 1)
+        what="with the room below 4 GiB taken away (as the tests run)"
+        [ $keep = no ] || what="as the heap gives them (PLUGHOST_KEEP_LOW_HEAP=1)"
+        if [[ ! $handle =~ ^[0-9A-F]{16}$ ]]; then
+            fail "no buffer handle from plughost.exe: $(cat "$work/heap.log")"
+        elif [ "${handle:0:8}" = 00000000 ]; then
+            echo "x64 plug-in addresses $what: $handle, below 4 GiB"
+        else
+            echo "x64 plug-in addresses $what: $handle, above 4 GiB"
+        fi
+    done
+fi
+
+echo "check_suite: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
