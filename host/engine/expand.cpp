@@ -1,6 +1,7 @@
 // Variable expansion.
 #include "engine/expand.h"
 
+#include "engine/eval.h"
 #include "engine/feature_call.h"
 #include "engine/host_functions.h"
 #include "frame/text/u16.h"
@@ -180,6 +181,13 @@ bool Expander::Variable(std::u16string_view name, std::u16string& out) {
 bool Expander::Function(std::u16string_view name, const std::u16string& args, std::u16string& out) {
     if (text::EqualNoCase(name, u"comma")) return Append(out, CommaGroup(args));
     if (text::EqualNoCase(name, u"path")) return Append(out, PathPart(args));
+    if (text::EqualNoCase(name, u"eval")) {
+        long long value = 0;
+        std::u16string error;
+        if (EvaluateInteger(args, value, error)) return Append(out, DecimalText(value));
+        HostMessage(session_, u"@eval: " + error + u" in " + Quoted(args));
+        return Fail(ExpandFault::HostFunctionFailed);
+    }
     FeatureEntry feature = FindFeature(session_.plugin, FeatureKind::Function, name);
     if (feature.lookup == FeatureLookup::ExportMissing) return ReportMissingExport(feature);
     if (feature.lookup == FeatureLookup::Found) return CallExport(feature, args, out);

@@ -11,11 +11,12 @@ namespace host {
 
 enum class ExpandFault {
     None,
-    TooLong,         // the result would not fit; no message (the caller decides)
-    UnknownFunction, // reported
-    Malformed,       // a missing "]", or nesting too deep; reported
-    ExportMissing,   // an announced feature without its export; reported
-    FeatureFailed,   // a plug-in export returned nonzero (reported by the plug-in, if at all)
+    TooLong,            // the result would not fit; no message (the caller decides)
+    UnknownFunction,    // reported
+    Malformed,          // a missing "]", or nesting too deep; reported
+    ExportMissing,      // an announced feature without its export; reported
+    HostFunctionFailed, // a host function (@eval) refused its argument; reported
+    FeatureFailed,      // a plug-in export returned nonzero (reported by the plug-in, if at all)
 };
 
 struct ExpandResult {

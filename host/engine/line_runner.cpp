@@ -1,11 +1,13 @@
 // Running one command line.
 #include "engine/line_runner.h"
 
-#include "engine/export_check.h"
-
+#include "engine/batch_if.h"
+#include "engine/batch_parse.h"
 #include "engine/expand.h"
+#include "engine/export_check.h"
 #include "engine/feature_call.h"
 #include "engine/plugin_loader.h"
+#include "engine/redirection.h"
 #include "frame/text/u16.h"
 
 #include <memory>
@@ -33,10 +35,6 @@ CommandLine SplitCommand(std::u16string_view line) {
     return {line.substr(0, end), line.substr(end)};
 }
 
-bool IsComment(std::u16string_view line) {
-    return line.substr(0, 2) == u"::" || text::EqualNoCase(SplitCommand(line).name, u"rem");
-}
-
 std::u16string Quoted(std::u16string_view text) {
     std::u16string quoted;
     quoted.reserve(text.size() + 2);
@@ -58,8 +56,17 @@ void Fail(Session& session, std::u16string_view message) {
 // ---- Built-in commands -----------------------------------------------------------------------
 
 void Echo(Session& session, std::u16string_view rest) {
+    std::u16string_view word = TrimBlanksView(rest);
+    if (text::EqualNoCase(word, u"on") || text::EqualNoCase(word, u"off")) {
+        session.script.echoOn = text::EqualNoCase(word, u"on");
+        return Succeed(session);
+    }
+    if (word.empty()) {
+        WriteOut(session, session.script.echoOn ? u"ECHO is ON\r\n" : u"ECHO is OFF\r\n");
+        return Succeed(session);
+    }
     // Only the separator goes: further blanks are part of the text.
-    if (!rest.empty()) rest.remove_prefix(1);
+    rest.remove_prefix(1);
     std::u16string line(rest);
     line += u"\r\n";
     WriteOut(session, line);
@@ -114,14 +121,43 @@ bool ParseStatus(std::u16string_view text, int& status) {
     return true;
 }
 
-void Exit(Session& session, std::u16string_view rest) {
+// The status of `exit` and `quit`: N, or the last result. False (reported) when N is no number.
+bool EndStatus(Session& session, std::u16string_view command, std::u16string_view rest,
+               int& status) {
     rest = TrimBlanksView(rest);
-    int status = session.script.lastResult;
-    if (!rest.empty() && !ParseStatus(rest, status))
-        return Fail(session, u"exit needs a number, not " + Quoted(rest));
+    status = session.script.lastResult;
+    if (rest.empty() || ParseStatus(rest, status)) return true;
+    Fail(session, std::u16string(command) + u" needs a number, not " + Quoted(rest));
+    return false;
+}
+
+void Exit(Session& session, std::u16string_view rest) {
+    int status = 0;
+    if (!EndStatus(session, u"exit", rest, status)) return;
     session.script.lastResult = status;
     session.script.exitStatus = status;
     session.script.exitRequested = true;
+}
+
+// Ends the batch file; outside one there is nothing else to end, and it ends like `exit`.
+void Quit(Session& session, std::u16string_view rest) {
+    if (!session.script.inBatch) return Exit(session, rest);
+    int status = 0;
+    if (!EndStatus(session, u"quit", rest, status)) return;
+    session.script.lastResult = status;
+    session.script.quitRequested = true;
+}
+
+// Asks the script runner to go on after the label.
+void Goto(Session& session, std::u16string_view rest) {
+    std::u16string_view label = TrimBlanksView(rest);
+    if (!label.empty() && label.front() == u':') label.remove_prefix(1);
+    label = SplitCommand(label).name;
+    if (label.empty()) return Fail(session, u"goto needs a label");
+    if (!session.script.inBatch) return Fail(session, u"goto works only in a batch file");
+    session.script.gotoLabel.assign(label);
+    session.script.gotoRequested = true;
+    Succeed(session);
 }
 
 void Plugin(Session& session, std::u16string_view rest) {
@@ -133,9 +169,7 @@ void Plugin(Session& session, std::u16string_view rest) {
     }
     if (text::EqualNoCase(option.name, u"/l")) {
         if (session.plugin.loaded) return Fail(session, u"the plug-in is already loaded");
-        std::u16string_view path = TrimBlanksView(option.rest);
-        if (path.size() >= 2 && path.front() == u'"' && path.back() == u'"')
-            path = path.substr(1, path.size() - 2);
+        std::u16string_view path = WithoutQuotes(TrimBlanksView(option.rest));
         std::u16string chosen = path.empty() ? session.pluginPath : std::u16string(path);
         session.script.lastResult =
             LoadPluginLibrary(session, chosen) == LoadOutcome::Loaded ? 0 : 1;
@@ -164,6 +198,21 @@ void Usage(Session& session, std::u16string_view rest) {
         }
     }
     Fail(session, u"no usage text for " + Quoted(name));
+}
+
+// Prints a text file (UTF-8) as it is.
+void Type(Session& session, std::u16string_view rest) {
+    std::u16string_view given = WithoutQuotes(TrimBlanksView(rest));
+    if (given.empty()) return Fail(session, u"type needs a FILE");
+    const std::u16string path(given);
+    char* bytes = nullptr;
+    size_t size = 0;
+    if (!sys::ReadWholeFile(path.c_str(), &bytes, &size))
+        return Fail(session, u"cannot read " + Quoted(path));
+    std::u16string content = bytes != nullptr ? text::FromUtf8(std::string_view(bytes, size)) : u"";
+    if (bytes != nullptr) sys::FreeFileBytes(bytes);
+    WriteOut(session, content);
+    Succeed(session);
 }
 
 // Prints what the plug-in's `_clver$` export answers.
@@ -203,31 +252,13 @@ struct BuiltIn {
 };
 
 constexpr BuiltIn kBuiltIns[] = {
-    {u"echo", Echo},     {u"set", Set},   {u"unset", Unset}, {u"exit", Exit},
-    {u"plugin", Plugin}, {u"help", Help}, {u"usage", Usage}, {u"clver", Clver},
+    {u"echo", Echo},   {u"set", Set},     {u"unset", Unset},   {u"exit", Exit},
+    {u"quit", Quit},   {u"goto", Goto},   {u"plugin", Plugin}, {u"help", Help},
+    {u"usage", Usage}, {u"clver", Clver}, {u"type", Type},
 };
 
-} // namespace
-
-void RunLine(Session& session, std::u16string_view line) {
-    if (line.size() > kMaxTextUnits) {
-        return Fail(session, u"line too long (more than " + DecimalText(kMaxTextUnits) +
-                                 u" characters): not run");
-    }
-    std::u16string_view body = SkipBlanks(line);
-    if (!body.empty() && body.front() == u'@') body = SkipBlanks(body.substr(1));
-    if (body.empty() || IsComment(body)) return;
-
-    std::u16string expanded;
-    ExpandResult expansion = ExpandText(session, body, expanded);
-    if (expansion.fault != ExpandFault::None) {
-        if (expansion.fault == ExpandFault::TooLong)
-            HostMessage(session, u"expanded line too long (more than " +
-                                     DecimalText(kMaxTextUnits) + u" characters): not run");
-        session.script.lastResult = expansion.code;
-        return;
-    }
-
+// Runs one command whose variables are expanded.
+void Dispatch(Session& session, std::u16string_view expanded) {
     CommandLine command = SplitCommand(expanded);
     if (command.name.empty()) return;
     // "echo." prints what follows the dot: an empty line when nothing does.
@@ -243,6 +274,97 @@ void RunLine(Session& session, std::u16string_view line) {
             return builtIn.run(session, command.rest);
     }
     PluginCommand(session, command.name, command.rest);
+}
+
+// Whether the rest of the statement is to be left: the script ends or goes elsewhere.
+bool Leaving(const ScriptState& script) {
+    return script.exitRequested || script.quitRequested || script.gotoRequested;
+}
+
+class StatementRunner {
+public:
+    StatementRunner(Session& session, int firstLine) : session_(session), firstLine_(firstLine) {}
+
+    // False when the rest of the statement is dropped: an expansion or a redirection failed,
+    // or the script ends or goes elsewhere.
+    bool RunList(const CommandList& list, bool quiet) {
+        for (const auto& [joint, command] : list.commands) {
+            const bool succeeded = session_.script.lastResult == 0;
+            if ((joint == Joint::IfSucceeded && !succeeded) ||
+                (joint == Joint::IfFailed && succeeded))
+                continue;
+            if (!RunCommand(*command, quiet || command->quiet)) return false;
+            if (Leaving(session_.script)) return false;
+        }
+        return true;
+    }
+
+private:
+    bool RunCommand(const Command& command, bool quiet) {
+        if (session_.script.inBatch && firstLine_ > 0)
+            session_.script.batchLine = firstLine_ + command.line;
+        switch (command.kind) {
+        case Command::Kind::Simple:
+            return RunSimple(command, quiet);
+        case Command::Kind::Block: {
+            Redirect redirect(session_, command.redirections);
+            return redirect.Applied() && RunList(command.body, quiet);
+        }
+        case Command::Kind::If: {
+            bool holds = false;
+            if (!TestCondition(session_, command.condition, holds)) return false;
+            if (holds) return RunList(command.body, quiet);
+            return !command.hasElse || RunList(command.otherwise, quiet);
+        }
+        }
+        return true;
+    }
+
+    bool RunSimple(const Command& command, bool quiet) {
+        std::u16string expanded;
+        ExpandResult expansion = ExpandText(session_, command.text, expanded);
+        if (expansion.fault != ExpandFault::None) {
+            if (expansion.fault == ExpandFault::TooLong)
+                HostMessage(session_, u"expanded line too long (more than " +
+                                          DecimalText(kMaxTextUnits) + u" characters): not run");
+            session_.script.lastResult = expansion.code;
+            return false;
+        }
+        // With echo on, a batch file shows each command as it runs, as it reads once expanded.
+        if (session_.script.echoOn && session_.script.inBatch && !quiet &&
+            !TrimBlanksView(expanded).empty())
+            WriteOut(session_, expanded + u"\r\n");
+        Redirect redirect(session_, command.redirections);
+        if (!redirect.Applied()) return false;
+        Dispatch(session_, expanded);
+        return true;
+    }
+
+    Session& session_;
+    int firstLine_;
+};
+
+} // namespace
+
+void RunStatement(Session& session, const CommandList& commands, int firstLine) {
+    StatementRunner(session, firstLine).RunList(commands, false);
+}
+
+void ReportParseFailure(Session& session, const ParseResult& parse, int firstLine) {
+    if (session.script.inBatch && firstLine > 0) session.script.batchLine = firstLine + parse.line;
+    Fail(session,
+         parse.status == ParseStatus::Unclosed ? std::u16string(u"missing \")\"") : parse.message);
+}
+
+void RunLine(Session& session, std::u16string_view line) {
+    if (line.size() > kMaxTextUnits) {
+        return Fail(session, u"line too long (more than " + DecimalText(kMaxTextUnits) +
+                                 u" characters): not run");
+    }
+    CommandList commands;
+    ParseResult parse = ParseStatement(line, commands);
+    if (parse.status != ParseStatus::Complete) return ReportParseFailure(session, parse, 0);
+    RunStatement(session, commands, 0);
 }
 
 } // namespace host

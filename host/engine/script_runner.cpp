@@ -5,6 +5,9 @@
 #include "engine/stdin_lines.h"
 #include "frame/text/u16.h"
 
+#include <memory>
+#include <unordered_map>
+
 namespace host {
 
 namespace {
@@ -36,6 +39,86 @@ std::vector<std::u16string> SplitScriptLines(std::string_view utf8) {
     return lines;
 }
 
+namespace {
+
+// A statement of a script: the lines from its first to `lastLine`, parsed once however often a
+// loop comes back to it.
+struct Statement {
+    CommandList commands;
+    ParseResult parse;
+    size_t lastLine = 0;
+};
+
+Statement ParseAt(const std::vector<std::u16string>& lines, size_t first) {
+    Statement statement;
+    std::u16string text = lines[first];
+    size_t last = first;
+    statement.parse = ParseStatement(text, statement.commands);
+    // A block that is open at the end of a line goes on in the next.
+    while (statement.parse.status == ParseStatus::Unclosed && last + 1 < lines.size()) {
+        text += u'\n';
+        text += lines[++last];
+        statement.parse = ParseStatement(text, statement.commands);
+    }
+    statement.lastLine = last;
+    return statement;
+}
+
+std::u16string FoldedLabel(std::u16string_view label) {
+    std::u16string folded(label);
+    for (char16_t& unit : folded) unit = text::AsciiLower(unit);
+    return folded;
+}
+
+// Every label of the script and its line; where a label is defined twice, the first counts.
+std::unordered_map<std::u16string, size_t> IndexLabels(const std::vector<std::u16string>& lines) {
+    std::unordered_map<std::u16string, size_t> labels;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::u16string_view label = LabelOf(lines[i]);
+        if (!label.empty()) labels.emplace(FoldedLabel(label), i);
+    }
+    return labels;
+}
+
+void RunLines(Session& session, const std::vector<std::u16string>& lines) {
+    ScriptState& script = session.script;
+    const auto labels = IndexLabels(lines);
+    std::vector<std::unique_ptr<Statement>> statements(lines.size());
+    size_t i = 0;
+    while (i < lines.size() && !script.exitRequested && !script.quitRequested) {
+        script.batchLine = int(i + 1);
+        if (lines[i].size() > kMaxTextUnits) {
+            HostMessage(session, u"line too long (more than " + DecimalText(kMaxTextUnits) +
+                                     u" characters): not run");
+            script.lastResult = 1;
+            ++i;
+            continue;
+        }
+        if (!statements[i]) statements[i] = std::make_unique<Statement>(ParseAt(lines, i));
+        const Statement& statement = *statements[i];
+        if (statement.parse.status == ParseStatus::Complete)
+            RunStatement(session, statement.commands, int(i + 1));
+        else
+            ReportParseFailure(session, statement.parse, int(i + 1));
+        i = statement.lastLine + 1;
+        if (!script.gotoRequested) continue;
+        script.gotoRequested = false;
+        const std::u16string label = FoldedLabel(script.gotoLabel);
+        auto found = labels.find(label);
+        if (found != labels.end()) {
+            i = found->second + 1;
+        } else if (label == u"eof") {
+            script.quitRequested = true; // "goto :eof" ends the batch file
+        } else {
+            HostMessage(session, u"label \"" + script.gotoLabel + u"\" not found");
+            script.lastResult = 1;
+            script.quitRequested = true;
+        }
+    }
+}
+
+} // namespace
+
 void RunScriptText(Session& session, std::string_view utf8, const std::u16string& fullPath,
                    const std::vector<std::u16string>& args) {
     ScriptState& script = session.script;
@@ -44,16 +127,15 @@ void RunScriptText(Session& session, std::string_view utf8, const std::u16string
     script.batchName = fullPath;
     script.args = args;
 
-    std::vector<std::u16string> lines = SplitScriptLines(utf8);
-    for (size_t i = 0; i < lines.size() && !script.exitRequested; ++i) {
-        script.batchLine = int(i + 1);
-        RunLine(session, lines[i]);
-    }
+    RunLines(session, SplitScriptLines(utf8));
 
     script.inBatch = outer.inBatch;
     script.batchName = outer.batchName;
     script.batchLine = outer.batchLine;
     script.args = outer.args;
+    script.echoOn = outer.echoOn; // echo on or off lasts as long as the batch file
+    script.quitRequested = false;
+    script.gotoRequested = false;
 }
 
 bool ReadScriptFile(Session& session, const std::u16string& given, std::u16string& fullPath,
@@ -95,7 +177,16 @@ void RunStandardInput(Session& session) {
         std::string_view bytes = WithoutCarriageReturn(line);
         if (first) bytes = WithoutByteOrderMark(bytes);
         first = false;
-        RunLine(session, text::FromUtf8(bytes));
+        std::u16string statement = text::FromUtf8(bytes);
+        // A block that is open at the end of a line goes on in the next.
+        CommandList commands;
+        while (statement.size() <= kMaxTextUnits &&
+               ParseStatement(statement, commands).status == ParseStatus::Unclosed &&
+               ReadInputLine(line)) {
+            statement += u'\n';
+            statement += text::FromUtf8(WithoutCarriageReturn(line));
+        }
+        RunLine(session, statement);
     }
 }
 

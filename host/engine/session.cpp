@@ -76,6 +76,10 @@ bool OutputIsConsole(const Session& session) {
 
 void HostMessage(Session& session, std::u16string_view message) {
     std::u16string line = u"plughost: ";
+    if (session.script.inBatch) {
+        line += session.script.batchName;
+        line += u" [" + DecimalText(session.script.batchLine) + u"]  ";
+    }
     line += message;
     line += u"\r\n";
     WriteErr(session, line);
@@ -133,6 +137,12 @@ bool IsBlank(char16_t c) {
 std::u16string_view TrimBlanksView(std::u16string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::u16string_view WithoutQuotes(std::u16string_view text) {
+    if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"')
+        return text.substr(1, text.size() - 2);
     return text;
 }
 

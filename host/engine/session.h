@@ -35,6 +35,10 @@ struct ScriptState {
     std::vector<std::u16string> args; // %0 (the script as given), %1, ...
     bool exitRequested = false;
     int exitStatus = 0;
+    bool quitRequested = false; // `quit`: the batch file ends
+    bool gotoRequested = false; // `goto`: the batch file goes on after gotoLabel
+    std::u16string gotoLabel;
+    bool echoOn = false; // `echo on`: a batch file's commands are shown before they run
     unsigned currentAttribute = kDefaultAttribute;
     // Environment variables as they were before this script changed them, in the order of
     // their first change, and the names among them (lower-cased) to find one at once.
@@ -89,7 +93,8 @@ bool OutputIsConsole(const Session& session);
 bool WriteOut(Session& session, std::u16string_view text);
 bool WriteErr(Session& session, std::u16string_view text);
 
-// A diagnostic of the host itself: "plughost: MESSAGE\r\n" on standard error.
+// A diagnostic of the host itself: "plughost: MESSAGE\r\n" on standard error; inside a batch file
+// "plughost: SCRIPT [LINE]  MESSAGE\r\n".
 void HostMessage(Session& session, std::u16string_view message);
 
 // ---- Environment -----------------------------------------------------------------------------
@@ -107,5 +112,7 @@ std::u16string HostProgramPath();
 std::u16string DecimalText(long long value);
 bool IsBlank(char16_t c);
 std::u16string_view TrimBlanksView(std::u16string_view text);
+// The text without the double quotes around it, when it has them.
+std::u16string_view WithoutQuotes(std::u16string_view text);
 
 } // namespace host

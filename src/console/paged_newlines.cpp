@@ -58,11 +58,16 @@ void WriteToConsoleDevice(const char16_t* text) {
 
 uint32_t WaitForPauseKey() {
     // Elapsed time is measured by subtraction, which stays right when the tick count wraps.
-    const uint32_t start = sys::TickCount();
+    uint32_t start = sys::TickCount();
     CtrlCPressed = 0;
     sys::BeginKeyInput();
     uint32_t key = 0;
     for (;;) {
+        // Stopped and continued (Ctrl-Z, fg): the prompt again, with its full time to wait.
+        if (sys::KeyInputResumed()) {
+            WriteToConsoleDevice(kPrompt);
+            start = sys::TickCount();
+        }
         if (sys::KeyWaiting()) {
             key = sys::ReadKeyCode();
             if (key == 0 || key == 0xE0) key = kExtendedKey + sys::ReadKeyCode();

@@ -34,8 +34,8 @@ constexpr char16_t kMissingMessage[] =
     u"    \u2022  in the same directory as the .DLL file\n"
     u"    \u2022  in a HELP directory within the .DLL\u2019s directory  \n"
     u"    \u2022  in the same directory as the command shell\n"
-    u"    \u2022  in a HELP directory within the shell\u2019s directory  \n"
-    u"    \u2022  or in %s\\Help.\n";
+    u"    \u2022  in a HELP directory within the shell\u2019s directory  \n";
+constexpr char16_t kMissingWindowsPlace[] = u"    \u2022  or in %s\\Help.\n";
 
 // Path texts of one attempt. They are too large for the stack of every host thread, and the
 // host calls the plug-in on one thread at a time.
@@ -78,13 +78,20 @@ void ShowMissingHelpFile() {
     for (; plugin::kName[i] != 0; ++i) upperName[i] = sys::ToUpper(plugin::kName[i]);
     upperName[i] = 0;
 
-    char16_t windowsDirectory[kWindowsDirectoryCapacity];
-    if (sys::WindowsDirectory(windowsDirectory, kWindowsDirectoryCapacity) == 0)
-        windowsDirectory[0] = 0;
-
     char16_t message[kMessageCapacity];
-    text::Format(message, kMessageCapacity, kMissingMessage, plugin::kName, upperName,
-                 windowsDirectory);
+    const size_t length =
+        text::Format(message, kMessageCapacity, kMissingMessage, plugin::kName, upperName);
+
+    // Without a Windows directory (natively, when windir is empty, the root is all there is)
+    // there is no Windows help folder to name, so that place is left out.
+    char16_t windowsDirectory[kWindowsDirectoryCapacity];
+    const uint32_t directoryLength =
+        sys::WindowsDirectory(windowsDirectory, kWindowsDirectoryCapacity);
+    const bool onlyRoot =
+        directoryLength == 1 && (windowsDirectory[0] == u'/' || windowsDirectory[0] == u'\\');
+    if (directoryLength != 0 && !onlyRoot && length < size_t(kMessageCapacity))
+        text::Format(message + length, kMessageCapacity - length, kMissingWindowsPlace,
+                     windowsDirectory);
     sys::ShowMessageBox(kMissingCaption, message);
 }
 

@@ -48,6 +48,28 @@ KV_SYS_API bool BufferStandardOutput(bool on);
 // Writes out what waits. False when that write failed (the text is then dropped).
 KV_SYS_API bool FlushStandardOutput();
 
+// How writing to the file that is standard output now failed, collected or not, as a Windows
+// error code (a full disk 112, a closed handle 6, a pipe its reader has closed 109 or 232); 0
+// when no write to it failed. Such a file is not written again: a later write returns false at
+// once, as what it would add could not follow on from what was lost. Another file made standard
+// output for a while (RedirectStdStream) has a fate of its own. posix: a pipe closed by its
+// reader raises SIGPIPE, which ends the process as it ends shell tools, unless it is ignored.
+KV_SYS_API uint32_t StandardOutputError();
+
+// ---- Redirected standard streams --------------------------------------------------------------
+// A host's "command > file": for a while the process's standard output or error is another
+// handle, for everyone who asks StdHandle, IsConsole or ConsoleWindowColumns about it and for
+// every write to it (posix: the descriptor is duplicated onto it; Windows: SetStdHandle).
+
+// Makes `target` (a file handle, or another standard stream's handle) the stream. `*saved`
+// receives what RestoreStdStream needs to put the stream back. Standard output that waits is
+// written out first. False, with nothing changed, on failure.
+KV_SYS_API bool RedirectStdStream(StdStream stream, Handle target, Handle* saved);
+KV_SYS_API void RestoreStdStream(StdStream stream, Handle saved);
+
+// The name of the device that discards what is written to it (NUL; posix: /dev/null).
+KV_SYS_API const char16_t* NullDeviceName();
+
 // ---- Environment and process -----------------------------------------------------------------
 
 // As GetEnvironmentVariableW: the value's length without terminator when it fits in `capacity`
@@ -119,8 +141,15 @@ KV_SYS_API bool SetConsoleTextAttribute(Handle handle, uint16_t attribute);
 // Between BeginKeyInput and EndKeyInput keys stay unechoed also while none is being read (posix:
 // the terminal is in raw mode; Windows: the console input's mode has neither line input nor echo,
 // Ctrl-C still goes to the control handler); EndKeyInput puts the mode back. The calls nest.
+// posix: a signal that ends or stops the process meanwhile puts the terminal's modes back first.
 KV_SYS_API void BeginKeyInput();
 KV_SYS_API void EndKeyInput();
+
+// Whether key input was taken up again since the last call, after the process had been stopped
+// while keys were wanted (posix: Ctrl-Z, then fg). The terminal is then in raw mode again, but
+// what the screen showed for the input (a prompt) may be gone or scrolled away: the caller writes
+// it again. Windows: never.
+KV_SYS_API bool KeyInputResumed();
 
 // Whether a key is waiting in the console input; never blocks.
 KV_SYS_API bool KeyWaiting();
@@ -307,6 +336,10 @@ KV_SYS_API Handle OpenFileForReading(const char16_t* path);
 // Creates a file to write it, replacing and emptying any file of that name; others may read it
 // meanwhile. Null on failure.
 KV_SYS_API Handle CreateFileForWriting(const char16_t* path);
+
+// Opens a file to write at its end, creating it when there is none; others may read it
+// meanwhile. Null on failure.
+KV_SYS_API Handle OpenFileForAppending(const char16_t* path);
 
 KV_SYS_API bool FileSizeOf(Handle file, uint64_t* size);
 

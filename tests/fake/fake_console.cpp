@@ -214,6 +214,10 @@ void EndKeyInput() {
     --State().keyInputDepth;
 }
 
+bool KeyInputResumed() {
+    return false;
+}
+
 bool KeyWaiting() {
     return KeyDue() || GivenUp();
 }

@@ -29,6 +29,7 @@ struct Streams {
     int openAttempts = 0;
     uintptr_t nextDevice = kFirstConsoleDevice;
     std::set<uintptr_t> openDevices;
+    sys::Handle redirected[3] = {}; // what RedirectStdStream made a stream, by StdStream
 };
 
 Streams& State() {
@@ -118,6 +119,8 @@ int OpenConsoleDevices() {
 namespace sys {
 
 Handle StdHandle(StdStream stream) {
+    if (Handle target = State().redirected[static_cast<int>(stream)]; target != nullptr)
+        return target;
     switch (stream) {
     case StdStream::Input:
         return reinterpret_cast<Handle>(kInputHandle);
@@ -142,7 +145,10 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
         sink = &State().consoleDeviceText;
     } else {
         StreamState* stream = StreamOf(handle);
-        if (stream == nullptr || stream == &State().input || stream->writeFails) return false;
+        if (stream == nullptr)
+            return fake::detail::AppendToTransferFile(
+                handle, text::ToUtf8(std::u16string_view(text, length)));
+        if (stream == &State().input || stream->writeFails) return false;
         sink = &stream->captured;
     }
     std::string bytes = text::ToUtf8(std::u16string_view(text, length));
@@ -162,6 +168,27 @@ bool BufferStandardOutput(bool /*on*/) {
 
 bool FlushStandardOutput() {
     return true;
+}
+
+// A standard output whose writes fail stands for a full disk (ERROR_DISK_FULL).
+uint32_t StandardOutputError() {
+    return State().output.writeFails ? 112 : 0;
+}
+
+bool RedirectStdStream(StdStream stream, Handle target, Handle* saved) {
+    if (target == nullptr || saved == nullptr) return false;
+    Handle& current = State().redirected[static_cast<int>(stream)];
+    *saved = current;
+    current = target;
+    return true;
+}
+
+void RestoreStdStream(StdStream stream, Handle saved) {
+    State().redirected[static_cast<int>(stream)] = saved;
+}
+
+const char16_t* NullDeviceName() {
+    return u"/dev/null";
 }
 
 Handle OpenConsoleDevice() {

@@ -32,7 +32,8 @@ void ClearOutput();
 // Whether a standard stream counts as a console (default: none does).
 void SetIsConsole(sys::StdStream stream, bool console);
 
-// Makes every write to a standard stream fail (WriteText returns false, nothing is captured).
+// Makes every write to a standard stream fail (WriteText returns false, nothing is captured;
+// for standard output StandardOutputError gives a full disk).
 void SetWriteFails(sys::StdStream stream, bool fails);
 
 // The next `count` calls of OpenConsoleDevice fail (default 0).

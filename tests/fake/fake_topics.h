@@ -16,6 +16,9 @@ void ResetTransfer();
 
 // Closes a file handle of the transfer files; false when the handle is none of them.
 bool CloseTransferFile(void* handle);
+// Writes text at a transfer file's position (what a redirected stream writes); false when the
+// handle is no transfer file open for writing.
+bool AppendToTransferFile(void* handle, std::string_view bytes);
 
 void ResetPrograms();
 

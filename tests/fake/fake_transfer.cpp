@@ -74,7 +74,7 @@ OpenFile* FileOf(sys::Handle handle) {
     return State().open.count(file) != 0 ? file : nullptr;
 }
 
-sys::Handle Open(const char16_t* path, bool writing) {
+sys::Handle Open(const char16_t* path, bool writing, bool append = false) {
     Transfer& state = State();
     if (state.failingOpens > 0) {
         --state.failingOpens;
@@ -91,7 +91,7 @@ sys::Handle Open(const char16_t* path, bool writing) {
         Fail(kAccessDenied);
         return nullptr;
     }
-    if (writing)
+    if (writing && !append)
         state.files[name].clear();
     else if (state.files.count(name) == 0) {
         Fail(kFileNotFound);
@@ -100,6 +100,7 @@ sys::Handle Open(const char16_t* path, bool writing) {
     auto file = std::make_unique<OpenFile>();
     file->path = name;
     file->writing = writing;
+    if (append) file->position = state.files[name].size();
     state.open.insert(file.get());
     return file.release();
 }
@@ -120,6 +121,15 @@ bool CloseTransferFile(void* handle) {
     if (file == nullptr) return false;
     State().open.erase(file);
     delete file;
+    return true;
+}
+
+bool AppendToTransferFile(void* handle, std::string_view bytes) {
+    OpenFile* file = FileOf(handle);
+    if (file == nullptr || !file->writing) return false;
+    std::string& content = State().files[file->path];
+    content.replace(file->position, bytes.size(), bytes);
+    file->position += bytes.size();
     return true;
 }
 
@@ -215,6 +225,10 @@ Handle OpenFileForReading(const char16_t* path) {
 
 Handle CreateFileForWriting(const char16_t* path) {
     return Open(path, true);
+}
+
+Handle OpenFileForAppending(const char16_t* path) {
+    return Open(path, true, true);
 }
 
 bool FileSizeOf(Handle handle, uint64_t* size) {

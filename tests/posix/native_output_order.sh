@@ -1,7 +1,8 @@
 #!/bin/sh
 # Standard output and standard error that meet in one file or pipe keep the order in which the
 # host and the plug-in wrote them, though standard output to a file or pipe is collected and
-# written in large pieces. The listings are far larger than what is collected at a time.
+# written in large pieces. The listings are far larger than what is collected at a time. Then
+# standard output that cannot be written.
 #
 #   sh native_output_order.sh PLUGHOST
 set -u
@@ -50,4 +51,22 @@ cmp -s expected piped || fail "standard output and error in one pipe are out of 
 merge lines.out lines.err >expected
 "$plughost" <order.btm >lines 2>&1
 cmp -s expected lines || fail "lines from standard input give their output out of order"
+
+# A write that fails is reported, and the listing ends soon; a reader that closes the pipe ends
+# the run quietly: by SIGPIPE, or with the status a shell gives for it when the signal is ignored.
+reported() { [ "$(tr -d '\r' <err)" = "plughost: cannot write standard output: $1" ]; }
+for command in 'bbdump %@balloc[64M]' 'bblist'; do
+    "$plughost" -c 'set b=%@balloc[64]' -c "$command" >/dev/full 2>err
+    status=$?
+    [ "$status" -eq 1 ] && reported 'the disk is full' ||
+        fail "\"$command\" to a full disk gave status $status and: $(cat err)"
+done
+"$plughost" -c 'echo lost' >&- 2>err
+[ $? -eq 1 ] && reported 'it is not open' || fail "a closed standard output gave: $(cat err)"
+for pipe in default ignored; do
+    [ "$pipe" = ignored ] && trap '' PIPE
+    { "$plughost" -c 'bbdump %@balloc[64M]' 2>err; echo $? >status; } | head -c 10 >/dev/null
+    [ "$(cat status)" -eq 141 ] && [ ! -s err ] ||
+        fail "a closed pipe (SIGPIPE $pipe) gave status $(cat status) and: $(cat err)"
+done
 exit 0

@@ -1,6 +1,7 @@
 // Native code pages, character classes and text output.
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <string_view>
@@ -244,6 +245,33 @@ TEST(PosixOutput, WritesCollectedOutputBeforeAnyOtherHandle) {
     EXPECT_EQ(read(fds[0], got, sizeof got), 4);
     close(fds[0]);
     close(fds[1]);
+}
+
+// A full disk stops standard output, collected or not, with the error it gave; a file put in
+// its place for a while takes writes as before, and the full one still takes none after.
+TEST(PosixOutput, KeepsTheFailureOfTheFileBehindStandardOutput) {
+    SharedOutputFile file;
+    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    const int own = dup(STDOUT_FILENO);
+    dup2(full, STDOUT_FILENO);
+    EXPECT_EQ(sys::StandardOutputError(), 0u);
+    for (bool collected : {false, true}) {
+        sys::BufferStandardOutput(collected);
+        EXPECT_FALSE(Write(sys::StdStream::Output, u"lost") && sys::FlushStandardOutput());
+        EXPECT_EQ(sys::StandardOutputError(), 112u); // ERROR_DISK_FULL
+    }
+    EXPECT_TRUE(Write(sys::StdStream::Error, u"error\n")); // not kept back by the failure
+    sys::BufferStandardOutput(false);
+    dup2(own, STDOUT_FILENO);
+    EXPECT_EQ(sys::StandardOutputError(), 0u);
+    EXPECT_TRUE(Write(sys::StdStream::Output, u"kept"));
+    dup2(full, STDOUT_FILENO);
+    EXPECT_EQ(sys::StandardOutputError(), 112u);
+    EXPECT_FALSE(Write(sys::StdStream::Output, u"lost"));
+    close(full);
+    close(own);
+    EXPECT_EQ(file.Content(), "error\nkept");
 }
 
 TEST(PosixConsoleDevice, OpensTheTerminalOrNothing) {

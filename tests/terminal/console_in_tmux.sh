@@ -10,6 +10,10 @@
 # system), and the lines after a white-on-blue header (Wine 8's terminal console writes no colour
 # change when only the background goes back to black). Left out for both: Ctrl-Break, which a
 # terminal has no key for and Wine makes no event of.
+#
+# Natively, besides: the terminal's modes after SIGTERM and SIGHUP at a prompt (its parent a
+# shell that is not interactive, which would not put them back itself), and after Ctrl-Z at a
+# prompt; after fg the prompt is written again and answered by a key alone.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 launcher=("$@")
@@ -36,7 +40,7 @@ trap finish EXIT
 # the step's part: from its "== STEP" line (or the top, once a long listing has pushed it out) to
 # the next step's.
 snap() {
-    tmux_ capture-pane -p -e -J -S - -t console 2>/dev/null | awk '
+    tmux_ capture-pane -p -e -J -S - -t "$pane" 2>/dev/null | awk '
         BEGIN { fg = "d"; bg = "d"; bold = 0 }
         function apply(params,    n, codes, i, c) {
             if ((n = split(params, codes, ";")) == 0) { fg = "d"; bg = "d"; bold = 0 }
@@ -69,6 +73,7 @@ snap() {
         ' "$work/screen" >"$work/step"
 }
 step=""
+pane=console
 texts() { cut -d'|' -f2- "$work/step"; }
 colours_of() { grep -E "^[^|]*\|$1" "$work/step" | cut -d'|' -f1; }
 
@@ -113,7 +118,7 @@ expect_prompt_after() {
     [ "$(lines_listed)" -eq "$1" ] && prompt_shown ||
         fail "not at a prompt after $1 lines, but after $(lines_listed)"
 }
-key() { tmux_ send-keys -t console "$1"; }
+key() { tmux_ send-keys -t "$pane" "$@"; }
 # Sends a key and expects the next prompt after `lines` lines in all.
 answer() {
     key "$1"
@@ -231,4 +236,72 @@ mark_shown || fail "Ctrl-C during the output wrote no mark"
 [ "$(colours_of ' \^C$')" != "$normal" ] || fail "the Ctrl-C mark is not highlighted"
 
 wait_for "the end of the script" eval 'grep -q "|plughost ended$" "$work/screen"'
-echo "console in a terminal: pause keys, timed prompts, BBLIST paging, colours and Ctrl-C"
+if [ "$windows" -eq 1 ]; then
+    echo "console in a terminal: pause keys, timed prompts, BBLIST paging, colours and Ctrl-C"
+    exit 0
+fi
+
+# ---------------------------------------------------------------------------------------------
+# Signals at a prompt, each in a terminal of its own. Its modes are read from outside, at the
+# prompt (raw mode, that the test shows something) and once the program has gone.
+printf '%s\n' 'set three=%@balloc[96]' 'echo == prompt' 'bbdump /p:,3 %three' \
+    'echo prompt result %_?' >"$work/prompt.btm"
+plughost_line=$(printf '%q ' "${launcher[@]}")prompt.btm
+open_terminal() {
+    pane=$1
+    tmux_ new-session -d -s "$pane" -x 80 -y 25 -c "$work" "$2" </dev/null >/dev/null 2>&1
+    tty=$(tmux_ display-message -p -t "$pane" '#{pane_tty}')
+}
+# "icanon echo" when line editing and echo are on, "-icanon -echo" in raw mode.
+modes() { stty -a <"$tty" | tr ' ;' '\n\n' | grep -xE -- '-?(icanon|echo)' | tr '\n' ' '; }
+modes_are() { [ "$(modes)" = "$1 " ]; }
+
+# plughost started by a shell that is not interactive, at its prompt; $pid is its process.
+prompt_under_sh() {
+    {
+        echo "$plughost_line &"
+        echo "echo \$! >pid.$1"
+        echo 'wait $!; status=$?; echo; echo "status $status"'
+        echo 'sleep 600'
+    } >"$work/signal.sh"
+    open_terminal "$1" "sh signal.sh"
+    step=prompt
+    expect_prompt_after 3
+    pid=$(cat "$work/pid.$1")
+    modes_are "-icanon -echo" || fail "the prompt's terminal is not in raw mode: $(modes)"
+}
+for signal in TERM HUP; do
+    prompt_under_sh "$signal"
+    kill -"$signal" "$pid"
+    wait_for "the end after SIG$signal" eval 'texts | grep -qE "^status [0-9]+$"'
+    expected=$((128 + $(kill -l "$signal")))
+    texts | grep -qx "status $expected" || fail "SIG$signal did not end it with status $expected"
+    modes_are "icanon echo" || fail "after SIG$signal the terminal's modes are $(modes)"
+done
+
+# Ctrl-Z, under a shell with job control that leaves the modes alone: they are put back before
+# the program stops; after fg raw mode returns, the prompt is written again below the shell's
+# lines, and a key without Enter answers it.
+{
+    echo 'set -m'
+    echo "$plughost_line"
+    echo 'status=$?; echo; echo "stopped $status"'
+    echo 'echo "modes $(stty -a | tr " ;" "\n\n" | grep -xE -- "-?(icanon|echo)" | tr "\n" " ")"'
+    echo 'fg >/dev/null'
+    echo 'sleep 600'
+} >"$work/stop.sh"
+open_terminal stop "bash stop.sh"
+step=prompt
+expect_prompt_after 3
+key C-z
+wait_for "the stop" eval 'texts | grep -q "^modes "'
+texts | grep -qx "stopped $((128 + $(kill -l TSTP)))" || fail "Ctrl-Z did not stop it"
+texts | grep -qx "modes icanon echo" || fail "stopped with the terminal in raw mode"
+prompt_again() { texts | sed -n '/^modes /,$p' | grep -q 'Press a key to continue'; }
+wait_for "the prompt after fg" prompt_again
+modes_are "-icanon -echo" || fail "after fg the terminal is not in raw mode: $(modes)"
+key c
+wait_for "the answer to a key without Enter" step_ended
+result_is 0
+echo "console in a terminal: pause keys, timed prompts, BBLIST paging, colours, Ctrl-C, and"
+echo "the terminal's modes after SIGTERM, SIGHUP and Ctrl-Z at a prompt"

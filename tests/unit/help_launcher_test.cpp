@@ -209,6 +209,28 @@ TEST_F(HelpLauncher, NoHelpFileAnywhereSaysSoInAMessageBox) {
     EXPECT_EQ(fake::StdErr(), "");
 }
 
+// Natively an empty windir leaves only the root: no Windows help folder is named then.
+TEST_F(HelpLauncher, WithoutAWindowsDirectoryTheMessageLeavesThatPlaceOut) {
+    const std::u16string full = kMissingText;
+    const std::u16string withoutWindows = full.substr(0, full.rfind(u"    \u2022  or in"));
+    const struct {
+        const char16_t* directory;
+        std::u16string text;
+    } cases[] = {
+        {u"", withoutWindows},
+        {u"/", withoutWindows},
+        {u"\\", withoutWindows},
+        {u"/win", full.substr(0, full.rfind(u"C:")) + u"/win\\Help.\n"},
+    };
+    for (const auto& c : cases) {
+        fake::SetWindowsDirectory(c.directory);
+        const size_t shown = fake::MessageBoxes().size();
+        EXPECT_EQ(AskHelp(u"bbdump"), 1);
+        ASSERT_EQ(fake::MessageBoxes().size(), shown + 1);
+        EXPECT_EQ(fake::MessageBoxes().back().text, c.text) << text::ToUtf8(c.directory);
+    }
+}
+
 TEST_F(HelpLauncher, NoViewerOnTheSearchPathSaysTheFileIsMissing) {
     for (const Place& place : kPlaces) fake::AddFile(place.file, "chm");
     fake::SetProgramLocation(u"hh.exe", u"");

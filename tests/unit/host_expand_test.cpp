@@ -78,6 +78,13 @@ TEST_F(HostExpand, FormsExpandAsTheHostDoes) {
         {u"%@fecho", u"%@fecho"},
         {u"%@ x", u"%@ x"},
         {u"%_batchname [%_batchline]  ", u" [-1]  "},
+        {u"%@eval[1 + 2 * 3]", u"7"},
+        {u"%@eval[(1+2)*3 - -4]", u"13"},
+        {u"%@eval[17 %% 5] %@eval[-17 mod 5] %@eval[17 \\ 5] %@eval[18 / 6]", u"2 -2 3 3"},
+        {u"%@eval[0x10 + 0XfF]", u"271"},
+        {u"%@eval[9223372036854775807] %@eval[-9223372036854775807 - 1]",
+         u"9223372036854775807 -9223372036854775808"},
+        {u"%@eval[0xFFFFFFFFFFFFFFFF]", u"-1"},
     };
     for (const ExpandCase& c : cases)
         EXPECT_EQ(text::ToUtf8(Expanded(c.input)), text::ToUtf8(c.expected))
@@ -120,6 +127,23 @@ TEST_F(HostExpand, FailuresSayWhy) {
         {u"%[name", host::ExpandFault::Malformed, 1, "plughost: missing \"]\" in \"%[name\"\r\n"},
         {u"%@foverrun[]", host::ExpandFault::TooLong, 1,
          "plughost: the result of \"@foverrun\" overran the host's buffer\r\n"},
+        {u"%@eval[1/0]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: division by zero in \"1/0\"\r\n"},
+        {u"%@eval[7/2]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: 7 / 2 is no whole number (\"\\\" divides without the fraction) in "
+         "\"7/2\"\r\n"},
+        {u"%@eval[9223372036854775807+1]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: the result is too large for 64 bits in \"9223372036854775807+1\"\r\n"},
+        {u"%@eval[99999999999999999999]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: the number is too large for 64 bits in \"99999999999999999999\"\r\n"},
+        {u"%@eval[(1+2]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: \")\" is missing in \"(1+2\"\r\n"},
+        {u"%@eval[2 3]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: unexpected \"3\" in \"2 3\"\r\n"},
+        {u"%@eval[%1 + 1]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: a number is expected at \"one + 1\" in \"one + 1\"\r\n"},
+        {u"%@eval[ ]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: there is no expression in \" \"\r\n"},
     };
     for (const FailCase& c : cases) {
         fake::ClearOutput();

@@ -12,7 +12,8 @@ using HostLines = HostFixture;
 TEST_F(HostLines, EchoPrintsTheExpandedText) {
     sys::SetEnv(u"who", u"you");
     EXPECT_EQ(Run(u"echo hello %who%"), "hello you\r\n");
-    EXPECT_EQ(Run(u"echo"), "\r\n");
+    EXPECT_EQ(Run(u"echo"), "ECHO is OFF\r\n");
+    EXPECT_EQ(Run(u"echo offset kept"), "offset kept\r\n");
     EXPECT_EQ(Run(u"ECHO   two blanks kept"), "  two blanks kept\r\n");
     EXPECT_EQ(Run(u"  @echo at"), "at\r\n");
     EXPECT_EQ(Run(u"echo 50%% and ünïcode"), "50% and ünïcode\r\n");
@@ -112,6 +113,118 @@ TEST_F(HostLines, LongLinesAreRefused) {
     EXPECT_EQ(fake::StdErr(),
               "plughost: expanded line too long (more than 8191 characters): not run\r\n");
     EXPECT_EQ(LastResult(), 1);
+}
+
+struct LineCase {
+    const char16_t* line;
+    const char* out;
+    const char* err;
+};
+
+TEST_F(HostLines, ConditionsBlocksAndSeparators) {
+    sys::SetEnv(u"n", u"7");
+    fake::AddDirectory(u"/fake/cwd/dir");
+    const LineCase cases[] = {
+        {u"if %n == 7 echo y", "y\r\n", ""},
+        {u"if %n==7 echo y", "y\r\n", ""},
+        {u"if %n == 007 echo numbers", "numbers\r\n", ""},
+        {u"if /i not A == a echo n", "", ""},
+        {u"if a eqc A echo n", "", ""},
+        {u"if 10 GT 9 echo numbers", "numbers\r\n", ""},
+        {u"if 10 GT 9x echo n", "", ""},                                      // as text "1" < "9"
+        {u"if 99999999999999999999 == 099999999999999999999 echo n", "", ""}, // text
+        {u"if a LT b echo y & echo z", "y\r\nz\r\n", ""},
+        {u"if a GE b echo y & echo z", "", ""},
+        {u"if \"a b\" == \"a b\" echo quoted", "quoted\r\n", ""},
+        {u"if exist dir echo d", "d\r\n", ""},
+        {u"if not exist \"nothing here\" echo none", "none\r\n", ""},
+        {u"if defined N echo d", "d\r\n", ""},
+        {u"if errorlevel 0 echo e", "e\r\n", ""},
+        {u"if 1 == 2 (echo a) else (echo b) & echo c", "b\r\nc\r\n", ""},
+        {u"if 1 == 2 (echo a) else echo b & echo c", "b\r\nc\r\n", ""},
+        {u"(echo a & (echo b)) & echo c", "a\r\nb\r\nc\r\n", ""},
+        {u"echo (a) b & echo c", "(a) b\r\nc\r\n", ""},
+        {u"echo a)", "a)\r\n", ""},
+        {u"echo ^& ^(^) ^^ \"& > <\" %@fecho[a & b > c]", "& () ^ \"& > <\" <a & b > c>\r\n", ""},
+        {u"nosuch || echo f && echo s", "f\r\ns\r\n", "plughost: unknown command \"nosuch\"\r\n"},
+        {u"echo %@ffail[] & echo never", "", "ffail failed\r\n"},
+        {u"if %@ffail[] == 1 echo never", "", "ffail failed\r\n"},
+        {u"(echo a", "", "plughost: missing \")\"\r\n"},
+        {u"echo a | more", "", "plughost: pipes (\"|\") are not supported\r\n"},
+        {u"echo a < in", "", "plughost: input redirection (\"<\") is not supported\r\n"},
+        {u"& echo a", "", "plughost: a command is missing before \"&\"\r\n"},
+        {u"(echo a) echo b", "", "plughost: unexpected text after \")\"\r\n"},
+        {u"if a = b echo c", "",
+         "plughost: if needs a condition: A == B, A EQ|NE|LT|LE|GT|GE B, exist FILE or defined "
+         "NAME\r\n"},
+        {u"if a == b", "", "plughost: if: the command is missing\r\n"},
+        {u"if exist", "", "plughost: if: the condition is incomplete\r\n"},
+        {u"if errorlevel x echo", "", "plughost: if errorlevel needs a number, not \"x\"\r\n"},
+        {u"goto x", "", "plughost: goto works only in a batch file\r\n"},
+        {u"for %i in (a) do echo %i", "", "plughost: unknown command \"for\"\r\n"},
+    };
+    for (const LineCase& c : cases) {
+        EXPECT_EQ(Run(c.line), c.out) << text::ToUtf8(c.line);
+        EXPECT_EQ(fake::StdErr(), c.err) << text::ToUtf8(c.line);
+    }
+}
+
+TEST_F(HostLines, RedirectionSendsOneCommandsOutputToAFile) {
+    fake::SetIsConsole(sys::StdStream::Output, true);
+    EXPECT_EQ(Run(u"echo one > out.txt"), "");
+    EXPECT_EQ(Run(u"echo two>>out.txt & echo shown"), "shown\r\n");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/out.txt"), "one\r\ntwo\r\n");
+    Log().commandResult = 0;
+    Run(u"fcmd /x 2> err.txt > \"o t.txt\" rest");
+    EXPECT_EQ(Log().commandText, u"/x rest");
+    Run(u"(nosuch & echo both) > all.txt 2>&1");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/all.txt"),
+              "plughost: unknown command \"nosuch\"\r\nboth\r\n");
+    EXPECT_EQ(fake::StdErr(), "");
+    EXPECT_EQ(Run(u"echo gone >nul"), "");
+    // Every stream is back where it was, and is a console again.
+    EXPECT_EQ(fake::OpenTransferFiles(), 0);
+    EXPECT_TRUE(sys::IsConsole(sys::StdHandle(sys::StdStream::Output)));
+    EXPECT_EQ(Run(u"echo back"), "back\r\n");
+
+    fake::FailFileOpens(5, 1);
+    EXPECT_EQ(Run(u"echo lost > f.txt"), "");
+    EXPECT_EQ(fake::StdErr(), "plughost: cannot open \"f.txt\" for output\r\n");
+    EXPECT_EQ(LastResult(), 1);
+    Run(u"echo x >");
+    EXPECT_EQ(fake::StdErr(), "plughost: a file name is missing after \">\"\r\n");
+}
+
+TEST_F(HostLines, GotoLabelsQuitAndEchoOnInAScript) {
+    const char* script = "@echo on\n"
+                         "set i=0\n"
+                         ":Top\n"
+                         "@if %i GE 2 goto :end\n"
+                         "@set i=%@eval[%i + 1]\n"
+                         "@goto top\n"
+                         ":end\n"
+                         "echo i=%i\n"
+                         "@quit 5\n"
+                         "echo never\n";
+    fake::ClearOutput();
+    host::RunScriptText(session, script, u"/w/s.btm", {u"s.btm"});
+    EXPECT_EQ(fake::StdOut(), "set i=0\r\necho i=2\r\ni=2\r\n");
+    EXPECT_EQ(LastResult(), 5);
+    EXPECT_FALSE(session.script.exitRequested);
+    EXPECT_FALSE(session.script.quitRequested);
+
+    fake::ClearOutput();
+    host::RunScriptText(session, "echo a\n(\n  goto nowhere\n)\necho never\n", u"/w/t.btm",
+                        {u"t.btm"});
+    EXPECT_EQ(fake::StdOut(), "a\r\n");
+    EXPECT_EQ(fake::StdErr(), "plughost: /w/t.btm [3]  label \"nowhere\" not found\r\n");
+    EXPECT_EQ(LastResult(), 1);
+
+    fake::ClearOutput();
+    host::RunScriptText(session, "echo a\ngoto :eof\necho never\n", u"/w/u.btm", {u"u.btm"});
+    EXPECT_EQ(fake::StdOut(), "a\r\n");
+    host::RunScriptText(session, "(echo a\necho b\n", u"/w/v.btm", {u"v.btm"});
+    EXPECT_EQ(fake::StdErr(), "plughost: /w/v.btm [1]  missing \")\"\r\n");
 }
 
 struct ExitCase {

@@ -1,5 +1,6 @@
 // Keys from the controlling terminal (/dev/tty) without echo. While keys are wanted the terminal
-// is in raw mode (no line editing, no echo; Ctrl-C and Ctrl-\ still raise their signals). Byte
+// is in raw mode (no line editing, no echo; Ctrl-C and Ctrl-\ still raise their signals; see
+// terminal_modes.cpp for the signals that end or stop the process meanwhile). Byte
 // sequences become the codes a Windows console gives: Enter 13, Backspace 8, and 0xE0 followed
 // by the key's scan code for arrows and the editing keys.
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "sys/posix/terminal_modes.h"
 #include "sys/sys.h"
 
 namespace sys {
@@ -24,8 +26,7 @@ struct Terminal {
     int fd = -1;
     bool opened = false;
     int depth = 0;
-    bool rawSet = false;
-    termios saved{};
+    bool raw = false;
     uint32_t pending[kPendingCapacity]{}; // decoded codes not yet read
     int pendingCount = 0;
 };
@@ -167,20 +168,18 @@ void DecodeKey(Terminal& tty, int first) {
 void BeginKeyInput() {
     Terminal& tty = Tty();
     if (tty.depth++ > 0 || tty.fd < 0) return;
-    if (tcgetattr(tty.fd, &tty.saved) != 0) return;
-    termios raw = tty.saved;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    tty.rawSet = tcsetattr(tty.fd, TCSANOW, &raw) == 0;
+    tty.raw = posix::EnterRawMode(tty.fd);
 }
 
 void EndKeyInput() {
     Terminal& tty = Tty();
     if (tty.depth == 0 || --tty.depth > 0) return;
-    // TCSANOW keeps what was typed: switching back to line mode hands it on as a line.
-    if (tty.rawSet) tcsetattr(tty.fd, TCSANOW, &tty.saved);
-    tty.rawSet = false;
+    if (tty.raw) posix::LeaveRawMode();
+    tty.raw = false;
+}
+
+bool KeyInputResumed() {
+    return posix::TakeRawModeResumed();
 }
 
 bool KeyWaiting() {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 
+#include "sys/posix/terminal_modes.h"
 #include "sys/sys.h"
 
 namespace sys {
@@ -16,7 +17,9 @@ void OnSignal(int signal) {
     ControlHandler handler = Installed.load();
     uint32_t event = signal == SIGQUIT ? kCtrlBreakEvent : kCtrlCEvent;
     if (handler != nullptr && handler(event) != 0) return;
-    // Not handled: what the process would have done without the handler.
+    // Not handled: what the process would have done without the handler, leaving the terminal as
+    // it was found.
+    posix::PutBackTerminalModes();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }

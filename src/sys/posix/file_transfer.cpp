@@ -77,6 +77,10 @@ Handle CreateFileForWriting(const char16_t* path) {
     return OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
+Handle OpenFileForAppending(const char16_t* path) {
+    return OpenFile(path, O_WRONLY | O_CREAT | O_APPEND);
+}
+
 bool FileSizeOf(Handle file, uint64_t* size) {
     struct stat status {};
     if (size == nullptr || fstat(posix::DescriptorOf(file), &status) != 0) {

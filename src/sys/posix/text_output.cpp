@@ -1,9 +1,13 @@
 // Standard streams and text output. Text leaves the process as UTF-8, to a terminal as well.
 #include <cerrno>
+#include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "frame/text/u16.h"
+#include "sys/failed_output_files.h"
+#include "sys/posix/error_codes.h"
 #include "sys/posix/posix_handle.h"
 #include "sys/sys.h"
 
@@ -24,12 +28,44 @@ struct PendingOutput {
 
 PendingOutput Pending;
 
+// A file behind standard output, known by its device and node; a closed standard output is one
+// that is not open.
+struct OutputFile {
+    bool open = false;
+    dev_t device = 0;
+    ino_t node = 0;
+    bool operator==(const OutputFile&) const = default;
+};
+
+FailedOutputFiles<OutputFile> Failed;
+
+OutputFile StandardOutputFile() {
+    struct stat status {};
+    if (fstat(STDOUT_FILENO, &status) != 0) return OutputFile{};
+    return OutputFile{true, status.st_dev, status.st_ino};
+}
+
+// The failure of the file that is standard output now, 0 for none. Asks the system only once
+// some write has failed.
+uint32_t FailureOfOutputNow() {
+    return Failed.count == 0 ? 0 : Failed.FailureOf(StandardOutputFile());
+}
+
+void NoteOutputFailure(int error) {
+    const uint32_t code = posix::WindowsErrorOf(error);
+    posix::SetLastErrorCode(code);
+    Failed.Note(StandardOutputFile(), code);
+}
+
 bool WriteAllBytes(int fd, const char* bytes, size_t size) {
     size_t done = 0;
     while (done < size) {
         ssize_t written = write(fd, bytes + done, size - done);
         if (written < 0) {
             if (errno == EINTR) continue;
+            // A descriptor shared with a program that made it non-blocking: wait for room.
+            pollfd room{fd, POLLOUT, 0};
+            if (errno == EAGAIN && poll(&room, 1, -1) >= 0) continue;
             return false;
         }
         done += static_cast<size_t>(written);
@@ -37,8 +73,16 @@ bool WriteAllBytes(int fd, const char* bytes, size_t size) {
     return true;
 }
 
+bool WriteStandardOutput(const char* bytes, size_t size) {
+    if (FailureOfOutputNow() != 0) return false;
+    if (WriteAllBytes(STDOUT_FILENO, bytes, size)) return true;
+    NoteOutputFailure(errno);
+    return false;
+}
+
 bool WriteNow(int fd, const char16_t* text, size_t length) {
     std::string bytes = text::ToUtf8(std::u16string_view(text, length));
+    if (fd == STDOUT_FILENO) return WriteStandardOutput(bytes.data(), bytes.size());
     return WriteAllBytes(fd, bytes.data(), bytes.size());
 }
 
@@ -75,9 +119,12 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
     int fd = posix::DescriptorOf(handle);
     if (fd < 0 || (text == nullptr && length != 0)) return false;
     if (length == 0) return true;
+    // Output for a file that failed is not even encoded: a long listing ends soon after.
+    if (fd == STDOUT_FILENO && FailureOfOutputNow() != 0) return false;
     if (Pending.collecting) {
         if (fd == STDOUT_FILENO) return Collect(text, length);
-        if (!FlushStandardOutput()) return false;
+        // What standard output fails to take does not keep this text back.
+        FlushStandardOutput();
     }
     return WriteNow(fd, text, length);
 }
@@ -91,7 +138,11 @@ bool BufferStandardOutput(bool on) {
 bool FlushStandardOutput() {
     const size_t used = Pending.used;
     Pending.used = 0;
-    return used == 0 || WriteAllBytes(STDOUT_FILENO, Pending.bytes, used);
+    return used == 0 || WriteStandardOutput(Pending.bytes, used);
+}
+
+uint32_t StandardOutputError() {
+    return FailureOfOutputNow();
 }
 
 } // namespace sys

@@ -101,6 +101,11 @@ void EndKeyInput() {
     Input.handle = nullptr;
 }
 
+// A Windows console process is never stopped while it waits for keys.
+bool KeyInputResumed() {
+    return false;
+}
+
 bool KeyWaiting() {
     if (Input.secondWaiting) return true;
     BeginKeyInput();

@@ -18,6 +18,11 @@ Handle CreateFileForWriting(const char16_t* path) {
                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+Handle OpenFileForAppending(const char16_t* path) {
+    return win32::HandleOf(CreateFileW(win32::Wide(path), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool FileSizeOf(Handle file, uint64_t* size) {
     LARGE_INTEGER value{};
     if (size == nullptr || !GetFileSizeEx(static_cast<HANDLE>(file), &value)) return false;

@@ -2,6 +2,7 @@
 // gets UTF-8.
 #include <string>
 
+#include "sys/failed_output_files.h"
 #include "sys/sys.h"
 #include "sys/win32/win32_handle.h"
 
@@ -67,13 +68,51 @@ struct PendingOutput {
 
 PendingOutput Pending;
 
+// A file behind standard output: a disk file is known by its volume and index, since a handle's
+// value is given again once it is closed; anything else by its handle.
+struct OutputFile {
+    HANDLE handle = nullptr;
+    DWORD volume = 0;
+    uint64_t index = 0;
+    bool operator==(const OutputFile&) const = default;
+};
+
+FailedOutputFiles<OutputFile> Failed;
+
+OutputFile StandardOutputFile() {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileType(output) == FILE_TYPE_DISK && GetFileInformationByHandle(output, &information))
+        return OutputFile{nullptr, information.dwVolumeSerialNumber,
+                          (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+    return OutputFile{output, 0, 0};
+}
+
+// The failure of the file that is standard output now, 0 for none.
+uint32_t FailureOfOutputNow() {
+    return Failed.count == 0 ? 0 : Failed.FailureOf(StandardOutputFile());
+}
+
+// ERROR_GEN_FAILURE stands for a failure that left no code.
+void NoteOutputFailure(DWORD code) {
+    Failed.Note(StandardOutputFile(), code != 0 ? code : 31);
+}
+
+bool IsStandardOutput(HANDLE handle) {
+    return handle == GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
 // Adds text to what waits, writing that out first when the text might not fit. A UTF-16 unit
 // never needs more than 3 UTF-8 bytes (a surrogate pair gives 4 for 2 units).
 bool Collect(const char16_t* text, size_t length) {
     constexpr size_t kBytesPerUnit = 3;
     const size_t most = length * kBytesPerUnit;
     if (most > kPendingBytes - Pending.used && !FlushStandardOutput()) return false;
-    if (most > kPendingBytes) return WriteAsUtf8(Pending.file, text, length);
+    if (most > kPendingBytes) {
+        if (WriteAsUtf8(Pending.file, text, length)) return true;
+        NoteOutputFailure(GetLastError());
+        return false;
+    }
     const int room = static_cast<int>(kPendingBytes - Pending.used);
     int bytes = WideCharToMultiByte(CP_UTF8, 0, win32::Wide(text), static_cast<int>(length),
                                     Pending.bytes + Pending.used, room, nullptr, nullptr);
@@ -101,12 +140,19 @@ bool IsConsole(Handle handle) {
 bool WriteText(Handle handle, const char16_t* text, size_t length) {
     if (handle == nullptr || (text == nullptr && length != 0)) return false;
     if (length == 0) return true;
+    HANDLE file = static_cast<HANDLE>(handle);
+    const bool output = IsStandardOutput(file);
+    // Output for a file that failed is not even converted: a long listing ends soon after.
+    if (output && FailureOfOutputNow() != 0) return false;
     if (Pending.collecting) {
-        if (static_cast<HANDLE>(handle) == Pending.file) return Collect(text, length);
-        if (!FlushStandardOutput()) return false;
+        if (file == Pending.file) return Collect(text, length);
+        // What standard output fails to take does not keep this text back.
+        FlushStandardOutput();
     }
-    if (IsConsole(handle)) return WriteToConsole(static_cast<HANDLE>(handle), text, length);
-    return WriteAsUtf8(static_cast<HANDLE>(handle), text, length);
+    const bool written =
+        IsConsole(handle) ? WriteToConsole(file, text, length) : WriteAsUtf8(file, text, length);
+    if (!written && output) NoteOutputFailure(GetLastError());
+    return written;
 }
 
 bool BufferStandardOutput(bool on) {
@@ -121,7 +167,15 @@ bool BufferStandardOutput(bool on) {
 bool FlushStandardOutput() {
     const size_t used = Pending.used;
     Pending.used = 0;
-    return used == 0 || WriteAllBytes(Pending.file, Pending.bytes, used);
+    if (used == 0) return true;
+    if (FailureOfOutputNow() != 0) return false;
+    if (WriteAllBytes(Pending.file, Pending.bytes, used)) return true;
+    NoteOutputFailure(GetLastError());
+    return false;
+}
+
+uint32_t StandardOutputError() {
+    return FailureOfOutputNow();
 }
 
 } // namespace sys

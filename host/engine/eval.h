@@ -1,0 +1,15 @@
+// @eval: integer arithmetic on 64-bit signed numbers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace host {
+
+// Evaluates `+ - * / \ % mod`, unary signs and parentheses over decimal and 0x hexadecimal
+// numbers. "/" must divide exactly ("\" drops the fraction, as the real host's integer division
+// does); "%" and "mod" give the remainder with the sign of the dividend. False, with a message
+// in `error`, for a malformed expression, an overflow or a division by zero.
+bool EvaluateInteger(std::u16string_view expression, long long& value, std::u16string& error);
+
+} // namespace host
