@@ -1,11 +1,15 @@
 // The structure of a command line before its variables are expanded.
 #include "engine/batch_parse.h"
 
+#include "engine/session.h"
 #include "frame/text/u16.h"
 
 namespace host {
 
 namespace {
+
+// Deeper nesting of blocks and conditions than this is refused rather than risking the stack.
+constexpr int kMaxNesting = 1000;
 
 bool IsBlankUnit(char16_t c) {
     return c == u' ' || c == u'\t';
@@ -38,10 +42,11 @@ constexpr OperatorName kOperators[] = {
 
 class Parser {
 public:
-    explicit Parser(std::u16string_view text) : text_(text) {}
+    Parser(std::u16string_view text, bool firstOnly) : text_(text), firstOnly_(firstOnly) {}
 
     ParseResult Parse(CommandList& commands) {
-        ParseList(commands, false, false);
+        ParseList(commands, false, firstOnly_);
+        if (!Failed()) result_.line = line_;
         return result_;
     }
 
@@ -183,6 +188,16 @@ private:
     }
 
     std::unique_ptr<Command> ParseCommand(bool inBlock) {
+        if (depth_ >= kMaxNesting) {
+            Fail(u"blocks and conditions are nested too deeply (more than " +
+                 DecimalText(kMaxNesting) + u")");
+            return nullptr;
+        }
+        ++depth_;
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{depth_};
         auto command = std::make_unique<Command>();
         command->line = line_;
         if (Peek() == u'@') {
@@ -352,8 +367,10 @@ private:
     }
 
     std::u16string_view text_;
+    bool firstOnly_; // the statement ends with its line once its blocks are closed
     size_t pos_ = 0;
     int line_ = 0;
+    int depth_ = 0; // commands being parsed, one inside the other
     ParseResult result_;
 };
 
@@ -361,7 +378,12 @@ private:
 
 ParseResult ParseStatement(std::u16string_view text, CommandList& commands) {
     commands.commands.clear();
-    return Parser(text).Parse(commands);
+    return Parser(text, false).Parse(commands);
+}
+
+ParseResult ParseFirstStatement(std::u16string_view text, CommandList& commands) {
+    commands.commands.clear();
+    return Parser(text, true).Parse(commands);
 }
 
 std::u16string_view LabelOf(std::u16string_view line) {

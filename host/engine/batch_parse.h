@@ -58,12 +58,16 @@ enum class ParseStatus { Complete, Unclosed, Error };
 struct ParseResult {
     ParseStatus status = ParseStatus::Complete;
     std::u16string message; // for Error
-    int line = 0;           // for Error: lines after the first one
+    int line = 0; // lines after the first one: where the Error is, or where the statement ends
 };
 
 // Parses one statement: a line, or lines joined by "\n" while a block is open. Unclosed means
 // that a block is still open at the end and the next line belongs to it.
 ParseResult ParseStatement(std::u16string_view text, CommandList& commands);
+
+// Parses the statement that `text` starts with: it ends with the line on which its blocks are
+// closed, and the lines after that one are left alone.
+ParseResult ParseFirstStatement(std::u16string_view text, CommandList& commands);
 
 // The label a line defines (":name" gives "name"), or empty when it defines none.
 std::u16string_view LabelOf(std::u16string_view line);

@@ -96,8 +96,11 @@ private:
                 continue;
             }
             if (right == 0) return Fail(u"division by zero");
-            if (value == INT64_MIN && right == -1)
-                return Fail(u"the result is too large for 64 bits");
+            if (value == INT64_MIN && right == -1) {
+                if (op != u'%') return Fail(u"the result is too large for 64 bits");
+                value = 0; // the remainder is 0, but computing it would overflow
+                continue;
+            }
             if (op == u'/' && value % right != 0)
                 return Fail(DecimalText(value) + u" / " + DecimalText(right) +
                             u" is no whole number (\"\\\" divides without the fraction)");

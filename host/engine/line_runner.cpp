@@ -151,11 +151,14 @@ void Quit(Session& session, std::u16string_view rest) {
 // Asks the script runner to go on after the label.
 void Goto(Session& session, std::u16string_view rest) {
     std::u16string_view label = TrimBlanksView(rest);
-    if (!label.empty() && label.front() == u':') label.remove_prefix(1);
+    const bool colon = !label.empty() && label.front() == u':';
+    if (colon) label.remove_prefix(1);
     label = SplitCommand(label).name;
     if (label.empty()) return Fail(session, u"goto needs a label");
     if (!session.script.inBatch) return Fail(session, u"goto works only in a batch file");
-    session.script.gotoLabel.assign(label);
+    // The colon stays: "goto :eof" means the end of the file, whatever labels there are.
+    session.script.gotoLabel.assign(colon ? u":" : u"");
+    session.script.gotoLabel += label;
     session.script.gotoRequested = true;
     Succeed(session);
 }

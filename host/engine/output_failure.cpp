@@ -20,20 +20,20 @@ constexpr Reason kReasons[] = {
     {223, u"the file is too large"}, {1117, u"an input/output error"},
 };
 
-std::u16string ReasonText(uint32_t code) {
+} // namespace
+
+std::u16string OutputFailureText(uint32_t code) {
     for (const Reason& reason : kReasons)
         if (reason.code == code) return reason.text;
     return u"error " + DecimalText(code);
 }
-
-} // namespace
 
 int StatusAfterOutput(Session& session, int status) {
     sys::FlushStandardOutput();
     const uint32_t error = sys::StandardOutputError();
     if (error == 0) return status;
     if (error == kBrokenPipe || error == kNoData) return kClosedPipeStatus;
-    HostMessage(session, u"cannot write standard output: " + ReasonText(error));
+    HostMessage(session, u"cannot write standard output: " + OutputFailureText(error));
     return status != 0 ? status : 1;
 }
 

@@ -12,4 +12,7 @@ namespace host {
 // signal.
 int StatusAfterOutput(Session& session, int status);
 
+// What went wrong, in words, for a failure code of sys::StandardOutputError ("the disk is full").
+std::u16string OutputFailureText(uint32_t code);
+
 } // namespace host

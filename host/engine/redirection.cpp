@@ -2,6 +2,7 @@
 #include "engine/redirection.h"
 
 #include "engine/expand.h"
+#include "engine/output_failure.h"
 #include "frame/text/u16.h"
 
 namespace host {
@@ -30,12 +31,24 @@ Redirect::Redirect(Session& session, const std::vector<Redirection>& redirection
 
 Redirect::~Redirect() {
     for (auto undo = undo_.rbegin(); undo != undo_.rend(); ++undo) {
+        if (undo->stream == sys::StdStream::Output && undo->file != nullptr)
+            ReportFailedWrites(*undo);
         sys::RestoreStdStream(undo->stream, undo->saved);
         SessionStream(session_, undo->stream == sys::StdStream::Error ? 2 : 1) = undo->previous;
         if (undo->file != nullptr) sys::CloseHandle(undo->file);
         // Standard output is collected again, or not, as where it goes now asks.
         if (undo->stream == sys::StdStream::Output) sys::BufferStandardOutput(true);
     }
+}
+
+// A file that could not take the command's output (a full disk) fails the command, as the same
+// failure of the host's own output fails the host.
+void Redirect::ReportFailedWrites(const Undo& undo) {
+    sys::FlushStandardOutput();
+    const uint32_t error = sys::StandardOutputError();
+    if (error == 0) return;
+    HostMessage(session_, u"cannot write to \"" + undo.name + u"\": " + OutputFailureText(error));
+    session_.script.lastResult = 1;
 }
 
 bool Redirect::Apply(const Redirection& redirection) {
@@ -59,7 +72,7 @@ bool Redirect::Apply(const Redirection& redirection) {
                                   : sys::CreateFileForWriting(path.c_str());
         target = file;
     }
-    Undo undo{stream, nullptr, file, SessionStream(session_, redirection.stream)};
+    Undo undo{stream, nullptr, file, SessionStream(session_, redirection.stream), name};
     if (target == nullptr || !sys::RedirectStdStream(stream, target, &undo.saved)) {
         if (file != nullptr) sys::CloseHandle(file);
         HostMessage(session_, redirection.duplicateOf != 0
@@ -68,9 +81,13 @@ bool Redirect::Apply(const Redirection& redirection) {
         session_.script.lastResult = 1;
         return false;
     }
+    // The stream now writes where the other one writes at this moment: a collecting session's
+    // text goes with the other's, anything else through the stream's own handle, which stays
+    // put when the other stream is sent elsewhere later ("2>&1 > file").
     OutputStream& current = SessionStream(session_, redirection.stream);
-    if (redirection.duplicateOf != 0)
-        current = SessionStream(session_, redirection.duplicateOf);
+    const OutputStream& other = SessionStream(session_, redirection.duplicateOf);
+    if (redirection.duplicateOf != 0 && other.capture != nullptr)
+        current = other;
     else
         current = OutputStream{sys::StdHandle(stream), nullptr};
     undo_.push_back(undo);

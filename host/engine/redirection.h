@@ -26,9 +26,11 @@ private:
         sys::Handle saved;
         sys::Handle file; // opened here, or null
         OutputStream previous;
+        std::u16string name; // of the file, for a failure's report
     };
 
     bool Apply(const Redirection& redirection);
+    void ReportFailedWrites(const Undo& undo);
 
     Session& session_;
     std::vector<Undo> undo_;

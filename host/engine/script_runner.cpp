@@ -5,6 +5,7 @@
 #include "engine/stdin_lines.h"
 #include "frame/text/u16.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 
@@ -53,14 +54,20 @@ Statement ParseAt(const std::vector<std::u16string>& lines, size_t first) {
     Statement statement;
     std::u16string text = lines[first];
     size_t last = first;
-    statement.parse = ParseStatement(text, statement.commands);
-    // A block that is open at the end of a line goes on in the next.
-    while (statement.parse.status == ParseStatus::Unclosed && last + 1 < lines.size()) {
-        text += u'\n';
-        text += lines[++last];
-        statement.parse = ParseStatement(text, statement.commands);
+    statement.parse = ParseFirstStatement(text, statement.commands);
+    // A block that is open at the end of a line goes on in the next. The lines are added twice as
+    // many at a time, so that a long block is parsed a few times, not once for every line.
+    for (size_t more = 1;
+         statement.parse.status == ParseStatus::Unclosed && last + 1 < lines.size(); more *= 2) {
+        for (size_t end = std::min(last + more, lines.size() - 1); last < end;) {
+            text += u'\n';
+            text += lines[++last];
+        }
+        statement.parse = ParseFirstStatement(text, statement.commands);
     }
-    statement.lastLine = last;
+    statement.lastLine = statement.parse.status == ParseStatus::Unclosed
+                             ? last
+                             : first + size_t(statement.parse.line);
     return statement;
 }
 
@@ -103,14 +110,18 @@ void RunLines(Session& session, const std::vector<std::u16string>& lines) {
         i = statement.lastLine + 1;
         if (!script.gotoRequested) continue;
         script.gotoRequested = false;
-        const std::u16string label = FoldedLabel(script.gotoLabel);
-        auto found = labels.find(label);
+        std::u16string_view named = script.gotoLabel;
+        const bool colon = !named.empty() && named.front() == u':';
+        if (colon) named.remove_prefix(1);
+        const std::u16string label = FoldedLabel(named);
+        // "goto :eof" ends the batch file even where it has a label of that name.
+        auto found = colon && label == u"eof" ? labels.end() : labels.find(label);
         if (found != labels.end()) {
             i = found->second + 1;
         } else if (label == u"eof") {
-            script.quitRequested = true; // "goto :eof" ends the batch file
+            script.quitRequested = true;
         } else {
-            HostMessage(session, u"label \"" + script.gotoLabel + u"\" not found");
+            HostMessage(session, u"label \"" + std::u16string(named) + u"\" not found");
             script.lastResult = 1;
             script.quitRequested = true;
         }

@@ -61,6 +61,11 @@ for command in 'bbdump %@balloc[64M]' 'bblist'; do
     [ "$status" -eq 1 ] && reported 'the disk is full' ||
         fail "\"$command\" to a full disk gave status $status and: $(cat err)"
 done
+# A command's own "> file" that fails fails the command, and the host goes on.
+"$plughost" -c 'echo lost > /dev/full' -c 'echo status %_?' >out 2>err
+[ "$(tr -d '\r' <out)" = "status 1" ] &&
+    [ "$(tr -d '\r' <err)" = 'plughost: cannot write to "/dev/full": the disk is full' ] ||
+    fail "echo to a full disk gave: $(cat out err)"
 "$plughost" -c 'echo lost' >&- 2>err
 [ $? -eq 1 ] && reported 'it is not open' || fail "a closed standard output gave: $(cat err)"
 for pipe in default ignored; do

@@ -85,6 +85,7 @@ TEST_F(HostExpand, FormsExpandAsTheHostDoes) {
         {u"%@eval[9223372036854775807] %@eval[-9223372036854775807 - 1]",
          u"9223372036854775807 -9223372036854775808"},
         {u"%@eval[0xFFFFFFFFFFFFFFFF]", u"-1"},
+        {u"%@eval[0x8000000000000000 %% -1] %@eval[0x8000000000000000 mod -1]", u"0 0"},
     };
     for (const ExpandCase& c : cases)
         EXPECT_EQ(text::ToUtf8(Expanded(c.input)), text::ToUtf8(c.expected))
@@ -134,6 +135,9 @@ TEST_F(HostExpand, FailuresSayWhy) {
          "\"7/2\"\r\n"},
         {u"%@eval[9223372036854775807+1]", host::ExpandFault::HostFunctionFailed, 1,
          "plughost: @eval: the result is too large for 64 bits in \"9223372036854775807+1\"\r\n"},
+        {u"%@eval[0x8000000000000000 \\ -1]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @eval: the result is too large for 64 bits in \"0x8000000000000000 \\ "
+         "-1\"\r\n"},
         {u"%@eval[99999999999999999999]", host::ExpandFault::HostFunctionFailed, 1,
          "plughost: @eval: the number is too large for 64 bits in \"99999999999999999999\"\r\n"},
         {u"%@eval[(1+2]", host::ExpandFault::HostFunctionFailed, 1,

@@ -108,6 +108,23 @@ TEST_F(HostLines, LongLinesAreRefused) {
     EXPECT_EQ(fake::StdErr(), "plughost: line too long (more than 8191 characters): not run\r\n");
     EXPECT_EQ(LastResult(), 1);
 
+    // Nesting deep enough to exhaust the stack is refused, on one line or over many, and a long
+    // unclosed block is parsed in good time.
+    EXPECT_EQ(Run(std::u16string(1001, u'(')), "");
+    EXPECT_EQ(fake::StdErr(),
+              "plughost: blocks and conditions are nested too deeply (more than 1000)\r\n");
+    std::string deep;
+    for (int i = 0; i < 1001; ++i) deep += "(\n";
+    fake::ClearOutput();
+    host::RunScriptText(session, deep, u"/w/d.btm", {u"d.btm"});
+    EXPECT_EQ(fake::StdErr(), "plughost: /w/d.btm [1001]  blocks and conditions are nested too "
+                              "deeply (more than 1000)\r\n");
+    std::string open = "(\n";
+    for (int i = 0; i < 20000; ++i) open += "echo never\n";
+    fake::ClearOutput();
+    host::RunScriptText(session, open, u"/w/o.btm", {u"o.btm"});
+    EXPECT_EQ(fake::StdErr(), "plughost: /w/o.btm [1]  missing \")\"\r\n");
+
     sys::SetEnv(u"big", std::u16string(8000, u'b').c_str());
     EXPECT_EQ(Run(u"echo %big%%big%"), "");
     EXPECT_EQ(fake::StdErr(),
@@ -221,8 +238,12 @@ TEST_F(HostLines, GotoLabelsQuitAndEchoOnInAScript) {
     EXPECT_EQ(LastResult(), 1);
 
     fake::ClearOutput();
-    host::RunScriptText(session, "echo a\ngoto :eof\necho never\n", u"/w/u.btm", {u"u.btm"});
+    // Even a label named eof leaves "goto :eof" the end of the file; "goto eof" goes there.
+    host::RunScriptText(session, "echo a\ngoto :eof\n:eof\necho never\n", u"/w/u.btm", {u"u.btm"});
     EXPECT_EQ(fake::StdOut(), "a\r\n");
+    fake::ClearOutput();
+    host::RunScriptText(session, "goto eof\necho skipped\n:eof\necho b\n", u"/w/u.btm", {u"u.btm"});
+    EXPECT_EQ(fake::StdOut(), "b\r\n");
     host::RunScriptText(session, "(echo a\necho b\n", u"/w/v.btm", {u"v.btm"});
     EXPECT_EQ(fake::StdErr(), "plughost: /w/v.btm [1]  missing \")\"\r\n");
 }
