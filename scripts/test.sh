@@ -32,12 +32,9 @@ count_ctest() {
     failed=$((failed + bad))
 }
 
-# Runs a check script that ends with "NAME: N passed, M failed" and adds its counts.
-add_check_counts() {
+# Adds the counts of the line "NAME: N passed, M failed" in the log; a failure when there is none.
+count_check_line() {
     local name=$1 line
-    shift
-    "$@" >"$log" 2>&1
-    cat "$log"
     line=$(grep -E "^$name: [0-9]+ passed, [0-9]+ failed\$" "$log" | tail -n 1)
     if [ -z "$line" ]; then
         echo "== $name: did not finish"
@@ -46,6 +43,15 @@ add_check_counts() {
     fi
     passed=$((passed + $(sed -E 's/^[a-z]+: ([0-9]+) passed.*/\1/' <<<"$line")))
     failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
+}
+
+# Runs a check script that ends with "NAME: N passed, M failed" and adds its counts.
+add_check_counts() {
+    local name=$1
+    shift
+    "$@" >"$log" 2>&1
+    cat "$log"
+    count_check_line "$name"
 }
 
 # native-wide: the plug-in with 64-bit handles over a heap above 4 GiB, as on x64 Windows.
@@ -78,14 +84,7 @@ else
     tail -n +1 --pid=$suite -f "$log"
     wait $suite
     trap - INT TERM HUP
-    line=$(grep -E '^windows: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
-    if [ -z "$line" ]; then
-        echo "== windows: the Windows suite did not finish"
-        failed=$((failed + 1))
-    else
-        passed=$((passed + $(sed -E 's/^windows: ([0-9]+) passed.*/\1/' <<<"$line")))
-        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
-    fi
+    count_check_line windows
     stage_done "windows"
 
     # The release zip as the CI workflow builds and checks it, and the workflow itself, which
