@@ -11,10 +11,6 @@ namespace {
 // Deeper nesting of blocks and conditions than this is refused rather than risking the stack.
 constexpr int kMaxNesting = 1000;
 
-bool IsBlankUnit(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
-
 bool IsNameUnit(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
            c == u'_' || c == u'$';
@@ -22,7 +18,7 @@ bool IsNameUnit(char16_t c) {
 
 // Where a word that names a command or an operator ends.
 bool EndsWord(char16_t c) {
-    return IsBlankUnit(c) || c == u'\n' || c == u'&' || c == u'|' || c == u'(' || c == u')' ||
+    return IsBlank(c) || c == u'\n' || c == u'&' || c == u'|' || c == u'(' || c == u')' ||
            c == u'<' || c == u'>';
 }
 
@@ -68,7 +64,7 @@ private:
     }
 
     void SkipBlanks() {
-        while (!AtEnd() && IsBlankUnit(Peek())) ++pos_;
+        while (!AtEnd() && IsBlank(Peek())) ++pos_;
     }
     void SkipToLineEnd() {
         while (!AtEnd() && Peek() != u'\n') ++pos_;
@@ -275,8 +271,8 @@ private:
             if (c == u'\n' || c == u'&' || c == u'|') break;
             if (c == u')' && depth == 0 && inBlock) break;
             if (c == u'<') return Fail(u"input redirection (\"<\") is not supported");
-            if (AtRedirection(out.empty() || IsBlankUnit(out.back()) || blankPending)) {
-                while (!out.empty() && IsBlankUnit(out.back())) out.pop_back();
+            if (AtRedirection(out.empty() || IsBlank(out.back()) || blankPending)) {
+                while (!out.empty() && IsBlank(out.back())) out.pop_back();
                 ParseRedirection(command);
                 if (Failed()) return;
                 blankPending = !out.empty();
@@ -293,7 +289,7 @@ private:
         }
         // Blanks before a separator belong to neither command.
         if (!AtEnd() && Peek() != u'\n')
-            while (!out.empty() && IsBlankUnit(out.back())) out.pop_back();
+            while (!out.empty() && IsBlank(out.back())) out.pop_back();
     }
 
     void ParseIf(Command& command, bool inBlock) {
@@ -387,11 +383,11 @@ ParseResult ParseFirstStatement(std::u16string_view text, CommandList& commands)
 }
 
 std::u16string_view LabelOf(std::u16string_view line) {
-    while (!line.empty() && IsBlankUnit(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
     if (line.size() < 2 || line[0] != u':' || line[1] == u':') return {};
     line.remove_prefix(1);
     size_t end = 0;
-    while (end < line.size() && !IsBlankUnit(line[end])) ++end;
+    while (end < line.size() && !IsBlank(line[end])) ++end;
     return line.substr(0, end);
 }
 

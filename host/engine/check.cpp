@@ -25,14 +25,6 @@ void ReportLine(Session& session, std::string_view utf8) {
     WriteOut(session, text::FromUtf8(utf8) + u"\r\n");
 }
 
-std::u16string FullPathOf(const std::u16string& path) {
-    std::u16string full(kHostPathCapacity, u'\0');
-    uint32_t length = sys::FullPathName(path.c_str(), full.data(), kHostPathCapacity);
-    if (length == 0 || length >= uint32_t(kHostPathCapacity)) return path;
-    full.resize(length);
-    return full;
-}
-
 // FOLDER/NAME, with the separator the folder is written with.
 std::u16string PathInFolder(const std::u16string& folder, const std::u16string& name) {
     if (folder.back() == u'/' || folder.back() == u'\\') return folder + name;

@@ -8,6 +8,7 @@
 #include "engine/feature_call.h"
 #include "engine/plugin_loader.h"
 #include "engine/redirection.h"
+#include "engine/suite_files.h"
 #include "frame/text/u16.h"
 
 #include <memory>
@@ -207,14 +208,10 @@ void Usage(Session& session, std::u16string_view rest) {
 void Type(Session& session, std::u16string_view rest) {
     std::u16string_view given = WithoutQuotes(TrimBlanksView(rest));
     if (given.empty()) return Fail(session, u"type needs a FILE");
-    const std::u16string path(given);
-    char* bytes = nullptr;
-    size_t size = 0;
-    if (!sys::ReadWholeFile(path.c_str(), &bytes, &size))
-        return Fail(session, u"cannot read " + Quoted(path));
-    std::u16string content = bytes != nullptr ? text::FromUtf8(std::string_view(bytes, size)) : u"";
-    if (bytes != nullptr) sys::FreeFileBytes(bytes);
-    WriteOut(session, content);
+    std::string bytes;
+    if (ReadFileBytes(std::u16string(given), bytes) != FileRead::Read)
+        return Fail(session, u"cannot read " + Quoted(given));
+    WriteOut(session, text::FromUtf8(bytes));
     Succeed(session);
 }
 
@@ -359,11 +356,15 @@ void ReportParseFailure(Session& session, const ParseResult& parse, int firstLin
          parse.status == ParseStatus::Unclosed ? std::u16string(u"missing \")\"") : parse.message);
 }
 
+bool RefuseTooLongLine(Session& session, std::u16string_view line) {
+    if (line.size() <= kMaxTextUnits) return false;
+    Fail(session,
+         u"line too long (more than " + DecimalText(kMaxTextUnits) + u" characters): not run");
+    return true;
+}
+
 void RunLine(Session& session, std::u16string_view line) {
-    if (line.size() > kMaxTextUnits) {
-        return Fail(session, u"line too long (more than " + DecimalText(kMaxTextUnits) +
-                                 u" characters): not run");
-    }
+    if (RefuseTooLongLine(session, line)) return;
     CommandList commands;
     ParseResult parse = ParseStatement(line, commands);
     if (parse.status != ParseStatus::Complete) return ReportParseFailure(session, parse, 0);

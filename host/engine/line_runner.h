@@ -13,6 +13,9 @@ namespace host {
 // comments and labels change nothing.
 void RunLine(Session& session, std::u16string_view line);
 
+// A line longer than the host takes is reported (%_? 1) and not run: true for such a line.
+bool RefuseTooLongLine(Session& session, std::u16string_view line);
+
 // Runs a parsed statement; `firstLine` is the batch file line it starts on (0: not in one).
 void RunStatement(Session& session, const CommandList& commands, int firstLine);
 

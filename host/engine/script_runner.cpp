@@ -3,6 +3,7 @@
 
 #include "engine/line_runner.h"
 #include "engine/stdin_lines.h"
+#include "engine/suite_files.h"
 #include "frame/text/u16.h"
 
 #include <algorithm>
@@ -94,10 +95,7 @@ void RunLines(Session& session, const std::vector<std::u16string>& lines) {
     size_t i = 0;
     while (i < lines.size() && !script.exitRequested && !script.quitRequested) {
         script.batchLine = int(i + 1);
-        if (lines[i].size() > kMaxTextUnits) {
-            HostMessage(session, u"line too long (more than " + DecimalText(kMaxTextUnits) +
-                                     u" characters): not run");
-            script.lastResult = 1;
+        if (RefuseTooLongLine(session, lines[i])) {
             ++i;
             continue;
         }
@@ -151,26 +149,11 @@ void RunScriptText(Session& session, std::string_view utf8, const std::u16string
 
 bool ReadScriptFile(Session& session, const std::u16string& given, std::u16string& fullPath,
                     std::string& content) {
-    fullPath.assign(kHostPathCapacity, u'\0');
-    uint32_t length = sys::FullPathName(given.c_str(), fullPath.data(), kHostPathCapacity);
-    if (length == 0 || length >= uint32_t(kHostPathCapacity))
-        fullPath = given;
-    else
-        fullPath.resize(length);
-
-    char* bytes = nullptr;
-    size_t size = 0;
-    if (!sys::ReadWholeFile(fullPath.c_str(), &bytes, &size)) {
-        HostMessage(session, u"cannot read the script \"" + given + u"\"");
-        session.script.lastResult = 1;
-        return false;
-    }
-    content.clear();
-    if (bytes != nullptr) {
-        content.assign(bytes, size);
-        sys::FreeFileBytes(bytes);
-    }
-    return true;
+    fullPath = FullPathOf(given);
+    if (ReadFileBytes(fullPath, content) == FileRead::Read) return true;
+    HostMessage(session, u"cannot read the script \"" + given + u"\"");
+    session.script.lastResult = 1;
+    return false;
 }
 
 bool RunScriptFile(Session& session, const std::vector<std::u16string>& args) {

@@ -2,6 +2,7 @@
 // standard library takes a UTF-16 path on every platform.
 #include "engine/suite_files.h"
 
+#include "frame/host_services.h"
 #include "frame/text/u16.h"
 #include "sys/sys.h"
 
@@ -27,6 +28,14 @@ bool ScriptNamesIn(const std::u16string& folder, std::vector<std::u16string>& na
     if (error) return false;
     std::sort(names.begin(), names.end());
     return true;
+}
+
+std::u16string FullPathOf(const std::u16string& path) {
+    std::u16string full(kHostPathCapacity, u'\0');
+    uint32_t length = sys::FullPathName(path.c_str(), full.data(), kHostPathCapacity);
+    if (length == 0 || length >= uint32_t(kHostPathCapacity)) return path;
+    full.resize(length);
+    return full;
 }
 
 FileRead ReadFileBytes(const std::u16string& path, std::string& bytes) {

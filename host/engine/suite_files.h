@@ -1,4 +1,4 @@
-// The files of a script-test folder: its scripts, and the transcripts beside them.
+// The files of scripts: a script-test folder's scripts, and reading a script or a transcript.
 #pragma once
 
 #include <string>
@@ -11,6 +11,9 @@ namespace host {
 bool ScriptNamesIn(const std::u16string& folder, std::vector<std::u16string>& names);
 
 enum class FileRead { Read, Missing, Failed };
+
+// The full path of a file, or the path as given when it cannot be made full.
+std::u16string FullPathOf(const std::u16string& path);
 
 // The whole file as bytes; a file that is not there is Missing (and `bytes` empty).
 FileRead ReadFileBytes(const std::u16string& path, std::string& bytes);

@@ -22,6 +22,13 @@ struct FailedOutputFiles {
         return 0;
     }
 
+    // The failure of the file that is standard output now (`current` tells which), 0 for none.
+    // Asks which file that is only once some write has failed: the answer costs a system call.
+    template <typename CurrentFile>
+    uint32_t FailureNow(CurrentFile current) const {
+        return count == 0 ? 0 : FailureOf(current());
+    }
+
     // When every place is taken, the latest failure takes the last: the first is most often the
     // host's own standard output.
     void Note(const File& file, uint32_t code) {

@@ -45,10 +45,8 @@ OutputFile StandardOutputFile() {
     return OutputFile{true, status.st_dev, status.st_ino};
 }
 
-// The failure of the file that is standard output now, 0 for none. Asks the system only once
-// some write has failed.
 uint32_t FailureOfOutputNow() {
-    return Failed.count == 0 ? 0 : Failed.FailureOf(StandardOutputFile());
+    return Failed.FailureNow(StandardOutputFile);
 }
 
 void NoteOutputFailure(int error) {

@@ -88,9 +88,8 @@ OutputFile StandardOutputFile() {
     return OutputFile{output, 0, 0};
 }
 
-// The failure of the file that is standard output now, 0 for none.
 uint32_t FailureOfOutputNow() {
-    return Failed.count == 0 ? 0 : Failed.FailureOf(StandardOutputFile());
+    return Failed.FailureNow(StandardOutputFile);
 }
 
 // ERROR_GEN_FAILURE stands for a failure that left no code.
