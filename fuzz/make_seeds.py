@@ -33,10 +33,10 @@ UNIT_FILES = {
 }
 # The value functions' tests give the text after "handle,".
 HANDLE_FIRST = {"bpeekx", "bpokex", "bmodval"}
-FUNCTIONS = {
-    "balloc", "bfree", "bfreeall", "bfill", "brandfill", "bload", "bsave", "bmemcmp", "bmemcpy",
-    "bpeekx", "bpokex", "bmodval",
-}
+# The variable functions of the feature table, src/frame/features.def.
+TABLE = (ROOT / "src" / "frame" / "features.def").read_text()
+FUNCTIONS = set(re.findall(r"^KV_FUNCTION\(([a-z0-9_]+)\)", TABLE, re.MULTILINE))
+VARIABLES = set(re.findall(r"^KV_VARIABLE\(([a-z0-9_]+)\)", TABLE, re.MULTILINE))
 HANDLE = re.compile(r"\b[0-9A-Fa-f]{8}\b|%\[?[A-Za-z_][A-Za-z0-9_]*\]?")
 
 
@@ -103,7 +103,7 @@ def unit_texts():
 
 
 def main():
-    seeds = {"bblasterr": {""}, "bloadsize": {""}}
+    seeds = {name: {""} for name in VARIABLES}
     for source in (script_texts(), unit_texts()):
         for target, texts in source.items():
             seeds.setdefault(target, set()).update(texts)

@@ -11,6 +11,7 @@
 
 namespace fuzzing {
 
+// The parsers, then every feature of the table under its name (Target::bload).
 enum class Target {
     SplitArguments,
     ParseU32,
@@ -18,24 +19,13 @@ enum class Target {
     ParseS64,
     ParseSize,
     ParseBufferHandle,
-    Balloc,
-    Bfree,
-    Bfreeall,
-    Bblasterr,
-    Bloadsize,
-    Bfill,
-    Brandfill,
-    Bload,
-    Bsave,
-    Bmemcmp,
-    Bmemcpy,
-    Bpeekx,
-    Bpokex,
-    Bmodval,
-    Bbdump,
-    Bblist,
+#define KV_COMMAND(name) name,
+#define KV_FUNCTION(name) name,
+#define KV_VARIABLE(name) name,
+#include "frame/features.def"
+    End
 };
-constexpr int kTargetCount = static_cast<int>(Target::Bblist) + 1;
+constexpr int kTargetCount = static_cast<int>(Target::End);
 
 // The target's name as the fuzz programs and the directories of saved inputs use it.
 const char* TargetName(Target target);

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "frame/buffer_address.h"
-#include "frame/exports.h"
+#include "frame/feature_exports.h"
 
-// The command: its argument text. 0 done, 1 an option error or no handle, -1 a bad code page or
-// MaxLines, 2 a bad handle among the others, 3 stopped by the user, 87 no text.
-KV_EXPORT int KV_API bbdump(HostChar* text);
+// The command's export, bbdump (frame/feature_exports.h), gives 0 done, 1 an option error or no
+// handle, -1 a bad code page or MaxLines, 2 a bad handle among the others, 3 stopped by the
+// user, 87 no text.
 
 namespace dump {
 

@@ -5,6 +5,7 @@
 #include "commands/usage_texts.h"
 #include "console/console_output.h"
 #include "frame/args.h"
+#include "frame/function_start.h"
 #include "frame/host_services.h"
 #include "frame/numbers.h"
 #include "frame/report.h"
@@ -16,7 +17,6 @@ namespace dump {
 
 namespace {
 
-constexpr int kNoArgumentText = 87;
 constexpr int kResultFailed = 1;
 constexpr int kResultBadHandle = 2;
 constexpr int kResultStopped = 3;

@@ -5,6 +5,7 @@
 #include "commands/usage_texts.h"
 #include "console/console_output.h"
 #include "frame/args.h"
+#include "frame/function_start.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
 #include "frame/text/u16.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kNoArgumentText = 87;
 constexpr int kCommandFailed = 1;
 constexpr int kCommandStopped = 3;
 constexpr int kGroupedSizeCapacity = 64;

@@ -4,12 +4,11 @@
 
 #include <cstdint>
 
-#include "frame/exports.h"
+#include "frame/feature_exports.h"
 #include "store/buffer_record.h"
 
-// 0 when listed (or usage shown), 1 after a wrong option, 3 when the user stopped the output,
-// 87 without a text.
-KV_EXPORT int KV_API bblist(HostChar* text);
+// The command's export, bblist (frame/feature_exports.h), gives 0 when listed (or usage shown),
+// 1 after a wrong option, 3 when the user stopped the output, 87 without a text.
 
 // Up to 15 key letters: A (address), S (size), T (creation time); upper case ascending, lower
 // case descending. Empty: no sorting.

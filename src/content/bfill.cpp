@@ -8,13 +8,13 @@
 #endif
 
 #include "content/content_arguments.h"
-#include "content/content_exports.h"
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
-#include "store/store_exports.h"
 
 namespace {
 
@@ -112,10 +112,12 @@ uint64_t FillPattern(uint8_t* buffer, uint32_t bufferSize, uint32_t offset, cons
 } // namespace
 
 KV_EXPORT int KV_API f_bfill(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    BufferAddress address = 0;
-    uint32_t bufferSize = 0;
-    if (!ReadFillTarget(FromHost(argument), &address, &bufferSize)) return -1;
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer,
+                                             kFillHandleMessages);
+        stop != 0)
+        return stop;
 
     uint32_t size = 1;
     if (!ReadOptionalU32(kValueSize, &size))
@@ -128,7 +130,7 @@ KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     if (ReadFillValue(size, &pattern) != 0) return -1;
 
     uint32_t offset = 0;
-    if (!ReadFillOffset(kOffset, bufferSize, &offset)) return -1;
+    if (!ReadBufferOffset(kOffset, false, buffer, &offset)) return -1;
     uint32_t count = 0;
     if (!ReadOptionalU32(kCount, &count)) return RefuseArgument(u"Bad count: \"%s\"\r\n", kCount);
     uint32_t flags = 0;
@@ -140,7 +142,7 @@ KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     for (int i = 0; i < 8; ++i) value[i] = static_cast<uint8_t>(pattern >> (8 * i));
     if ((flags & kBigEndianFlag) != 0) ReverseBytes(static_cast<int>(size), value);
 
-    const uint64_t written = FillPattern(BufferAt(address), bufferSize, offset, value, size, count);
-    text::Format(FromHost(argument), kTextCapacity, u"%I64u", written);
+    const uint64_t written = FillPattern(buffer.Bytes(), buffer.size, offset, value, size, count);
+    text::Format(text, kTextCapacity, u"%I64u", written);
     return 0;
 }

@@ -1,11 +1,11 @@
 // @BLOAD: a new buffer holding a whole file or the clipboard's text.
-#include "content/content_exports.h"
 #include "content/load_sources.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/u16.h"
 #include "frame/text_services.h"
-#include "store/store_exports.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 #include <cstring>
 
 #include "content/content_arguments.h"
-#include "content/content_exports.h"
 #include "content/range_check.h"
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
-#include "store/store_exports.h"
 
 namespace {
 
@@ -23,32 +23,25 @@ constexpr char16_t kRange2Details[] = u"   Offset2 = %q   Size = %q   Buffer 2 s
 } // namespace
 
 KV_EXPORT int KV_API f_bmemcmp(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
+    char16_t* text = nullptr;
+    BufferArgument first;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &first,
+                                             {u"Missing bbuf1\r\n", u"Bad bbuf1: \"%s\"\r\n"});
+        stop != 0)
+        return stop;
+    const BufferAddress buffer1 = first.address;
+    const uint32_t size1 = first.size;
 
-    if (!ArgGiven(kBuffer1)) {
-        ReportMessage(u"Missing bbuf1\r\n");
-        return -1;
-    }
-    uint32_t size1 = 0;
-    const BufferAddress buffer1 = ParseBufferHandle(ArgText(kBuffer1), &size1);
-    if (buffer1 == 0) return RefuseArgument(u"Bad bbuf1: \"%s\"\r\n", kBuffer1);
-
-    if (!ArgGiven(kOffset1)) {
-        ReportMessage(u"Missing offset1\r\n");
-        return -1;
-    }
+    if (!ArgGiven(kOffset1)) return Refuse(u"Missing offset1\r\n");
     uint32_t offset1 = 0;
     if (ParseU32(ArgText(kOffset1), &offset1) != 0)
         return RefuseArgument(u"Bad offset1: \"%s\"\r\n", kOffset1);
 
-    BufferAddress buffer2 = buffer1;
-    uint32_t size2 = size1;
-    if (ArgGiven(kBuffer2)) {
-        buffer2 = ParseBufferHandle(ArgText(kBuffer2), &size2);
-        if (buffer2 == 0) return RefuseArgument(u"Bad bbuf2: \"%s\"\r\n", kBuffer2);
-    }
+    BufferArgument second = first;
+    if (!ReadBufferArgument(kBuffer2, false, {nullptr, u"Bad bbuf2: \"%s\"\r\n"}, &second))
+        return -1;
+    const BufferAddress buffer2 = second.address;
+    const uint32_t size2 = second.size;
     uint32_t offset2 = 0;
     if (!ReadOptionalU32(kOffset2, &offset2))
         return RefuseArgument(u"Bad offset2: \"%s\"\r\n", kOffset2);

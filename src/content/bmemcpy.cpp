@@ -2,14 +2,14 @@
 #include <cstring>
 
 #include "content/content_arguments.h"
-#include "content/content_exports.h"
 #include "content/range_check.h"
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
-#include "store/store_exports.h"
 
 namespace {
 
@@ -18,46 +18,34 @@ enum Arg { kSource, kSourceOffset, kDestination, kDestinationOffset, kSize };
 } // namespace
 
 KV_EXPORT int KV_API f_bmemcpy(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
+    char16_t* text = nullptr;
+    BufferArgument from;
+    if (const int stop =
+            BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &from,
+                                {u"Missing source bbuf\r\n", u"Bad source bbuf: \"%s\"\r\n"});
+        stop != 0)
+        return stop;
+    const BufferAddress source = from.address;
+    const uint32_t sourceSize = from.size;
 
-    if (!ArgGiven(kSource)) {
-        ReportMessage(u"Missing source bbuf\r\n");
-        return -1;
-    }
-    uint32_t sourceSize = 0;
-    const BufferAddress source = ParseBufferHandle(ArgText(kSource), &sourceSize);
-    if (source == 0) return RefuseArgument(u"Bad source bbuf: \"%s\"\r\n", kSource);
-
-    if (!ArgGiven(kSourceOffset)) {
-        ReportMessage(u"Missing source offset\r\n");
-        return -1;
-    }
+    if (!ArgGiven(kSourceOffset)) return Refuse(u"Missing source offset\r\n");
     uint32_t sourceOffset = 0;
     if (ParseU32(ArgText(kSourceOffset), &sourceOffset) != 0)
         return RefuseArgument(u"Bad source offset: \"%s\"\r\n", kSourceOffset);
 
-    BufferAddress destination = source;
-    uint32_t destinationSize = sourceSize;
-    if (ArgGiven(kDestination)) {
-        destination = ParseBufferHandle(ArgText(kDestination), &destinationSize);
-        if (destination == 0)
-            return RefuseArgument(u"Bad destination bbuf: \"%s\"\r\n", kDestination);
-    }
-
-    if (!ArgGiven(kDestinationOffset)) {
-        ReportMessage(u"Missing destination offset\r\n");
+    BufferArgument to = from;
+    if (!ReadBufferArgument(kDestination, false, {nullptr, u"Bad destination bbuf: \"%s\"\r\n"},
+                            &to))
         return -1;
-    }
+    const BufferAddress destination = to.address;
+    const uint32_t destinationSize = to.size;
+
+    if (!ArgGiven(kDestinationOffset)) return Refuse(u"Missing destination offset\r\n");
     uint32_t destinationOffset = 0;
     if (ParseU32(ArgText(kDestinationOffset), &destinationOffset) != 0)
         return RefuseArgument(u"Bad destination offset: \"%s\"\r\n", kDestinationOffset);
 
-    if (!ArgGiven(kSize)) {
-        ReportMessage(u"Missing size\r\n");
-        return -1;
-    }
+    if (!ArgGiven(kSize)) return Refuse(u"Missing size\r\n");
     uint32_t size = 0;
     if (ParseU32(ArgText(kSize), &size) != 0) return RefuseArgument(u"Bad size: \"%s\"\r\n", kSize);
 

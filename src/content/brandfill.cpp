@@ -1,12 +1,12 @@
 // @BRANDFILL: fills a range of a buffer with bytes of the system's cryptographic generator.
 #include "content/content_arguments.h"
-#include "content/content_exports.h"
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
-#include "store/store_exports.h"
 
 namespace {
 
@@ -33,22 +33,24 @@ bool FillWithRandomBytes(uint8_t* bytes, uint32_t size) {
 } // namespace
 
 KV_EXPORT int KV_API f_brandfill(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    BufferAddress address = 0;
-    uint32_t bufferSize = 0;
-    if (!ReadFillTarget(FromHost(argument), &address, &bufferSize)) return -1;
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer,
+                                             kFillHandleMessages);
+        stop != 0)
+        return stop;
 
     uint32_t offset = 0;
-    if (!ReadFillOffset(kOffset, bufferSize, &offset)) return -1;
-    const uint32_t rest = bufferSize - offset;
+    if (!ReadBufferOffset(kOffset, false, buffer, &offset)) return -1;
+    const uint32_t rest = buffer.size - offset;
     uint32_t count = rest;
     if (!ReadOptionalU32(kCount, &count)) return RefuseArgument(u"Bad count: \"%s\"\r\n", kCount);
     if (count > rest) count = rest;
 
-    if (count != 0 && !FillWithRandomBytes(BufferAt(address) + offset, count)) {
-        text::Format(FromHost(argument), kTextCapacity, u"0");
+    if (count != 0 && !FillWithRandomBytes(buffer.Bytes() + offset, count)) {
+        text::Format(text, kTextCapacity, u"0");
         return 0;
     }
-    text::Format(FromHost(argument), kTextCapacity, u"%u", count);
+    text::Format(text, kTextCapacity, u"%u", count);
     return 0;
 }

@@ -1,43 +1,91 @@
 #include "content/content_arguments.h"
 
+#include "content/range_check.h"
 #include "frame/args.h"
 #include "frame/numbers.h"
 #include "frame/report.h"
 
-int RefuseArgument(const char16_t* message, int index) {
-    for (char16_t* c = ArgText(index); *c != 0; ++c) *c = sys::ToUpper(*c);
-    ReportMessage(message, ArgText(index));
-    return -1;
+namespace {
+
+bool Fail(const char16_t* message) {
+    Refuse(message);
+    return false;
 }
+
+bool FailArgument(const char16_t* message, int index) {
+    RefuseArgument(message, index);
+    return false;
+}
+
+// `count` is the rest of the buffer from `start`, or the length when that is shorter and not 0.
+bool ReadLength(int index, uint32_t start, uint32_t bufferSize, ByteRange* range) {
+    uint32_t length = 0;
+    if (!ReadOptionalU32(index, &length))
+        return FailArgument(u"Bad length value: \"%s\"\r\n", index);
+    const uint32_t rest = bufferSize - start;
+    *range = ByteRange{start, length != 0 && length < rest ? length : rest};
+    return true;
+}
+
+} // namespace
 
 bool ReadOptionalU32(int index, uint32_t* value) {
     return !ArgGiven(index) || ParseU32(ArgText(index), value) == 0;
 }
 
-bool ReadFillTarget(char16_t* text, BufferAddress* address, uint32_t* bufferSize) {
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return false;
-    if (!ArgGiven(0)) {
-        ReportMessage(u"Missing binary buffer handle\r\n");
-        return false;
-    }
-    *address = ParseBufferHandle(ArgText(0), bufferSize);
-    if (*address == 0) {
-        RefuseArgument(u"Bad binary buffer handle: \"%s\"\r\n", 0);
+bool ReadBufferOffset(int index, bool required, const BufferArgument& buffer, uint32_t* offset) {
+    *offset = 0;
+    if (required && !ArgGiven(index)) return Fail(u"Missing offset\r\n");
+    if (!ReadOptionalU32(index, offset)) return FailArgument(u"Bad offset: \"%s\"\r\n", index);
+    if (*offset >= buffer.size) {
+        ReportMessage(u"Offset past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{*offset},
+                      uint64_t{buffer.size});
         return false;
     }
     return true;
 }
 
-bool ReadFillOffset(int index, uint32_t bufferSize, uint32_t* offset) {
-    *offset = 0;
-    if (!ReadOptionalU32(index, offset)) {
-        RefuseArgument(u"Bad offset: \"%s\"\r\n", index);
+bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer,
+                   ByteRange* range) {
+    uint32_t start = 0;
+    if (!ReadOptionalU32(startIndex, &start))
+        return FailArgument(u"Bad start value: \"%s\"\r\n", startIndex);
+    if (start >= buffer.size) {
+        ReportMessage(u"Start address past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{start},
+                      uint64_t{buffer.size});
         return false;
     }
-    if (*offset >= bufferSize) {
-        ReportMessage(u"Offset past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{*offset},
-                      uint64_t{bufferSize});
-        return false;
-    }
+    return ReadLength(lengthIndex, start, buffer.size, range);
+}
+
+bool ReadReadRangeAt(int offsetIndex, bool offsetRequired, int lengthIndex,
+                     const BufferArgument& buffer, ByteRange* range) {
+    uint32_t offset = 0;
+    return ReadBufferOffset(offsetIndex, offsetRequired, buffer, &offset) &&
+           ReadLength(lengthIndex, offset, buffer.size, range);
+}
+
+bool WriteFits(uint32_t offset, uint64_t count, const BufferArgument& buffer) {
+    if (offset + count <= buffer.size) return true;
+    ReportMessage(u"Write past end of buffer:\r\n");
+    Qprintf(sys::StdHandle(sys::StdStream::Error),
+            AsHost(u"   Offset = %q   Size = %q   Buffer size = %q\r\n"), uint64_t{offset}, count,
+            uint64_t{buffer.size});
+    return false;
+}
+
+bool ReadFileName(int index, char16_t (&path)[kPathCapacity]) {
+    if (!ArgGiven(index)) return Fail(u"Missing filename\r\n");
+    path[0] = 0;
+    QueryTrueName(AsHost(ArgText(index)), AsHost(path));
+    if (path[0] == 0) return FailArgument(u"Error expanding filename: \"%s\"\r\n", index);
+    return true;
+}
+
+bool ReadFileOffset(int index, bool plain, uint64_t* offset) {
+    if (!ArgGiven(index)) return Fail(plain ? u"Missing offset\r\n" : u"Missing file offset\r\n");
+    if (ParseU64(ArgText(index), offset) != 0)
+        return FailArgument(plain ? u"Bad offset: \"%s\"\r\n" : u"Bad file offset: \"%s\"\r\n",
+                            index);
     return true;
 }

@@ -1,22 +1,51 @@
-// Argument handling shared by the content features: refusing an argument with its message, and
-// reading optional numbers.
+// Argument readers that the content features share: optional numbers, offsets and ranges inside
+// a buffer, file names and file offsets. Each reports its own message and gives false when an
+// argument is refused; the messages are those of the features that first had them (@BSAVE's
+// start and length, the fill functions' offset), so that every feature says the same thing of
+// the same mistake.
 #pragma once
 
 #include <cstdint>
 
-#include "frame/buffer_address.h"
+#include "frame/function_start.h"
+#include "frame/plugin_state.h"
 
-// Upper-cases argument `index` in place, reports `message` with it as "%s", and gives -1.
-int RefuseArgument(const char16_t* message, int index);
+// The fill functions name the handle a "binary buffer handle".
+inline constexpr HandleMessages kFillHandleMessages{u"Missing binary buffer handle\r\n",
+                                                    u"Bad binary buffer handle: \"%s\"\r\n"};
 
 // Argument `index` as a ParseU32 number (the whole text). A missing argument leaves `value` as
 // it is and succeeds; false when it is given and no number.
 bool ReadOptionalU32(int index, uint32_t* value);
 
-// The argument text split at commas (upper-cased), and the live buffer its first argument names,
-// for the fill functions. False, with the message reported, when either fails.
-bool ReadFillTarget(char16_t* text, BufferAddress* address, uint32_t* bufferSize);
+// An offset inside the buffer: "Bad offset" when it is no number, "Offset past end of buffer"
+// when it is not below the size. Missing, it is "Missing offset" when `required`, else 0.
+bool ReadBufferOffset(int index, bool required, const BufferArgument& buffer, uint32_t* offset);
 
-// The optional offset argument `index` of a fill function, inside a buffer of bufferSize bytes.
-// False, with the message reported, when it is not a number or lies at or past the end.
-bool ReadFillOffset(int index, uint32_t bufferSize, uint32_t* offset);
+// `count` bytes from `start` in a buffer of `bufferSize` bytes.
+struct ByteRange {
+    uint32_t start;
+    uint32_t count;
+};
+
+// A range that is only read, as @BSAVE takes it: a start (default 0, "Bad start value", "Start
+// address past end of buffer") and a length (default and 0: to the end, "Bad length value"),
+// cut at the end of the buffer. The range holds at least one byte.
+bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer, ByteRange* range);
+
+// The same with an offset in place of the start ("Bad offset", "Offset past end of buffer",
+// "Missing offset" when `offsetRequired`).
+bool ReadReadRangeAt(int offsetIndex, bool offsetRequired, int lengthIndex,
+                     const BufferArgument& buffer, ByteRange* range);
+
+// Whether `count` bytes fit from `offset` on; if not, reports "Write past end of buffer:" with
+// the offset, the count and the buffer's size on a second line. Nothing may be written then.
+bool WriteFits(uint32_t offset, uint64_t count, const BufferArgument& buffer);
+
+// A file name argument, completed to its full path by the host: "Missing filename", "Error
+// expanding filename".
+bool ReadFileName(int index, char16_t (&path)[kPathCapacity]);
+
+// A required 64-bit file offset (ParseU64): the messages name it "file offset" ("Missing file
+// offset", "Bad file offset") or, with `plain`, "offset".
+bool ReadFileOffset(int index, bool plain, uint64_t* offset);

@@ -41,7 +41,7 @@ int ShowCommandUsage(const char16_t* usage, const char* modulePath, const char* 
     QPuts(AsHost(usage == nullptr ? u"" : usage));
     if (withVersion == 0) return 0;
     Printf(AsHost(u"\r\n\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n"), plugin::kName, plugin::kMajor,
-           plugin::kMinor, plugin::kBuild, 0, plugin::kPlatform);
+           plugin::kMinor, plugin::kBuild, plugin::kRevision, plugin::kPlatform);
     if (modulePath != nullptr && moduleVersion != nullptr) {
         static char16_t path[kPathCapacity];
         char16_t version[kUsageCapacity];

@@ -1,11 +1,12 @@
 // @BALLOC: allocates a buffer of the size its whole argument gives.
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
 #include "frame/text_services.h"
 #include "store/buffer_allocation.h"
-#include "store/store_exports.h"
 
 namespace {
 

@@ -1,39 +1,25 @@
 // @BFREE: releases one buffer by its handle.
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
 #include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/buffer_registry.h"
-#include "store/store_exports.h"
 
 namespace {
 
 // Flag bit 0: release the block even when it has no record.
 constexpr uint32_t kForceFlag = 1;
 
-void UpperCaseInPlace(char16_t* text) {
-    for (; *text != 0; ++text) *text = sys::ToUpper(*text);
-}
-
-// Reports an argument, upper-cased in place, with the message and fails.
-int RefuseArgument(const char16_t* message, int index) {
-    UpperCaseInPlace(ArgText(index));
-    ReportMessage(message, ArgText(index));
-    return -1;
-}
-
 } // namespace
 
 KV_EXPORT int KV_API f_bfree(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas, text) < 0) return -1;
-    if (!ArgGiven(0)) {
-        ReportMessage(u"Missing handle\r\n");
-        return -1;
-    }
+    char16_t* text = nullptr;
+    if (const int stop = BeginFunction(argument, ArgCommas, &text); stop != 0) return stop;
+    if (!ArgGiven(0)) return Refuse(kHandleMessages.missing);
     // The record check below stands in for ParseBufferHandle's tests, so the handle need only
     // be a nonzero hexadecimal number here.
     BufferAddress address = 0;

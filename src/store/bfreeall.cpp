@@ -1,9 +1,10 @@
 // @BFREEALL: releases every buffer that has a record.
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/buffer_registry.h"
-#include "store/store_exports.h"
 
 // The argument text is ignored. The result counts the records read, also those that had no
 // block left to release.

@@ -1,9 +1,10 @@
 // _BBLASTERR and _BLOADSIZE: the outcome of the last @BLOAD or @BSAVE. Reading them changes
 // nothing.
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/text/format.h"
 #include "store/last_transfer.h"
-#include "store/store_exports.h"
 
 KV_EXPORT int KV_API _bblasterr(HostChar* text) {
     if (text == nullptr) return kNoArgumentText;

@@ -1,12 +1,12 @@
 // @BMODVAL: combines one word of a buffer with a value and stores the outcome in place.
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "store/store_exports.h"
 #include "values/value_arguments.h"
 #include "values/value_format.h"
 #include "values/value_word.h"
-#include "values/values_exports.h"
 #include "values/word_operation.h"
 
 namespace {
@@ -37,12 +37,13 @@ bool ShiftCountFits(const WordPlace& place, uint64_t count) {
 } // namespace
 
 KV_EXPORT int KV_API f_bmodval(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
-
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
+        stop != 0)
+        return stop;
     WordPlace place;
-    if (!ReadWordPlace(&place)) return -1;
+    if (!ReadWordPlace(buffer, &place)) return -1;
     WordOperation operation;
     if (!ReadOperationArgument(&operation)) return -1;
     uint32_t flags;

@@ -1,11 +1,11 @@
 // @BPEEKX: reads one word of a buffer and gives it as text.
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
-#include "store/store_exports.h"
 #include "values/value_arguments.h"
 #include "values/value_format.h"
 #include "values/value_word.h"
-#include "values/values_exports.h"
 
 namespace {
 
@@ -14,12 +14,13 @@ enum PeekArgument { Handle, Offset, WordSize, Format, Flags };
 } // namespace
 
 KV_EXPORT int KV_API f_bpeekx(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
-
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
+        stop != 0)
+        return stop;
     WordPlace place;
-    if (!ReadWordPlace(&place)) return -1;
+    if (!ReadWordPlace(buffer, &place)) return -1;
     OutputFormat format;
     if (!ReadFormatArgument(Format, &format)) return -1;
     uint32_t flags;

@@ -1,11 +1,11 @@
 // @BPOKEX: writes one word into a buffer.
 #include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
-#include "store/store_exports.h"
 #include "values/value_arguments.h"
 #include "values/value_word.h"
-#include "values/values_exports.h"
 
 namespace {
 
@@ -14,12 +14,13 @@ enum PokeArgument { Handle, Offset, WordSize, Value, Flags };
 } // namespace
 
 KV_EXPORT int KV_API f_bpokex(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    if (SplitArguments(ArgCommas | ArgUpperCase, text) < 0) return -1;
-
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
+        stop != 0)
+        return stop;
     WordPlace place;
-    if (!ReadWordPlace(&place)) return -1;
+    if (!ReadWordPlace(buffer, &place)) return -1;
     uint32_t flags;
     if (!ReadFlagsArgument(Flags, &flags)) return -1;
     // The value is tested before the bounds, and both before the first byte is written.

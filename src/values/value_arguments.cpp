@@ -8,57 +8,52 @@
 
 namespace {
 
-bool Refuse(const char16_t* message) {
-    ReportMessage(message);
+// The checks below give false after a refusal.
+bool Fail(const char16_t* message) {
+    Refuse(message);
     return false;
 }
 
-bool RefuseArgument(const char16_t* message, int index) {
-    ReportMessage(message, ArgText(index));
+bool FailArgument(const char16_t* message, int index) {
+    RefuseArgument(message, index);
     return false;
 }
 
 } // namespace
 
-bool ReadWordPlace(WordPlace* place) {
-    if (!ArgGiven(0)) return Refuse(u"Missing handle\r\n");
-    uint32_t bufferSize = 0;
-    const BufferAddress address = ParseBufferHandle(ArgText(0), &bufferSize);
-    if (address == 0) return RefuseArgument(u"Bad handle: \"%s\"\r\n", 0);
-
-    if (!ArgGiven(1)) return Refuse(u"Missing offset\r\n");
+bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place) {
+    if (!ArgGiven(1)) return Fail(u"Missing offset\r\n");
     uint32_t offset = 0;
-    if (ParseU32(ArgText(1), &offset) != 0) return RefuseArgument(u"Bad offset: \"%s\"\r\n", 1);
+    if (ParseU32(ArgText(1), &offset) != 0) return FailArgument(u"Bad offset: \"%s\"\r\n", 1);
 
-    if (!ArgGiven(2)) return Refuse(u"Missing word size\r\n");
+    if (!ArgGiven(2)) return Fail(u"Missing word size\r\n");
     uint32_t wordSize = 0;
-    if (ParseU32(ArgText(2), &wordSize) != 0)
-        return RefuseArgument(u"Bad word size: \"%s\"\r\n", 2);
+    if (ParseU32(ArgText(2), &wordSize) != 0) return FailArgument(u"Bad word size: \"%s\"\r\n", 2);
     if (wordSize < 1 || wordSize > kMaxWordSize) {
         ReportMessage(u"Word size must be 1 to 8: %u\r\n", static_cast<unsigned>(wordSize));
         return false;
     }
 
-    *place = WordPlace{address, bufferSize, offset, static_cast<int>(wordSize)};
+    *place = WordPlace{buffer.address, buffer.size, offset, static_cast<int>(wordSize)};
     return true;
 }
 
 bool ReadFlagsArgument(int index, uint32_t* flags) {
     *flags = 0;
     if (ArgGiven(index) && ParseU32(ArgText(index), flags) != 0)
-        return RefuseArgument(u"Bad flags value: \"%s\"\r\n", index);
+        return FailArgument(u"Bad flags value: \"%s\"\r\n", index);
     return true;
 }
 
 bool ReadFormatArgument(int index, OutputFormat* format) {
     *format = OutputFormat::Unsigned;
     if (ArgGiven(index) && !ParseOutputFormat(ArgText(index), format))
-        return RefuseArgument(u"Bad format value: \"%s\"\r\n", index);
+        return FailArgument(u"Bad format value: \"%s\"\r\n", index);
     return true;
 }
 
 bool ReadValueArgument(int index, int n, uint32_t flags, uint64_t* value) {
-    if (!ArgGiven(index)) return Refuse(u"Missing value\r\n");
+    if (!ArgGiven(index)) return Fail(u"Missing value\r\n");
     const char16_t* text = ArgText(index);
     const bool isSigned = (flags & SignedValue) != 0 || text[0] == u'+' || text[0] == u'-';
 
@@ -66,11 +61,11 @@ bool ReadValueArgument(int index, int n, uint32_t flags, uint64_t* value) {
     bool fits = false;
     if (isSigned) {
         int64_t s = 0;
-        if (ParseS64(text, &s) != 0) return RefuseArgument(u"Bad value: \"%s\"\r\n", index);
+        if (ParseS64(text, &s) != 0) return FailArgument(u"Bad value: \"%s\"\r\n", index);
         v = static_cast<uint64_t>(s);
         fits = FitsSigned(n, s) != 0;
     } else {
-        if (ParseU64(text, &v) != 0) return RefuseArgument(u"Bad value: \"%s\"\r\n", index);
+        if (ParseU64(text, &v) != 0) return FailArgument(u"Bad value: \"%s\"\r\n", index);
         fits = FitsUnsigned(n, v) != 0;
     }
     if (!fits) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "frame/buffer_address.h"
+#include "frame/function_start.h"
 
 #include "values/value_format.h"
 
@@ -17,9 +18,9 @@ struct WordPlace {
     int wordSize;
 };
 
-// Arguments 0 to 2 in order: handle missing or invalid, offset missing or invalid, word size
+// Arguments 1 and 2 in order, after the handle of `buffer`: offset missing or invalid, word size
 // missing, invalid or outside 1 to 8.
-bool ReadWordPlace(WordPlace* place);
+bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place);
 
 // An optional flags argument (0 when not given).
 bool ReadFlagsArgument(int index, uint32_t* flags);

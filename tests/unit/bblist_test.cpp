@@ -14,10 +14,11 @@
 #include "engine/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
-#include "store/store_exports.h"
 #include "store_test_fixture.h"
 #include "unit/plugin_exports.h"
 
@@ -302,7 +303,7 @@ TEST_F(BBList, UsageAndSortKeyHelp) {
     EXPECT_EQ(List("/?"), usage);
     EXPECT_EQ(Result(), 0);
     EXPECT_EQ(List("/b /?x /o:x"), usage);
-    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  0.66.4.0 (" +
+    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  " + PluginVersionText(4) + " (" +
                                text::ToUtf8(plugin::kPlatform) +
                                ")\r\n"
                                "\t\t\t\tBBListCmd  0.93.0.0\r\n");

@@ -3,10 +3,11 @@
 
 #include <string>
 
-#include "content/content_exports.h"
 #include "content_test_fixture.h"
 #include "engine/clipboard_variable.h"
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "store/last_transfer.h"
 #include "sys/sys.h"
 

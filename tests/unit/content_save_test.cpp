@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "content/content_exports.h"
 #include "content_test_fixture.h"
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "store/last_transfer.h"
 
 namespace {

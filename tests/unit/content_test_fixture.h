@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "content/content_exports.h"
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/text/u16.h"
 #include "store_test_fixture.h"

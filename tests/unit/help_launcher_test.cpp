@@ -69,28 +69,6 @@ protected:
     }
 };
 
-TEST(HelpTopic, EveryFeatureInAnyCaseHasItsTopic) {
-    struct Case {
-        const char16_t* name;
-        const char16_t* topic;
-    } cases[] = {
-        {u"bbdump", u"bbdump"},          {u"BBDUMP", u"bbdump"},
-        {u"BbList", u"bblist"},          {u"@balloc", u"f_balloc"},
-        {u"@BALLOC", u"f_balloc"},       {u"@bfill", u"f_bfill"},
-        {u"@bfree", u"f_bfree"},         {u"@BFreeAll", u"f_bfreeall"},
-        {u"@bload", u"f_bload"},         {u"@bmemcmp", u"f_bmemcmp"},
-        {u"@BMEMCPY", u"f_bmemcpy"},     {u"@bmodval", u"f_bmodval"},
-        {u"@bpeekx", u"f_bpeekx"},       {u"@BPOKEX", u"f_bpokex"},
-        {u"@brandfill", u"f_brandfill"}, {u"@bsave", u"f_bsave"},
-        {u"_BBLASTERR", u"v_bblasterr"}, {u"_bloadsize", u"v_bloadsize"},
-    };
-    for (const Case& c : cases) {
-        char16_t topic[kTopicCapacity];
-        EXPECT_TRUE(HelpTopicOf(c.name, topic)) << text::ToUtf8(c.name);
-        EXPECT_EQ(std::u16string(topic), c.topic) << text::ToUtf8(c.name);
-    }
-}
-
 TEST(HelpTopic, OtherNamesHaveNone) {
     for (const char16_t* name :
          {u"@BALLO", u"BBDUMPX", u"", u"balloc", u"@", u"_", u"f_balloc", u"v_bblasterr",

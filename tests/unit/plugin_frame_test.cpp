@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "engine/expand.h"
@@ -12,6 +16,7 @@
 #include "engine/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
+#include "frame/help_topic.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
@@ -32,7 +37,7 @@ protected:
         if (session.plugin.loaded) host::UnloadPlugin(session, 1);
     }
     host::LoadOutcome Load() {
-        return host::AttachPlugin(session, host::BindExportTable(PluginExports()));
+        return host::AttachPlugin(session, host::BindExportTable(LinkedPluginExports()));
     }
 
     host::Session session;
@@ -45,9 +50,9 @@ TEST_F(PluginFrame, LoadMessageOnlyWhenNotTransientNotPipedAndNoloadmsgEmpty) {
     struct Case {
         bool transient, pipe;
         const char16_t* noloadmsg;
-        const char* expected;
+        std::string expected;
     } cases[] = {
-        {false, false, nullptr, "Korvanite v0.66.4 loaded.\r\n"},
+        {false, false, nullptr, "Korvanite v" + PluginVersionText(3) + " loaded.\r\n"},
         {true, false, nullptr, ""},
         {false, true, nullptr, ""},
         {false, false, u"1", ""},
@@ -129,12 +134,10 @@ TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
     EXPECT_EQ(info, GetPluginInfo());
     EXPECT_EQ(text::ToUtf8(FromHost(info->name)), "Korvanite");
     EXPECT_EQ(text::ToUtf8(FromHost(info->description)), "Helper functions for binary buffers");
-    EXPECT_EQ(text::ToUtf8(FromHost(info->features)),
-              "bbdump,bblist,@balloc,@bfill,@bfree,@bfreeall,@bload,@bmemcmp,@bmemcpy,@bmodval,"
-              "@bpeekx,@bpokex,@brandfill,@bsave,_bblasterr,_bloadsize");
-    EXPECT_EQ(info->major, 0);
-    EXPECT_EQ(info->minor, 66);
-    EXPECT_EQ(info->build, 4);
+    EXPECT_EQ(FromHost(info->features), std::u16string(plugin::kFeatureList));
+    EXPECT_EQ(info->major, KV_VERSION_MAJOR);
+    EXPECT_EQ(info->minor, KV_VERSION_MINOR);
+    EXPECT_EQ(info->build, KV_VERSION_PATCH);
     EXPECT_EQ(info->reserved1, 0u);
     EXPECT_EQ(info->reserved2, 0u);
     EXPECT_NE(info->author, nullptr);
@@ -143,6 +146,60 @@ TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
 #if defined(__i386__)
     EXPECT_EQ(sizeof(PluginInfoRecord), 44u);
 #endif
+}
+
+// Every list of features is made from the table in frame/features.def; this is the one check
+// that the lists made outside C++ (by CMake, scripts and documents) and the rules that derive
+// names from it keep to it.
+TEST(FeatureTable, EveryListFollowsTheTable) {
+    struct Feature {
+        char kind; // 'c' command, 'f' variable function, 'v' internal variable
+        std::string name;
+    };
+    const Feature features[] = {
+#define KV_COMMAND(name) {'c', #name},
+#define KV_FUNCTION(name) {'f', #name},
+#define KV_VARIABLE(name) {'v', #name},
+#include "frame/features.def"
+    };
+    // The features that scripts written for the first version know keep their places; new
+    // ones come after them.
+    const std::string list = text::ToUtf8(plugin::kFeatureList);
+    EXPECT_EQ(list.rfind("bbdump,bblist,@balloc,@bfill,@bfree,@bfreeall,@bload,@bmemcmp,@bmemcpy,"
+                         "@bmodval,@bpeekx,@bpokex,@brandfill,@bsave,_bblasterr,_bloadsize",
+                         0),
+              0u);
+    const auto readSource = [](const std::string& path) {
+        std::ifstream file(std::string(KV_SOURCE_DIR) + "/" + path, std::ios::binary);
+        std::stringstream content;
+        content << file.rdbuf();
+        std::string text = content.str();
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string reference = readSource("docs/features.md");
+    const std::string guide = readSource("src/resources/INSTALL.txt");
+    std::string joined;
+    for (const Feature& f : features) {
+        SCOPED_TRACE(f.name);
+        const std::string shown = (f.kind == 'f' ? "@" : f.kind == 'v' ? "_" : "") + f.name;
+        joined += (joined.empty() ? "" : ",") + shown;
+        // The help topic of the name in either case, by the rule of its kind.
+        const std::string topic = (f.kind == 'f' ? "f_" : f.kind == 'v' ? "v_" : "") + f.name;
+        std::string upper = shown;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (const std::string& name : {shown, upper}) {
+            char16_t found[kTopicCapacity];
+            EXPECT_TRUE(HelpTopicOf(text::FromUtf8(name).c_str(), found));
+            EXPECT_EQ(text::ToUtf8(found), topic);
+        }
+        // The seeds of its fuzz program (fuzz/make_seeds.py), and its entries in the documents.
+        EXPECT_TRUE(
+            std::filesystem::is_directory(std::string(KV_SOURCE_DIR) + "/fuzz/corpus/" + f.name));
+        EXPECT_NE(reference.find(shown), std::string::npos) << "docs/features.md";
+        EXPECT_NE(guide.find(shown), std::string::npos) << "INSTALL.txt";
+    }
+    EXPECT_EQ(list, joined);
 }
 
 TEST_F(PluginFrame, UsageGivesTheSyntaxTextOfCommandsOnly) {
@@ -243,7 +300,8 @@ TEST_F(PluginFrame, ShowCommandUsageAddsVersionLinesOnRequest) {
 
     fake::ClearOutput();
     ShowCommandUsage(u"SYNTAX\r\n", "src\\commands\\BBDumpCmd", "0.46.2.0", 1);
-    EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n\r\n\t\t\t\tKorvanite  0.66.4.0 (" + kPlatform +
+    EXPECT_EQ(fake::StdOut(), "SYNTAX\r\n\r\n\t\t\t\tKorvanite  " + PluginVersionText(4) + " (" +
+                                  kPlatform +
                                   ")\r\n"
                                   "\t\t\t\tBBDumpCmd  0.46.2.0\r\n");
 
@@ -251,7 +309,8 @@ TEST_F(PluginFrame, ShowCommandUsageAddsVersionLinesOnRequest) {
          {std::pair<const char*, const char*>{nullptr, "0.93.0.0"}, {"BBListCmd", nullptr}}) {
         fake::ClearOutput();
         ShowCommandUsage(u"S\n", path, version, 1);
-        EXPECT_EQ(fake::StdOut(), "S\n\r\n\t\t\t\tKorvanite  0.66.4.0 (" + kPlatform + ")\r\n");
+        EXPECT_EQ(fake::StdOut(),
+                  "S\n\r\n\t\t\t\tKorvanite  " + PluginVersionText(4) + " (" + kPlatform + ")\r\n");
     }
 }
 

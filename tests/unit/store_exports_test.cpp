@@ -7,14 +7,14 @@
 #include <string>
 
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/text/u16.h"
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
-#include "store/store_exports.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
-#include "values/values_exports.h"
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include <utility>
 
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/text/u16.h"
-#include "store/store_exports.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
 

@@ -15,11 +15,12 @@
 #include "fake/fake_sys.h"
 #include "frame/buffer_address.h"
 #include "frame/exports.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
-#include "store/store_exports.h"
 #include "unit/plugin_exports.h"
 
 namespace storetest {
@@ -64,7 +65,7 @@ protected:
     }
 
     host::LoadOutcome Load() {
-        return host::AttachPlugin(session, host::BindExportTable(PluginExports()));
+        return host::AttachPlugin(session, host::BindExportTable(LinkedPluginExports()));
     }
 
     // Calls a feature export on a host-sized buffer holding `argument`.

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/text/u16.h"
-#include "values/values_exports.h"
 #include "values_test_fixture.h"
 
 namespace {

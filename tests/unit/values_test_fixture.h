@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "fake/fake_sys.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/text/u16.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
-#include "values/values_exports.h"
 
 namespace valuestest {
 

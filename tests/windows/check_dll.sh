@@ -24,7 +24,11 @@ fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 
 exports=$($objdump -p "$build/$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
           sed -nE 's/^\s*\[ *[0-9]+\] (.*)$/\1/p' | sort)
-expected=$(grep -v '^#' "$list" | sort)
+# The protocol's exports, and one for each feature of the table: a command under its name, a
+# variable function as f_NAME, an internal variable as _NAME.
+feature_exports=$(sed -nE 's/^KV_COMMAND\(([a-z0-9_]+)\).*/\1/p; s/^KV_FUNCTION\(([a-z0-9_]+)\).*/f_\1/p;
+                          s/^KV_VARIABLE\(([a-z0-9_]+)\).*/_\1/p' src/frame/features.def)
+expected=$( (grep -v '^#' "$list"; echo "$feature_exports") | sort)
 if [ -n "$exports" ] && [ "$exports" = "$expected" ]; then pass; else
     fail "$dll: export table differs from $list:"
     diff <(echo "$expected") <(echo "$exports")
@@ -36,9 +40,11 @@ if [ -n "$imports" ] && [ -z "$unexpected" ]; then pass; else
     fail "$dll: imports beyond system DLLs and TakeCmd.dll: $unexpected"
 fi
 
+# The version of CMakeLists.txt's project(), the only statement of it.
+version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 version_strings=$(strings -el "$build/$dll")
-for field in "Korvanite plugin for Take Command" "0.66.4.0" "Korvanite" "$dll" \
-             "Korvanite plugin" "0.66.4.0  ($target)" "Build"; do
+for field in "Korvanite plugin for Take Command" "$version" "Korvanite" "$dll" \
+             "Korvanite plugin" "$version  ($target)" "Build"; do
     if grep -qxF "$field" <<<"$version_strings"; then pass; else
         fail "$dll: version resource lacks \"$field\""
     fi
