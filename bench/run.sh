@@ -5,11 +5,15 @@
 #   (d) @BFILL (1-byte and 4-byte values) and @BMEMCPY of 64 MiB buffers against memset and
 #       memcpy in a small C++ program built here;
 #   (e) a script that allocates 32,000 buffers into one variable, lists them with BBLIST and frees
-#       them with @BFREEALL, against the same script with 8,000: linear cost gives a ratio of 4.
+#       them with @BFREEALL, against the same script with 8,000: linear cost gives a ratio of 4;
+#   (f) on a 64 MiB file of random bytes: @BFIND of its last 8 bytes against Python's bytes.find,
+#       @BHASH sha256 against Python's hashlib and sha256sum, and @BLOADPART of the whole file
+#       against Python's read of it and dd; and @BLOADPART of the last KiB of a sparse 5 GiB
+#       file against @BLOADPART of a 1 KiB file.
 # Each measurement is repeated; the medians of wall-clock and CPU (user + system) time are
-# printed with their ratios to the peers. A fill or copy is timed as the difference between a
-# process that does it N times and one that only allocates, divided by N, for plughost and the
-# peer program alike. A measurement to read, not a test: nothing fails on a slow result.
+# printed with their ratios to the peers. A fill, copy, search, digest or load is timed as the
+# difference between a process that does it N times and one that only sets up (allocates, or
+# loads the file once), divided by N, for plughost and the peer program alike. A measurement to read, not a test: nothing fails on a slow result.
 #
 #   bench/run.sh [RUNS]      (default 7; BENCH_BUILD names the build directory, default
 #                             build/bench, a Release build made here)
@@ -30,11 +34,13 @@ fi
 runs=${1:-7}
 build=${BENCH_BUILD:-build/bench}
 fills=20 # fills or copies per process
+scans=10 # searches, digests or loads of 64 MiB per process
 
 # ---- What the benchmark needs, installed only when missing --------------------------------------
 need_packages=()
 command -v xxd >/dev/null || need_packages+=(xxd)
 command -v hexdump >/dev/null || need_packages+=(bsdextrautils)
+command -v python3 >/dev/null || need_packages+=(python3)
 command -v g++ >/dev/null || need_packages+=(g++)
 command -v cmake >/dev/null || need_packages+=(cmake)
 if [ ${#need_packages[@]} -gt 0 ]; then
@@ -57,6 +63,14 @@ work=$(mktemp -d "$base/kv-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 data=$work/random.bin
 head -c 8388608 /dev/urandom >"$data"
+data64=$work/random64.bin
+head -c 67108864 /dev/urandom >"$data64"
+needle=$(tail -c 8 "$data64" | od -An -tx1 | tr -d ' \n')
+# 5 GiB of zeros that take no room, then a KiB; and a file of one KiB.
+sparse=$work/sparse.bin
+truncate -s $((5 * 1024 * 1024 * 1024)) "$sparse"
+head -c 1024 /dev/urandom >>"$sparse"
+head -c 1024 /dev/urandom >"$work/small.bin"
 
 cat >"$work/peer.cpp" <<'PEER'
 // The peer of @BFILL and @BMEMCPY: memset or memcpy over 64 MiB, N times.
@@ -130,6 +144,54 @@ many_buffers=32000
 count_script $few_buffers
 count_script $many_buffers
 
+# Searches, digests and loads of 64 MiB: plughost and Python each load the file once, then do the
+# operation COUNT times; dd and sha256sum read it COUNT times in one process.
+scan_script() { # NAME SETUP-LINE OPERATION COUNT
+    {
+        printf '%s\n' "$2"
+        for ((i = 0; i < $4; i++)); do printf 'set r=%s\n' "$3"; done
+    } >"$work/$1.btm"
+}
+load_line="set a=%@bloadpart[$data64,0]"
+scan_script find-0 "$load_line" '' 0
+scan_script find-n "$load_line" "%@bfind[%a,0x$needle]" $scans
+scan_script sha-0 "$load_line" '' 0
+scan_script sha-n "$load_line" '%@bhash[%a,sha256]' $scans
+scan_script part-0 '' '' 0
+scan_script part-n '' "%@bfree[%@bloadpart[$data64,0]]" $scans
+scan_script tail-0 '' '' 0
+scan_script tail-n '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $scans
+scan_script small-0 '' '' 0
+scan_script small-n '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $scans
+cat >"$work/peer.py" <<'PY'
+# The peer of @BFIND, @BHASH and @BLOADPART: Python's bytes.find, hashlib and read, N times.
+#   peer.py find|sha|read FILE N [NEEDLE]
+import hashlib
+import sys
+
+op, path, times = sys.argv[1], sys.argv[2], int(sys.argv[3])
+with open(path, "rb") as f:
+    data = f.read() if op != "read" else b""
+    result = 0
+    for _ in range(times):
+        if op == "find":
+            result = data.find(bytes.fromhex(sys.argv[4]))
+        elif op == "sha":
+            result = hashlib.sha256(data).hexdigest()
+        else:
+            f.seek(0)
+            result = len(f.read())
+print(result)
+PY
+dd_reads() { # COUNT
+    for ((i = 0; i < $1; i++)); do dd if="$data64" of=/dev/null bs=1M status=none; done
+}
+sha256sums() { # COUNT
+    local files=()
+    for ((i = 0; i < $1; i++)); do files+=("$data64"); done
+    ((${#files[@]} == 0)) || sha256sum "${files[@]}"
+}
+
 # ---- Timing ---------------------------------------------------------------------------------------
 # once NAME COMMAND...: runs the command once (standard output to NAME.out in the work directory)
 # and adds "wall cpu" to NAME.times.
@@ -171,7 +233,29 @@ done
 for count in $few_buffers $many_buffers; do
     measure "count-$count" "$plughost" "$work/count-$count.btm"
 done
+for op in find sha part tail small; do
+    measure "$op-0" "$plughost" "$work/$op-0.btm"
+    measure "$op-n" "$plughost" "$work/$op-n.btm"
+done
+for op in find sha read; do
+    measure "py-$op-0" python3 "$work/peer.py" "$op" "$data64" 0 "$needle"
+    measure "py-$op-n" python3 "$work/peer.py" "$op" "$data64" $scans "$needle"
+done
+measure dd-0 dd_reads 0
+measure dd-n dd_reads $scans
+measure sum-0 sha256sums 0
+measure sum-n sha256sums $scans
 listing=$work/bbdump.out
+
+# What the searches and digests found must be what Python found.
+check_same() { # LABEL PLUGHOST-LINE PYTHON-ARGS...
+    local ours theirs
+    ours=$("$plughost" -c "$load_line" -c "echo $2" 2>&1 | tr -d '\r' | tail -n 1)
+    theirs=$(python3 "$work/peer.py" "${@:3}")
+    [ "$ours" = "$theirs" ] || echo "bench: $1 gave $ours, Python $theirs" >&2
+}
+check_same @BFIND "%@bfind[%a,0x$needle]" find "$data64" 1 "$needle"
+check_same @BHASH "%@bhash[%a,sha256]" sha "$data64" 1
 
 # The listing must be whole: as many lines as xxd's.
 if [ "$(wc -l <"$listing")" -ne "$(($(wc -l <"$work/xxd.out") + 1))" ]; then
@@ -181,8 +265,8 @@ fi
 row() { # LABEL NAME: medians of one measurement
     printf '%-34s %8.3f s %8.3f s\n' "$1" "$(median "$2" 1)" "$(median "$2" 2)"
 }
-per_op() { # NAME COLUMN: milliseconds per operation
-    awk -v n="$(median "$1-n" "$2")" -v z="$(median "$1-0" "$2")" -v k=$fills \
+per_op() { # NAME COLUMN [COUNT]: milliseconds per operation
+    awk -v n="$(median "$1-n" "$2")" -v z="$(median "$1-0" "$2")" -v k="${3:-$fills}" \
         'BEGIN { printf "%.2f", (n - z) * 1000 / k }'
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), (b > 0 ? a / b : 0) }'; }
@@ -224,3 +308,20 @@ for column in 1 2; do
         $many_buffers $few_buffers "$(ratio "$(median "count-$many_buffers" $column)" \
         "$(median "count-$few_buffers" $column)")"
 done
+
+echo
+printf '%-34s %10s %10s\n' "64 MiB, ms per operation" "wall" "cpu"
+scan_rows() { # LABEL NAME PEER-LABEL PEER-NAME GOAL
+    printf '%-34s %10s %10s\n' "$1" "$(per_op "$2" 1 $scans)" "$(per_op "$2" 2 $scans)"
+    printf '%-34s %10s %10s\n' "$3" "$(per_op "$4" 1 $scans)" "$(per_op "$4" 2 $scans)"
+    printf '%-34s %10s %10s\n' "ratio ($5)" \
+        "$(ratio "$(per_op "$2" 1 $scans)" "$(per_op "$4" 1 $scans)")" \
+        "$(ratio "$(per_op "$2" 2 $scans)" "$(per_op "$4" 2 $scans)")"
+}
+scan_rows "@BFIND of the last 8 bytes" find "Python bytes.find" py-find "goal: at most 1.0"
+scan_rows "@BHASH sha256" sha "Python hashlib.sha256" py-sha "goal: at most 1.3"
+printf '%-34s %10s %10s\n' "sha256sum" "$(per_op sum 1 $scans)" "$(per_op sum 2 $scans)"
+scan_rows "@BLOADPART of the whole file" part "Python read" py-read "to read"
+printf '%-34s %10s %10s\n' "dd bs=1M to /dev/null" "$(per_op dd 1 $scans)" "$(per_op dd 2 $scans)"
+scan_rows "@BLOADPART, last KiB of 5 GiB" tail "@BLOADPART of a 1 KiB file" small \
+    "only the part is read: about 1"

@@ -19,11 +19,11 @@ UNIT_FILES = {
     "numbers_test.cpp": ["parse_u32", "parse_u64", "parse_s64", "parse_size", "parse_buffer_handle"],
     "store_exports_test.cpp": ["balloc", "bfree", "bfreeall"],
     "content_fill_test.cpp": ["bfill", "brandfill"],
-    "content_load_test.cpp": ["bload"],
-    "content_save_test.cpp": ["bsave"],
-    "content_compare_copy_test.cpp": ["bmemcmp", "bmemcpy"],
-    "values_peek_test.cpp": ["bpeekx"],
-    "values_poke_test.cpp": ["bpokex"],
+    "content_load_test.cpp": ["bload", "bloadpart"],
+    "content_save_test.cpp": ["bsave", "bpatch"],
+    "content_compare_copy_test.cpp": ["bmemcmp", "bmemcpy", "bfind", "bhash"],
+    "values_peek_test.cpp": ["bpeekx", "bgethex", "bgettext"],
+    "values_poke_test.cpp": ["bpokex", "bputhex", "bputtext"],
     "values_modify_test.cpp": ["bmodval"],
     "values_property_test.cpp": ["bpeekx", "bpokex", "bmodval"],
     "bbdump_options_test.cpp": ["bbdump"],
@@ -31,8 +31,9 @@ UNIT_FILES = {
     "bbdump_text_test.cpp": ["bbdump"],
     "bblist_test.cpp": ["bblist"],
 }
-# The value functions' tests give the text after "handle,".
-HANDLE_FIRST = {"bpeekx", "bpokex", "bmodval"}
+# These functions' tests give the text after "handle,".
+HANDLE_FIRST = {"bpeekx", "bpokex", "bmodval", "bpatch", "bfind", "bgethex", "bputhex",
+                "bgettext", "bputtext", "bhash"}
 # The variable functions of the feature table, src/frame/features.def.
 TABLE = (ROOT / "src" / "frame" / "features.def").read_text()
 FUNCTIONS = set(re.findall(r"^KV_FUNCTION\(([a-z0-9_]+)\)", TABLE, re.MULTILINE))

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the fuzz programs (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and
-# runs each for SECONDS (default 600), two at a time, starting from the seed corpus. Prints the
-# number of runs of each; an input that breaks an invariant is saved as
+# Builds the fuzz programs (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
+# both widths of handles (32-bit, and 64-bit over a heap above 4 GiB, as the x64 DLL has them)
+# and runs each for SECONDS (default 600) in each width, two at a time, starting from the seed
+# corpus. Prints the number of runs of each; an input that breaks an invariant is saved as
 # fuzz/regressions/<target>/crash-<hash> (replayed by the unit tests from then on).
 #
-#   scripts/fuzz.sh [SECONDS] [TARGET...]     (FUZZ_BUILD_DIR, default /tmp/build-fuzz; FUZZ_JOBS, default 2)
+#   scripts/fuzz.sh [SECONDS] [TARGET...]     (FUZZ_BUILD_DIR, default /tmp/build-fuzz, and
+#                                              the same with -wide; FUZZ_JOBS, default 2)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -27,18 +29,23 @@ if ! command -v clang++ > /dev/null || ! clang++ -print-file-name=libclang_rt.fu
     fi
 fi
 
-cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ > /dev/null || exit 1
-cmake --build "$build" -j"$jobs" > "$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
+for width in narrow wide; do
+    dir=$build
+    wide=OFF
+    if [ $width = wide ]; then dir=$build-wide wide=ON; fi
+    cmake -S fuzz -B "$dir" -DCMAKE_CXX_COMPILER=clang++ -DKV_WIDE_HANDLES=$wide > /dev/null || exit 1
+    cmake --build "$dir" -j"$jobs" > "$dir/build.log" 2>&1 || { cat "$dir/build.log"; exit 1; }
+done
 
 if (($# == 0)); then
     set -- $(ls "$build" | sed -n 's/^fuzz_//p' | sort)
 fi
 
-run_target() {
-    local name=$1 work=$build/runs/$1
+run_target() { # NAME BUILD_DIRECTORY LABEL
+    local name=$1 dir=$2 label=$3 work=$2/runs/$1
     mkdir -p "$work/corpus" "$root/fuzz/regressions/$name"
     cp -n "$root/fuzz/corpus/$name/"* "$work/corpus/" 2> /dev/null
-    "$build/fuzz_$name" "$work/corpus" -max_total_time="$seconds" -max_len=20000 -len_control=0 \
+    "$dir/fuzz_$name" "$work/corpus" -max_total_time="$seconds" -max_len=20000 -len_control=0 \
         -rss_limit_mb=3072 -timeout=30 -print_final_stats=1 \
         -artifact_prefix="$root/fuzz/regressions/$name/" > "$work/log" 2>&1
     local runs
@@ -46,16 +53,20 @@ run_target() {
     local verdict=ok
     grep -q "^==[0-9]*==ERROR\|invariant broken\|runtime error\|deadly signal" "$work/log" &&
         verdict="FAILED (see $work/log)"
-    printf '%-22s %10s runs  %s\n' "$name" "${runs:-?}" "$verdict"
+    printf '%-22s %-7s %10s runs  %s\n' "$name" "$label" "${runs:-?}" "$verdict"
 }
 
 running=0
 for name in "$@"; do
-    run_target "$name" &
-    running=$((running + 1))
-    if ((running >= jobs)); then
-        wait -n
-        running=$((running - 1))
-    fi
+    for width in narrow wide; do
+        dir=$build
+        [ $width = narrow ] || dir=$build-wide
+        run_target "$name" "$dir" "$width" &
+        running=$((running + 1))
+        if ((running >= jobs)); then
+            wait -n
+            running=$((running - 1))
+        fi
+    done
 done
 wait

@@ -24,7 +24,7 @@ for arg in "$@"; do
     esac
 done
 
-native_build=(cmake g++ make)
+native_build=(cmake g++ make libssl-dev)
 case $set_name in
 native-demo) packages=("${native_build[@]}") ;;
 all)

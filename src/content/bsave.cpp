@@ -1,5 +1,6 @@
 // @BSAVE: writes a range of a buffer to a file, replacing the file.
 #include "content/content_arguments.h"
+#include "content/file_pieces.h"
 #include "content/transfer_outcome.h"
 #include "frame/args.h"
 #include "frame/feature_exports.h"
@@ -12,23 +13,6 @@
 namespace {
 
 enum Arg { kHandle, kFileName, kStart, kLength };
-
-// Writes `count` bytes in order, piece by piece, adding to `total` what each write reports.
-// 0, or the code of the failure.
-uint32_t WriteWhole(sys::Handle file, const uint8_t* bytes, uint32_t count, uint64_t* total) {
-    for (uint32_t done = 0; done < count;) {
-        const uint32_t piece = count - done < kTransferPiece ? count - done : kTransferPiece;
-        uint32_t put = 0;
-        if (!sys::WriteFilePiece(file, bytes + done, piece, &put)) return SystemFailureCode();
-        // A write that claims success but moves nothing would repeat forever; the system gave
-        // no reason, so it fails as such.
-        if (put == 0) return kNoSystemCode;
-        if (put > piece) put = piece;
-        done += put;
-        *total += put;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -48,7 +32,8 @@ KV_EXPORT int KV_API f_bsave(HostChar* argument) {
     if (file == nullptr) {
         failure = SystemFailureCode();
     } else {
-        failure = WriteWhole(file, buffer.Bytes() + range.start, range.count, &total);
+        failure =
+            WriteWhole(file, buffer.Bytes() + range.start, range.count, kTransferPiece, &total);
         sys::CloseHandle(file);
     }
     if (failure != 0) {

@@ -1,4 +1,5 @@
-// How @BLOAD and @BSAVE leave the outcome of a transfer in LastError and LastLoadSize.
+// How the transfers between files and buffers (@BLOAD, @BSAVE, @BLOADPART, @BPATCH) leave their
+// outcome in LastError and LastLoadSize.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +9,18 @@
 // The codes the transfers set besides the system's own.
 constexpr uint32_t kNoMemoryCode = 8;       // no buffer for the data
 constexpr uint32_t kNoSystemCode = 490;     // a step failed and the system gave no code
-constexpr uint32_t kFileTooLargeCode = 491; // above kLoadLimit
-constexpr uint32_t kEmptyFileCode = 492;
-constexpr uint32_t kShortReadCode = 493; // a read gave nothing before the end
+constexpr uint32_t kFileTooLargeCode = 491; // above kLoadLimit; a part of 4 GiB or more
+constexpr uint32_t kEmptyFileCode = 492;    // also: a part that starts at or past the end
+constexpr uint32_t kShortReadCode = 493;    // a read gave nothing before the end
+constexpr uint32_t kBeyondEndCode = 494;    // a patch that would start past the file's end
 
 // The largest file @BLOAD takes: 8 MiB.
 constexpr uint64_t kLoadLimit = 8388608;
 
-// Files move in pieces of this many bytes.
+// Whole files move in pieces of this many bytes; parts of files, which may be as large as a
+// buffer, in pieces of kPartPiece, so that a large part takes few system calls.
 constexpr uint32_t kTransferPiece = 8192;
+constexpr uint32_t kPartPiece = 1u << 20;
 
 // The system's code for the step that just failed, or kNoSystemCode when it gave none: never 0,
 // so that a failure cannot pass for success.

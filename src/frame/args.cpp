@@ -10,6 +10,9 @@ namespace {
 
 char16_t EmptyArgument[1];
 
+// The length of each argument at its last closing quote, when ArgQuotedTexts keeps it.
+int keptLength[kArgMaxCount];
+
 bool IsAsciiLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
@@ -26,6 +29,7 @@ struct Splitter {
     int index = 0;  // the current argument
     int start = 0;  // its pool position
     int length = 0; // its length so far
+    int kept = 0;   // with ArgQuotedTexts: its length at its last closing quote
     bool inQuotes = false;
     bool bracketGroup = false;
     bool addressSeen = false;
@@ -38,7 +42,17 @@ struct Splitter {
     void Open() {
         ArgTable.text[index] = &ArgTable.pool[start];
         ArgTable.length[index] = 0;
+        ArgTable.quoted[index] = false;
         ArgTable.pool[start] = 0;
+        kept = 0;
+    }
+
+    // A double quote: the argument was quoted, and what its quotes hold is kept whole.
+    void Quote() {
+        inQuotes = !inQuotes;
+        if (Dropped()) return;
+        ArgTable.quoted[index] = true;
+        if (!inQuotes && Has(ArgQuotedTexts)) kept = length;
     }
 
     // Closes the current argument and opens the next, which needs room for its terminator.
@@ -46,6 +60,7 @@ struct Splitter {
         bracketGroup = false;
         addressSeen = false;
         if (Dropped()) return true;
+        keptLength[index] = kept;
         start += length + 1;
         length = 0;
         ++index;
@@ -69,11 +84,12 @@ struct Splitter {
     }
 };
 
+// Trailing white space goes, but for what quotes kept (ArgQuotedTexts).
 void TrimTrailingBlanks() {
     for (int i = 0; i < ArgTable.ArgCount; ++i) {
         char16_t* text = ArgTable.text[i];
         int& length = ArgTable.length[i];
-        while (length > 0 && sys::IsSpace(text[length - 1])) --length;
+        while (length > keptLength[i] && sys::IsSpace(text[length - 1])) --length;
         text[length] = 0;
     }
 }
@@ -89,7 +105,7 @@ int SplitArguments(unsigned options, const char16_t* text) {
     for (const char16_t* p = text;; ++p) {
         const char16_t c = *p;
         if (c == u'"') {
-            s.inQuotes = !s.inQuotes;
+            s.Quote();
             if (!s.bracketGroup) continue;
         }
         const bool space = c != 0 && sys::IsSpace(c);
@@ -109,7 +125,10 @@ int SplitArguments(unsigned options, const char16_t* text) {
         }
 
         if (c == 0) {
-            if (s.length > 0) ++s.index;
+            if (s.length > 0) {
+                if (!s.Dropped()) keptLength[s.index] = s.kept;
+                ++s.index;
+            }
             break;
         }
         if (separator) {
@@ -130,4 +149,8 @@ char16_t* ArgText(int index) {
 
 int ArgLength(int index) {
     return index >= 0 && index < ArgTable.ArgCount ? ArgTable.length[index] : 0;
+}
+
+bool ArgQuoted(int index) {
+    return index >= 0 && index < ArgTable.ArgCount && ArgTable.quoted[index];
 }

@@ -12,6 +12,7 @@ enum ArgOption : unsigned {
     ArgSlashOptions = 1u << 2,  // "/" inside a slash option (/a/b) starts a new argument
     ArgUpperCase = 1u << 3,     // stored characters are upper-cased
     ArgBracketGroups = 1u << 4, // an argument that begins with "/[!" runs to the closing "]"
+    ArgQuotedTexts = 1u << 5,   // blanks inside quotes stay, also at an argument's end
 };
 
 constexpr int kArgMaxCount = 1024;
@@ -23,6 +24,7 @@ struct ArgTableData {
     int ArgCount;
     char16_t* text[kArgMaxCount];
     int length[kArgMaxCount];
+    bool quoted[kArgMaxCount]; // the argument held a double quote
     char16_t pool[kArgPoolUnits];
 };
 
@@ -38,3 +40,5 @@ int ArgLength(int index);
 inline bool ArgGiven(int index) {
     return ArgLength(index) > 0;
 }
+// Whether the argument held a double quote (which the split removed): "0x41" is a text.
+bool ArgQuoted(int index);

@@ -100,6 +100,14 @@ KV_SYS_API uint32_t OemCodePage();
 KV_SYS_API int MultiByteToWide(uint32_t codePage, const char* bytes, int length, char16_t* out,
                                int capacity);
 
+// As WideCharToMultiByte with WC_NO_BEST_FIT_CHARS: converts `length` units into at most
+// `capacity` bytes of the code page, with no replacement for a character the code page cannot
+// hold. Returns the bytes written (with `capacity` 0: the bytes needed, nothing written), or -1:
+// then `*unheld` is the index of the first unit of the first character that the code page cannot
+// hold (a lone surrogate included), or -1 when the code page is unknown or there is no room.
+KV_SYS_API int WideToMultiByte(uint32_t codePage, const char16_t* text, int length, char* out,
+                               int capacity, int* unheld);
+
 KV_SYS_API bool IsSpace(char16_t c);
 KV_SYS_API char16_t ToUpper(char16_t c);
 KV_SYS_API char16_t ToLower(char16_t c);
@@ -341,7 +349,16 @@ KV_SYS_API Handle CreateFileForWriting(const char16_t* path);
 // meanwhile. Null on failure.
 KV_SYS_API Handle OpenFileForAppending(const char16_t* path);
 
+// Opens an existing file to write into it in place: it is neither created nor emptied; others
+// may read it meanwhile. Only a regular file opens (posix: anything else fails as a directory
+// does, with 5). Null on failure.
+KV_SYS_API Handle OpenFileForPatching(const char16_t* path);
+
 KV_SYS_API bool FileSizeOf(Handle file, uint64_t* size);
+
+// Moves the file's position to `offset` bytes from its start (SetFilePointerEx). False on
+// failure.
+KV_SYS_API bool SeekFile(Handle file, uint64_t offset);
 
 // Moves at most `size` bytes at the file's position and advances it; `*done` receives the bytes
 // moved (a read gives 0 at the end of the file). False on failure.
@@ -370,6 +387,19 @@ using RandomSource = void*;
 KV_SYS_API RandomSource OpenRandomSource();
 KV_SYS_API bool FillRandom(RandomSource source, void* bytes, uint32_t size);
 KV_SYS_API void CloseRandomSource(RandomSource source);
+
+// ---- Message digests --------------------------------------------------------------------------
+
+enum class DigestAlgorithm { Md5, Sha1, Sha256, Sha384, Sha512 };
+
+// The longest digest (SHA-512's).
+constexpr size_t kLargestDigest = 64;
+
+// The digest of `size` bytes by the system's implementation (CNG's BCrypt; posix: OpenSSL's
+// libcrypto) into `out`, which holds kLargestDigest bytes. Returns the digest's length, or 0 when
+// the algorithm cannot be had or fails.
+KV_SYS_API size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size,
+                                uint8_t* out);
 
 // ---- Processes, windows and file lookup ------------------------------------------------------
 // What the help launcher needs to find a file and a program and to start and end a viewer.

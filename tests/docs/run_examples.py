@@ -42,6 +42,10 @@ texts every run of exactly 8 or 16 upper-case hexadecimal digits reads %HANDLE% 
 "YYYY-MM-DD hh:mm:ss" reads %TIME%; blanks at line ends and empty lines at the start and end are
 not compared. An example without shown output must print nothing.
 
+Every mention of the plug-in's version (Korvanite 0.66.4, Korvanite-0.66.4.zip, Korvanite
+v0.66.4, Version 0.66.4) must be the version of CMakeLists.txt's project(), the one statement of
+it (INSTALL.txt writes @VERSION@, which the package fills in).
+
 Examples named in the pending file (one "DOCUMENT#N" a line, # comments) need batch language
 that plughost does not have yet: they run, and a failure is reported but does not fail the test.
 """
@@ -287,6 +291,19 @@ def first_difference(expected, actual):
     return "output differs"
 
 
+VERSION_MENTION = re.compile(r"(?:Korvanite[- ]v?|\bVersion )(\d+\.\d+\.\d+)")
+
+
+def wrong_versions(source_dir, document):
+    """The mentions of a version other than the project's in the document."""
+    with open(os.path.join(source_dir, "CMakeLists.txt"), encoding="utf-8") as f:
+        project = re.search(r"^project\(Korvanite VERSION (\d+\.\d+\.\d+)", f.read(), re.M)
+    with open(os.path.join(source_dir, document), encoding="utf-8") as f:
+        text = f.read()
+    return sorted({m.group(0) for m in VERSION_MENTION.finditer(text)
+                   if m.group(1) != project.group(1)})
+
+
 def main(argv):
     args = [a for a in argv[1:]]
     pending = set()
@@ -307,10 +324,14 @@ def main(argv):
     for document in documents:
         try:
             examples = examples_of(source_dir, document)
+            stale = wrong_versions(source_dir, document)
         except (OSError, ValueError) as error:
             print(f"FAIL {document}: {error}")
             failed += 1
             continue
+        if stale and not listing:
+            print(f"FAIL {document}: not the project's version: {', '.join(stale)}")
+            failed += 1
         for example in examples:
             if listing:
                 print(f"{example.name}: {example.lines[0]}")

@@ -50,6 +50,11 @@ int MultiByteToWide(uint32_t codePage, const char* bytes, int length, char16_t* 
     return posix::MultiByteToWideIconv(codePage, bytes, length, out, capacity);
 }
 
+int WideToMultiByte(uint32_t codePage, const char16_t* text, int length, char* out, int capacity,
+                    int* unheld) {
+    return posix::WideToMultiByteIconv(codePage, text, length, out, capacity, unheld);
+}
+
 bool IsSpace(char16_t c) {
     return posix::IsSpaceUnit(c);
 }

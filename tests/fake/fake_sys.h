@@ -183,7 +183,9 @@ int LibraryLoadAttempts();
 // the last failing call.
 
 void PutTransferFile(std::u16string_view path, std::string_view bytes);
-// The bytes of a file, or nullopt when there is none.
+// A file of `hole` zero bytes that take no memory, then `bytes`: a large sparse file.
+void PutSparseTransferFile(std::u16string_view path, uint64_t hole, std::string_view bytes);
+// The bytes of a file (a sparse file's hole as zeros), or nullopt when there is none.
 std::optional<std::string> TransferFile(std::u16string_view path);
 
 // The next `count` opens of either kind fail with this Windows error code.
@@ -219,6 +221,11 @@ void FailRandomPiece(int piece);
 std::vector<uint32_t> RandomPieceSizes();
 // Random sources opened and not yet closed.
 int OpenRandomSources();
+
+// ComputeDigest gives OpenSSL's digests; while SetDigestFails is set it fails. DigestSizes are
+// the byte counts of every call since the reset.
+void SetDigestFails(bool fails);
+std::vector<size_t> DigestSizes();
 
 // ---- Processes, windows and file lookup ------------------------------------------------------
 // FileAttributes treats a backslash as a slash, as the posix backend does, and resolves the

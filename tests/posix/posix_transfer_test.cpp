@@ -2,6 +2,7 @@
 // file would see.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -90,6 +91,83 @@ TEST_F(PosixTransfer, RefusesADirectoryAsAFile) {
     }
     EXPECT_EQ(sys::CreateFileForWriting(path.c_str()), nullptr);
     EXPECT_EQ(sys::LastErrorCode(), 5u);
+}
+
+TEST_F(PosixTransfer, PatchesAFileBeyond4GiBInPlace) {
+    // A sparse file of 5 GiB and five bytes; only its last pages take room on the disk.
+    const std::u16string path = PathOf("large.bin");
+    const uint64_t tail = uint64_t{5} << 30;
+    ASSERT_TRUE(WriteAll(path, ""));
+    ASSERT_EQ(truncate((directory + "/large.bin").c_str(), static_cast<off_t>(tail)), 0);
+    sys::Handle file = sys::OpenFileForPatching(path.c_str());
+    ASSERT_NE(file, nullptr);
+    uint32_t done = 0;
+    EXPECT_TRUE(sys::SeekFile(file, tail));
+    EXPECT_TRUE(sys::WriteFilePiece(file, "hello", 5, &done));
+    EXPECT_TRUE(sys::SeekFile(file, tail + 1));
+    EXPECT_TRUE(sys::WriteFilePiece(file, "E", 1, &done));
+    uint64_t size = 0;
+    EXPECT_TRUE(sys::FileSizeOf(file, &size));
+    EXPECT_EQ(size, tail + 5);
+    sys::CloseHandle(file);
+
+    file = sys::OpenFileForReading(path.c_str());
+    ASSERT_NE(file, nullptr);
+    char bytes[8] = {};
+    EXPECT_TRUE(sys::SeekFile(file, tail - 2));
+    EXPECT_TRUE(sys::ReadFilePiece(file, bytes, sizeof bytes, &done));
+    EXPECT_EQ(std::string(bytes, done), std::string("\0\0hEllo", 7));
+    EXPECT_FALSE(sys::SeekFile(file, uint64_t{1} << 63));
+    sys::CloseHandle(file);
+}
+
+TEST_F(PosixTransfer, PatchesOnlyAnExistingRegularFileAndKeepsIt) {
+    ASSERT_TRUE(WriteAll(PathOf("data.bin"), "0123456789"));
+    sys::Handle file = sys::OpenFileForPatching(PathOf("data.bin").c_str());
+    ASSERT_NE(file, nullptr);
+    uint32_t done = 0;
+    EXPECT_TRUE(sys::WriteFilePiece(file, "ab", 2, &done));
+    sys::CloseHandle(file);
+    EXPECT_EQ(ReadAll(PathOf("data.bin")), "ab23456789");
+    // Nothing is created; a directory, a named pipe and a device are no files to patch.
+    EXPECT_EQ(sys::OpenFileForPatching(PathOf("missing.bin").c_str()), nullptr);
+    EXPECT_EQ(sys::LastErrorCode(), 2u);
+    struct stat status {};
+    EXPECT_NE(stat((directory + "/missing.bin").c_str(), &status), 0);
+    ASSERT_EQ(mkfifo((directory + "/pipe").c_str(), 0600), 0);
+    for (const std::u16string& other :
+         {Widen(directory), PathOf("pipe"), std::u16string(u"/dev/null")}) {
+        EXPECT_EQ(sys::OpenFileForPatching(other.c_str()), nullptr);
+        EXPECT_EQ(sys::LastErrorCode(), 5u);
+    }
+}
+
+TEST(PosixDigests, GiveTheKnownDigestsOfABC) {
+    struct Case {
+        sys::DigestAlgorithm algorithm;
+        const char* hex;
+    } cases[] = {
+        {sys::DigestAlgorithm::Md5, "900150983cd24fb0d6963f7d28e17f72"},
+        {sys::DigestAlgorithm::Sha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {sys::DigestAlgorithm::Sha256,
+         "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {sys::DigestAlgorithm::Sha384, "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43"
+                                       "ff5bed8086072ba1e7cc2358baeca134c825a7"},
+        {sys::DigestAlgorithm::Sha512,
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a"
+         "3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+    };
+    for (const Case& c : cases) {
+        uint8_t digest[sys::kLargestDigest];
+        const size_t length = sys::ComputeDigest(c.algorithm, "abc", 3, digest);
+        std::string hex;
+        for (size_t i = 0; i < length; ++i) {
+            char pair[3];
+            std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+            hex += pair;
+        }
+        EXPECT_EQ(hex, c.hex);
+    }
 }
 
 TEST_F(PosixTransfer, ReportsAFullDiskAsDiskFull) {

@@ -1,7 +1,9 @@
-// @BMEMCMP and @BMEMCPY through their exports: byte order, defaults, overlapping copies against
-// memmove, and the range and argument messages.
+// @BMEMCMP, @BMEMCPY, @BFIND and @BHASH through their exports: byte order, defaults,
+// overlapping copies against memmove, searches against a plain search at every place and in
+// every direction, digests against known values, and the range and argument messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -12,6 +14,7 @@
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
+#include "frame/text/format.h"
 #include "store/last_transfer.h"
 
 namespace {
@@ -229,6 +232,232 @@ TEST_F(ContentCompareCopy, NeitherTouchesTheTransferState) {
     Invoke(f_bmemcpy, s + u",0,,1");
     EXPECT_EQ(LastError, 3);
     EXPECT_EQ(LastLoadSize, 4u);
+}
+
+// ---- @BFIND ---------------------------------------------------------------------------------
+
+TEST_F(ContentCompareCopy, FindsTextAndBytesForwardsAndBackwards) {
+    const std::string hello("Hello, World! hello\0tail \xC3\xA9", 27);
+    const std::u16string h = NewBuffer(static_cast<uint32_t>(hello.size()));
+    SetContents(h, Bytes(hello.begin(), hello.end()));
+    const std::string wide("A\0b\0C\0", 6); // "AbC" in UTF-16LE
+    const std::u16string w = NewBuffer(6);
+    SetContents(w, Bytes(wide.begin(), wide.end()));
+    struct Case {
+        const std::u16string* buffer;
+        const char16_t* arguments; // after the handle and a comma
+        const char* result;
+    } cases[] = {
+        {&h, u"\"hello\"", "14"},
+        {&h, u"\"Hello\"", "0"},
+        {&h, u"\"hello\",0,i", "0"},
+        {&h, u"\"HELLO\",1,I", "14"},
+        {&h, u"\"hello\",15", "-1"},
+        {&h, u"\"hello\",,r", "14"},
+        {&h, u"\"hello\",13,R", "-1"}, // the last at or before 13
+        {&h, u"\"hello\",13,ri", "0"},
+        {&h, u"\"hello\",14,r", "14"},
+        {&h, u"0x6c6c", "2"},
+        {&h, u"0x6C 6C,3", "16"},
+        {&h, u"0X6c6c,,R", "16"},
+        {&h, u"0x6c6c,15,Ir", "2"},
+        {&h, u"0x4C4C,0,i", "2"}, // a hexadecimal pattern's letters fold too
+        {&h, u"0x00", "19"},
+        {&h, u"\"o, W\"", "4"},
+        {&h, u"\"d! \"", "11"}, // blanks inside the quotes count
+        {&h, u"\"tail \"", "20"},
+        {&h, u"\"\u00E9\"", "25"}, // UTF-8
+        {&h, u"\"\u00E9\",,w", "-1"},
+        {&h, u"\"l\",26", "-1"},
+        {&h, u"\"l\",26,r", "23"},
+        {&h, u"\"0x41\"", "-1"}, // quoted, a text
+        {&h, u"\"Hello, World! hello tail \u00E9 and more\"", "-1"},
+        {&w, u"\"bC\",,w", "2"},
+        {&w, u"\"bc\",,w", "-1"},
+        {&w, u"\"BC\",0,wi", "2"},
+        {&w, u"\"C\",,wr", "4"},
+        {&w, u"\"C\",3,wr", "-1"},
+        {&w, u"\"AbC\"", "-1"},
+        {&w, u"0x4100,0,w", "0"}, // W leaves a hexadecimal pattern as it is
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.arguments));
+        const storetest::Call call = Invoke(f_bfind, *c.buffer + u"," + c.arguments);
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(call.text, c.result);
+        EXPECT_EQ(fake::StdErr(), "");
+    }
+}
+
+TEST_F(ContentCompareCopy, FindsWhatAPlainSearchFindsAtEveryPlace) {
+    // Buffers of every size around the vector blocks, of few different bytes so that matches and
+    // near matches are many, searched for runs of their own bytes from every start.
+    std::mt19937 random(20261209);
+    for (uint32_t size = 1; size <= 70; ++size) {
+        const std::u16string buffer = NewBuffer(size);
+        Bytes bytes(size);
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>("aAbB"[random() % 4]);
+        SetContents(buffer, bytes);
+        for (int round = 0; round < 4; ++round) {
+            const uint32_t length = 1 + random() % std::min<uint32_t>(size, 5);
+            const uint32_t at = random() % (size - length + 1);
+            const Bytes pattern(bytes.begin() + at, bytes.begin() + at + length);
+            char16_t hex[16];
+            std::u16string digits;
+            for (uint8_t byte : pattern) {
+                text::Format(hex, 16, u"%02X", byte);
+                digits += hex;
+            }
+            const bool anyCase = round % 2 == 1;
+            const auto matchesAt = [&](uint32_t place) {
+                for (uint32_t i = 0; i < length; ++i) {
+                    const uint8_t fold = anyCase ? 0x20 : 0;
+                    if ((bytes[place + i] | fold) != (pattern[i] | fold)) return false;
+                }
+                return true;
+            };
+            for (uint32_t start = 0; start < size; ++start) {
+                int64_t first = -1, last = -1;
+                for (uint32_t place = start; place + length <= size && first < 0; ++place)
+                    if (matchesAt(place)) first = place;
+                for (int64_t place = std::min<int64_t>(start, size - length);
+                     place >= 0 && last < 0; --place)
+                    if (matchesAt(static_cast<uint32_t>(place))) last = place;
+                const std::u16string common =
+                    buffer + u",0x" + digits + u"," + text::FromUtf8(std::to_string(start)) + u",";
+                ASSERT_EQ(Invoke(f_bfind, common + (anyCase ? u"i" : u"")).text,
+                          std::to_string(first))
+                    << size << " " << start;
+                ASSERT_EQ(Invoke(f_bfind, common + (anyCase ? u"ir" : u"r")).text,
+                          std::to_string(last))
+                    << size << " " << start;
+            }
+        }
+    }
+}
+
+TEST_F(ContentCompareCopy, RefusesBadSearches) {
+    const std::u16string h = NewBuffer(24);
+    struct Case {
+        std::u16string argument;
+        std::string message;
+    } cases[] = {
+        {u"", "Missing handle"},
+        {u"x,\"a\"", "Bad handle: \"X\""},
+        {h, "Missing pattern"},
+        {h + u",,0", "Missing pattern"},
+        {h + u",\"\"", "Missing pattern"},
+        {h + u",hello", "Bad pattern: \"HELLO\""},
+        {h + u",0x", "Bad pattern: \"0X\""},
+        {h + u",0x123", "Bad pattern: \"0X123\""},
+        {h + u",0x4 1", "Bad pattern: \"0X4 1\""},
+        {h + u",0xZZ", "Bad pattern: \"0XZZ\""},
+        // No UTF-8 for a lone surrogate.
+        {h + u",\"\xD800\"", "Bad pattern: \"" + text::ToUtf8(u"\xD800") + "\""},
+        {h + u",\"a\",x", "Bad start value: \"X\""},
+        {h + u",\"a\",24", "Start address past end of buffer: 24 \u2265 24"},
+        {h + u",\"a\",24,r", "Start address past end of buffer: 24 \u2265 24"},
+        {h + u",\"a\",0,q", "Bad options value: \"Q\""},
+        {h + u",\"a\",,rx", "Bad options value: \"RX\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.argument));
+        EXPECT_EQ(Invoke(f_bfind, c.argument).result, -1);
+        EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
+    }
+    EXPECT_EQ(f_bfind(nullptr), 87);
+}
+
+// ---- @BHASH ---------------------------------------------------------------------------------
+
+// The CRC-32 a bit at a time, as its definition reads.
+uint32_t BitwiseCrc32(const uint8_t* bytes, size_t size) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
+    }
+    return ~crc;
+}
+
+TEST_F(ContentCompareCopy, GivesTheDigestsOfKnownTexts) {
+    const std::string text = "abc123456789";
+    const std::u16string h = NewBuffer(static_cast<uint32_t>(text.size()));
+    SetContents(h, Bytes(text.begin(), text.end()));
+    struct Case {
+        const char16_t* arguments; // after the handle and a comma
+        const char* digest;
+    } cases[] = {
+        {u"crc32,3", "cbf43926"}, // "123456789"
+        {u"CRC32,0,3", "352441c2"},
+        {u"md5,0,3", "900150983cd24fb0d6963f7d28e17f72"},
+        {u"sha1,0,3", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {u"Sha256,0,3", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {u"sha384,0,3",
+         "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca1"
+         "34c825a7"},
+        {u"SHA512,0,3",
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c2"
+         "3a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+        {u"sha256,0,0x3", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {u"md5,9,1000", "68053af2923e00204c3ca7c6a3150cf7"}, // "789", cut at the end
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.arguments));
+        const storetest::Call call = Invoke(f_bhash, h + u"," + c.arguments);
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(call.text, c.digest);
+        EXPECT_EQ(fake::StdErr(), "");
+    }
+    // The digest of exactly the range, and "0" without a message when the system has none.
+    EXPECT_EQ(fake::DigestSizes(), (std::vector<size_t>{3, 3, 3, 3, 3, 3, 3}));
+    fake::SetDigestFails(true);
+    const storetest::Call failed = Invoke(f_bhash, h + u",sha256");
+    EXPECT_EQ(failed.result, 0);
+    EXPECT_EQ(failed.text, "0");
+    EXPECT_EQ(fake::StdErr(), "");
+}
+
+TEST_F(ContentCompareCopy, Crc32IsTheBitwiseOneOfEveryRange) {
+    const std::u16string buffer = NewBuffer(100);
+    Bytes bytes(100);
+    std::mt19937 random(32);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    SetContents(buffer, bytes);
+    char16_t expected[16];
+    for (uint32_t start = 0; start < 100; start += 7)
+        for (uint32_t length = 1; start + length <= 100; ++length) {
+            text::Format(expected, 16, u"%08x", BitwiseCrc32(bytes.data() + start, length));
+            const std::u16string arguments = buffer + u",crc32," +
+                                             text::FromUtf8(std::to_string(start)) + u"," +
+                                             text::FromUtf8(std::to_string(length));
+            ASSERT_EQ(Invoke(f_bhash, arguments).text, text::ToUtf8(expected))
+                << start << " " << length;
+        }
+}
+
+TEST_F(ContentCompareCopy, RefusesBadDigests) {
+    const std::u16string h = NewBuffer(10);
+    struct Case {
+        std::u16string argument;
+        std::string message;
+    } cases[] = {
+        {u"", "Missing handle"},
+        {h, "Missing algorithm"},
+        {h + u",,0", "Missing algorithm"},
+        {h + u",sha3", "Unknown algorithm: \"SHA3\""},
+        {h + u",sha-256", "Unknown algorithm: \"SHA-256\""},
+        {h + u",md5,x", "Bad start value: \"X\""},
+        {h + u",md5,10", "Start address past end of buffer: 10 \u2265 10"},
+        {h + u",md5,0,1k", "Bad length value: \"1K\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.argument));
+        EXPECT_EQ(Invoke(f_bhash, c.argument).result, -1);
+        EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
+    }
+    EXPECT_TRUE(fake::DigestSizes().empty());
+    EXPECT_EQ(f_bhash(nullptr), 87);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ if [ -n "$exports" ] && [ "$exports" = "$expected" ]; then pass; else
 fi
 
 imports=$($objdump -p "$build/$dll" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'a-z' 'A-Z' | sort -u)
-unexpected=$(grep -vxE 'KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|MSVCRT.DLL|TAKECMD.DLL' <<<"$imports")
+unexpected=$(grep -vxE 'KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|BCRYPT.DLL|MSVCRT.DLL|TAKECMD.DLL' <<<"$imports")
 if [ -n "$imports" ] && [ -z "$unexpected" ]; then pass; else
     fail "$dll: imports beyond system DLLs and TakeCmd.dll: $unexpected"
 fi

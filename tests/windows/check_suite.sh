@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The script tests of a Windows build, run and judged by its plughost.exe (--check), under Wine
-# or on Windows itself (Git Bash); then the same runner must fail doctored transcripts; and for
-# an x64 build, where the plug-in's blocks lie with and without the room below 4 GiB taken away.
+# or on Windows itself (Git Bash); then the same runner must fail doctored transcripts; a sparse
+# file above 4 GiB is read and patched in parts; and for an x64 build, where the plug-in's blocks
+# lie with and without the room below 4 GiB taken away.
 #
 #   bash tests/windows/check_suite.sh LAUNCHER BUILD_DIRECTORY
 #
@@ -48,6 +49,13 @@ if bash "$root/tests/doctored_transcripts.sh" "$launcher" "$build/plughost.exe" 
     passed=$((passed + 1))
 else
     fail "doctored transcripts did not fail the runner as they must"
+fi
+
+echo "== a file above 4 GiB"
+if bash "$root/tests/large_file.sh" "$launcher" "$build/plughost.exe" "$work/large-file"; then
+    passed=$((passed + 1))
+else
+    fail "a file above 4 GiB was not read and patched as it must be"
 fi
 
 # The x64 plug-in's blocks: where plughost.exe puts them for the tests (above 4 GiB), and where

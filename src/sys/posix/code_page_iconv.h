@@ -1,5 +1,6 @@
-// MultiByteToWideChar's contract over iconv: code page numbers map to iconv's names, an invalid
-// byte becomes U+FFFD and decoding goes on. Also used by the test backend.
+// MultiByteToWideChar's and WideCharToMultiByte's contracts over iconv: code page numbers map to
+// iconv's names; an invalid byte becomes U+FFFD and decoding goes on; a character that the code
+// page cannot hold stops encoding. Also used by the test backend.
 #pragma once
 
 #include <cerrno>
@@ -103,6 +104,56 @@ inline int MultiByteToWideIconv(uint32_t codePage, const char* bytes, int length
     if (needed > capacity) return 0;
     units.copy(out, units.size());
     return needed;
+}
+
+// Encodes `length` units into the code page, as WideCharToMultiByte with WC_NO_BEST_FIT_CHARS
+// does: a character the code page cannot hold gives -1 with `*unheld` its index.
+inline int WideToMultiByteIconv(uint32_t codePage, const char16_t* text, int length, char* out,
+                                int capacity, int* unheld) {
+    *unheld = -1;
+    if (text == nullptr || length <= 0 || capacity < 0 || (capacity > 0 && out == nullptr))
+        return -1;
+    const char* name = IconvNameOf(codePage);
+    if (name == nullptr) return -1;
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    iconv_t converter = iconv_open(name, "UTF-16BE");
+#else
+    iconv_t converter = iconv_open(name, "UTF-16LE");
+#endif
+    if (converter == reinterpret_cast<iconv_t>(-1)) return -1;
+    const bool is1252 = std::strcmp(name, "CP1252") == 0;
+    char* const start = reinterpret_cast<char*>(const_cast<char16_t*>(text));
+    char* in = start;
+    size_t inLeft = static_cast<size_t>(length) * sizeof(char16_t);
+    std::string bytes;
+    char chunk[256];
+    while (inLeft > 0) {
+        char* to = chunk;
+        size_t toLeft = sizeof chunk;
+        const size_t result = iconv(converter, &in, &inLeft, &to, &toLeft);
+        const int error = errno;
+        bytes.append(chunk, sizeof chunk - toLeft);
+        if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
+        const size_t at = static_cast<size_t>(in - start) / sizeof(char16_t);
+        // Windows keeps the units of the five bytes 1252 leaves undefined, as it decodes them.
+        if (error == EILSEQ && is1252 && text[at] < 0x100 &&
+            IsUndefinedIn1252(static_cast<unsigned char>(text[at]))) {
+            bytes.push_back(static_cast<char>(text[at]));
+            in += sizeof(char16_t);
+            inLeft -= sizeof(char16_t);
+            continue;
+        }
+        // A character the code page has not, a lone surrogate, or a high one at the end.
+        iconv_close(converter);
+        if (error == EILSEQ || error == EINVAL) *unheld = static_cast<int>(at);
+        return -1;
+    }
+    iconv_close(converter);
+    if (bytes.size() > INT32_MAX) return -1;
+    if (capacity == 0) return static_cast<int>(bytes.size());
+    if (bytes.size() > static_cast<size_t>(capacity)) return -1;
+    bytes.copy(out, bytes.size());
+    return static_cast<int>(bytes.size());
 }
 
 } // namespace sys::posix

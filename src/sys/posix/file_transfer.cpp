@@ -1,5 +1,6 @@
 // Files read and written in pieces, with failures as Windows error codes.
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -73,6 +74,26 @@ Handle OpenFileForReading(const char16_t* path) {
     return file;
 }
 
+Handle OpenFileForPatching(const char16_t* path) {
+    // Without O_NONBLOCK, opening a named pipe for writing waits for a reader; with it, one
+    // without a reader fails (ENXIO), and is no file to patch as one with a reader is not.
+    Handle file = OpenFile(path, O_WRONLY | O_NONBLOCK);
+    if (file == nullptr) {
+        if (errno == ENXIO) posix::SetLastErrorCode(kAccessDenied);
+        return nullptr;
+    }
+    const int fd = posix::DescriptorOf(file);
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        CloseHandle(file);
+        posix::SetLastErrorCode(kAccessDenied);
+        return nullptr;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return file;
+}
+
 Handle CreateFileForWriting(const char16_t* path) {
     return OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
@@ -88,6 +109,18 @@ bool FileSizeOf(Handle file, uint64_t* size) {
         return false;
     }
     *size = static_cast<uint64_t>(status.st_size);
+    return true;
+}
+
+bool SeekFile(Handle file, uint64_t offset) {
+    if (offset > static_cast<uint64_t>(INT64_MAX)) {
+        posix::SetLastErrorCode(posix::WindowsErrorOf(EINVAL));
+        return false;
+    }
+    if (lseek(posix::DescriptorOf(file), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        posix::SetLastErrorFromErrno();
+        return false;
+    }
     return true;
 }
 

@@ -33,6 +33,36 @@ int MultiByteToWide(uint32_t codePage, const char* bytes, int length, char16_t* 
     return MultiByteToWideChar(codePage, 0, bytes, length, win32::Wide(out), capacity);
 }
 
+int WideToMultiByte(uint32_t codePage, const char16_t* text, int length, char* out, int capacity,
+                    int* unheld) {
+    *unheld = -1;
+    if (text == nullptr || length <= 0 || capacity < 0 || (capacity > 0 && out == nullptr))
+        return -1;
+    BOOL usedDefault = FALSE;
+    const int written = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, win32::Wide(text),
+                                            length, out, capacity, nullptr, &usedDefault);
+    if (written == 0) return -1;
+    if (!usedDefault) return written;
+    // Some character became the default one: find the first, a character at a time.
+    for (int at = 0; at < length;) {
+        const int units = at + 1 < length && win32::IsHighSurrogate(text[at]) &&
+                                  IsSurrogate(text[at + 1]) && !win32::IsHighSurrogate(text[at + 1])
+                              ? 2
+                              : 1;
+        char probe[16];
+        BOOL used = FALSE;
+        if (WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, win32::Wide(text + at), units,
+                                probe, sizeof probe, nullptr, &used) == 0 ||
+            used) {
+            *unheld = at;
+            return -1;
+        }
+        at += units;
+    }
+    *unheld = 0;
+    return -1;
+}
+
 bool IsSpace(char16_t c) {
     return !IsSurrogate(c) && std::iswspace(c) != 0;
 }

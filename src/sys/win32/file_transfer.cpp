@@ -23,6 +23,23 @@ Handle OpenFileForAppending(const char16_t* path) {
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// GetFileSizeEx needs the right to read attributes, which GENERIC_WRITE does not hold.
+Handle OpenFileForPatching(const char16_t* path) {
+    return win32::HandleOf(CreateFileW(win32::Wide(path), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool SeekFile(Handle file, uint64_t offset) {
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    if (offset > static_cast<uint64_t>(INT64_MAX)) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return false;
+    }
+    return SetFilePointerEx(static_cast<HANDLE>(file), distance, nullptr, FILE_BEGIN) != FALSE;
+}
+
 bool FileSizeOf(Handle file, uint64_t* size) {
     LARGE_INTEGER value{};
     if (size == nullptr || !GetFileSizeEx(static_cast<HANDLE>(file), &value)) return false;

@@ -1,0 +1,113 @@
+// @BFIND: where a byte pattern first occurs in a buffer, searching forwards or backwards.
+#include "content/byte_search.h"
+#include "content/content_arguments.h"
+#include "content/hex_digits.h"
+#include "content/text_codec.h"
+#include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
+#include "frame/numbers.h"
+#include "frame/report.h"
+#include "frame/text/format.h"
+#include "frame/text/u16.h"
+
+namespace {
+
+enum Arg { kHandle, kPattern, kStart, kOptions };
+
+constexpr char16_t kBadPattern[] = u"Bad pattern: \"%s\"\r\n";
+
+struct FindOptions {
+    bool anyCase = false;   // I: ASCII letters match in either case
+    bool wide = false;      // W: a text pattern is matched as UTF-16LE
+    bool backwards = false; // R: the last occurrence at or before the start
+};
+
+// Letters, each at most once a meaning, in any order and either case.
+bool ReadFindOptions(int index, FindOptions* options) {
+    for (const char16_t* c = ArgText(index); *c != 0; ++c) {
+        switch (text::AsciiLower(*c)) {
+        case u'i':
+            options->anyCase = true;
+            break;
+        case u'w':
+            options->wide = true;
+            break;
+        case u'r':
+            options->backwards = true;
+            break;
+        default:
+            RefuseArgument(u"Bad options value: \"%s\"\r\n", index);
+            return false;
+        }
+    }
+    return true;
+}
+
+// "0x" and hexadecimal digits, unless the argument was quoted: then it is a text.
+bool IsHexPattern(const char16_t* text) {
+    return !ArgQuoted(kPattern) && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
+}
+
+bool IsAsciiLetter(uint8_t b) {
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
+
+} // namespace
+
+KV_EXPORT int KV_API f_bfind(HostChar* argument) {
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    // Not upper-cased: a text pattern keeps its case, and its blanks inside quotes.
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgQuotedTexts, &text, &buffer);
+        stop != 0)
+        return stop;
+
+    if (!ArgGiven(kPattern)) return Refuse(u"Missing pattern\r\n");
+    const char16_t* patternText = ArgText(kPattern);
+    // The longest pattern: a whole argument of text, each unit three bytes of UTF-8.
+    uint8_t bytes[kMostBytesPerUnit * kArgPoolUnits];
+    int64_t length = 0;
+    if (IsHexPattern(patternText)) {
+        length = ReadHexBytes(patternText + 2, bytes, sizeof bytes);
+        if (length < 0) return RefuseArgument(kBadPattern, kPattern);
+    } else if (!ArgQuoted(kPattern)) {
+        return RefuseArgument(kBadPattern, kPattern);
+    }
+
+    uint32_t start = 0;
+    if (!ReadOptionalU32(kStart, &start))
+        return RefuseArgument(u"Bad start value: \"%s\"\r\n", kStart);
+    if (ArgGiven(kStart) && start >= buffer.size) {
+        ReportMessage(u"Start address past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{start},
+                      uint64_t{buffer.size});
+        return -1;
+    }
+    FindOptions options;
+    if (!ReadFindOptions(kOptions, &options)) return -1;
+    // A backward search starts at the last byte unless told otherwise.
+    if (options.backwards && !ArgGiven(kStart)) start = buffer.size - 1;
+
+    if (!IsHexPattern(patternText)) {
+        int64_t unheld = -1;
+        length = EncodeText(options.wide ? TextEncoding::Utf16 : TextEncoding::Utf8, patternText,
+                            static_cast<size_t>(ArgLength(kPattern)), bytes, &unheld);
+        if (length <= 0) return RefuseArgument(kBadPattern, kPattern);
+    }
+    // With I, the letters of the pattern match in either case: every byte of a hexadecimal or
+    // UTF-8 pattern that is one, and of a UTF-16LE text the low bytes of the letters' units.
+    bool folds[sizeof bytes];
+    for (int64_t i = 0; i < length; ++i) {
+        const bool letterUnit = !options.wide || IsHexPattern(patternText) ||
+                                (i % 2 == 0 && i + 1 < length && bytes[i + 1] == 0);
+        folds[i] = options.anyCase && letterUnit && IsAsciiLetter(bytes[i]);
+    }
+
+    const BytePattern pattern{bytes, options.anyCase ? folds : nullptr,
+                              static_cast<size_t>(length)};
+    const int64_t found = options.backwards
+                              ? FindLast(buffer.Bytes(), buffer.size, start, pattern)
+                              : FindFirst(buffer.Bytes(), buffer.size, start, pattern);
+    text::Format(text, kTextCapacity, u"%I64d", found);
+    return 0;
+}

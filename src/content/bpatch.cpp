@@ -1,0 +1,59 @@
+// @BPATCH: writes a range of a buffer into an existing file at an offset, in place.
+#include "content/content_arguments.h"
+#include "content/file_pieces.h"
+#include "content/transfer_outcome.h"
+#include "frame/args.h"
+#include "frame/feature_exports.h"
+#include "frame/function_start.h"
+#include "frame/text/format.h"
+
+namespace {
+
+enum Arg { kHandle, kFileName, kFileOffset, kStart, kLength };
+
+// Writes the bytes into the open file at `offset`, which may be its end but not past it. 0, or
+// the code of the failure.
+uint32_t WriteAt(sys::Handle file, uint64_t offset, const uint8_t* bytes, uint32_t count,
+                 uint64_t* total) {
+    uint64_t fileSize = 0;
+    if (!sys::FileSizeOf(file, &fileSize)) return SystemFailureCode();
+    // A gap of bytes nobody wrote is no patch.
+    if (offset > fileSize) return kBeyondEndCode;
+    if (!sys::SeekFile(file, offset)) return SystemFailureCode();
+    return WriteWhole(file, bytes, count, kPartPiece, total);
+}
+
+} // namespace
+
+KV_EXPORT int KV_API f_bpatch(HostChar* argument) {
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas, &text, &buffer); stop != 0)
+        return stop;
+    char16_t path[kPathCapacity];
+    if (!ReadFileName(kFileName, path)) return -1;
+    uint64_t fileOffset = 0;
+    if (!ReadFileOffset(kFileOffset, false, &fileOffset)) return -1;
+    ByteRange range;
+    if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;
+
+    uint64_t total = 0;
+    uint32_t failure = 0;
+    sys::Handle file = sys::OpenFileForPatching(path);
+    if (file == nullptr) {
+        failure = SystemFailureCode();
+    } else {
+        failure = WriteAt(file, fileOffset, buffer.Bytes() + range.start, range.count, &total);
+        sys::CloseHandle(file);
+    }
+    // A failure is the file's, not the batch file's: the line runs and tests the result. What
+    // was written before it stays written.
+    if (failure != 0) {
+        NoteTransferFailure(failure);
+        text::Format(text, kTextCapacity, u"0");
+        return 0;
+    }
+    NoteTransferSuccess();
+    text::Format(text, kTextCapacity, u"%I64u", total);
+    return 0;
+}

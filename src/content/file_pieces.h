@@ -1,0 +1,16 @@
+// Moving a run of bytes between a file and memory in pieces, as every transfer does.
+#pragma once
+
+#include <cstdint>
+
+#include "sys/sys.h"
+
+// Reads `size` bytes from the file's position in pieces of at most `piece` bytes. 0, or the code
+// of the failure: the system's, or kShortReadCode when the file ends first.
+uint32_t ReadWhole(sys::Handle file, uint8_t* bytes, uint32_t size, uint32_t piece);
+
+// Writes `count` bytes at the file's position in pieces of at most `piece` bytes, adding to
+// `total` what each write reports. 0, or the code of the failure: the system's, or
+// kNoSystemCode for a write that claims success but moves nothing.
+uint32_t WriteWhole(sys::Handle file, const uint8_t* bytes, uint32_t count, uint32_t piece,
+                    uint64_t* total);
