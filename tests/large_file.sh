@@ -2,7 +2,8 @@
 # A file above 4 GiB, read and patched in parts: a sparse file of 5 GiB and sixteen bytes (only
 # its last pages take room on the disk), given to @BLOADPART and @BPATCH at offsets beyond
 # 32 bits, by a plughost natively, under Wine or on Windows; what it prints must be the lines
-# below, and the file must have grown by the bytes appended to it.
+# below, and the file must have grown by the bytes appended to it. Last, the system's null
+# device, which is no file to patch.
 #
 #   bash large_file.sh LAUNCHER PLUGHOST WORK_DIRECTORY
 #
@@ -16,6 +17,8 @@ rm -rf "$work" && mkdir -p "$work" || exit 1
 trap 'rm -rf "$work"' EXIT
 file=$work/large.bin
 size=$((5 * 1024 * 1024 * 1024 + 16))
+device=/dev/null
+case $plughost in *.exe) device=nul ;; esac
 
 # On Windows the file is marked sparse before it grows, so that NTFS does not write 5 GiB of
 # zeros; elsewhere a file that grows by a seek is sparse anyway.
@@ -39,6 +42,7 @@ printf 'sixteen bytes!!!' | dd of="$file" bs=1 seek=$((size - 16)) conv=notrunc 
     -c 'echo past the end: %@bpatch[%q,large.bin,5368709141] %_bblasterr' \
     -c 'set p=%@bloadpart[large.bin,0x140000000]' \
     -c 'echo now: [%@bgettext[%p,0]] %_bloadsize, found at %@bfind[%p,"TEEN"]' \
+    -c "echo a device: %@bpatch[%q,$device,0] %_bblasterr" \
     </dev/null >"$work/out.log" 2>&1)
 status=$?
 expected="the last 16 bytes: [sixteen bytes!!!] 16 0
@@ -48,7 +52,8 @@ at the end: 0 492
 4 patched: 4 0
 appended: 4 0
 past the end: 0 494
-now: [sixTEEN bytes!!!TEEN] 20, found at 3"
+now: [sixTEEN bytes!!!TEEN] 20, found at 3
+a device: 0 5"
 actual=$(tr -d '\r' <"$work/out.log")
 actual_size=$(wc -c <"$file" | tr -d ' ')
 if [ "$status" -eq 0 ] && [ "$actual" = "$expected" ] && [ "$actual_size" -eq $((size + 4)) ]; then

@@ -17,6 +17,9 @@ enum Arg { kHandle, kPattern, kStart, kOptions };
 
 constexpr char16_t kBadPattern[] = u"Bad pattern: \"%s\"\r\n";
 
+// A whole argument of text, each unit three bytes of UTF-8, is a pattern too.
+static_assert(kMostPatternBytes >= kMostBytesPerUnit * kArgPoolUnits);
+
 struct FindOptions {
     bool anyCase = false;   // I: ASCII letters match in either case
     bool wide = false;      // W: a text pattern is matched as UTF-16LE
@@ -49,10 +52,6 @@ bool IsHexPattern(const char16_t* text) {
     return !ArgQuoted(kPattern) && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
 }
 
-bool IsAsciiLetter(uint8_t b) {
-    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
-}
-
 } // namespace
 
 KV_EXPORT int KV_API f_bfind(HostChar* argument) {
@@ -65,8 +64,7 @@ KV_EXPORT int KV_API f_bfind(HostChar* argument) {
 
     if (!ArgGiven(kPattern)) return Refuse(u"Missing pattern\r\n");
     const char16_t* patternText = ArgText(kPattern);
-    // The longest pattern: a whole argument of text, each unit three bytes of UTF-8.
-    uint8_t bytes[kMostBytesPerUnit * kArgPoolUnits];
+    uint8_t bytes[kMostPatternBytes];
     int64_t length = 0;
     if (IsHexPattern(patternText)) {
         length = ReadHexBytes(patternText + 2, bytes, sizeof bytes);
@@ -94,17 +92,9 @@ KV_EXPORT int KV_API f_bfind(HostChar* argument) {
                             static_cast<size_t>(ArgLength(kPattern)), bytes, &unheld);
         if (length <= 0) return RefuseArgument(kBadPattern, kPattern);
     }
-    // With I, the letters of the pattern match in either case: every byte of a hexadecimal or
-    // UTF-8 pattern that is one, and of a UTF-16LE text the low bytes of the letters' units.
-    bool folds[sizeof bytes];
-    for (int64_t i = 0; i < length; ++i) {
-        const bool letterUnit = !options.wide || IsHexPattern(patternText) ||
-                                (i % 2 == 0 && i + 1 < length && bytes[i + 1] == 0);
-        folds[i] = options.anyCase && letterUnit && IsAsciiLetter(bytes[i]);
-    }
-
-    const BytePattern pattern{bytes, options.anyCase ? folds : nullptr,
-                              static_cast<size_t>(length)};
+    // W makes a text UTF-16LE, and its letters are then whole units; it leaves bytes as they are.
+    const BytePattern pattern{bytes, static_cast<size_t>(length), options.anyCase,
+                              options.wide && !IsHexPattern(patternText)};
     const int64_t found = options.backwards
                               ? FindLast(buffer.Bytes(), buffer.size, start, pattern)
                               : FindFirst(buffer.Bytes(), buffer.size, start, pattern);

@@ -46,14 +46,6 @@ KV_EXPORT int KV_API f_bpatch(HostChar* argument) {
         failure = WriteAt(file, fileOffset, buffer.Bytes() + range.start, range.count, &total);
         sys::CloseHandle(file);
     }
-    // A failure is the file's, not the batch file's: the line runs and tests the result. What
-    // was written before it stays written.
-    if (failure != 0) {
-        NoteTransferFailure(failure);
-        text::Format(text, kTextCapacity, u"0");
-        return 0;
-    }
-    NoteTransferSuccess();
-    text::Format(text, kTextCapacity, u"%I64u", total);
-    return 0;
+    // A failure is the file's, not the batch file's: the line runs and tests the result.
+    return FinishWrite(failure, total, text, 0);
 }

@@ -36,13 +36,5 @@ KV_EXPORT int KV_API f_bsave(HostChar* argument) {
             WriteWhole(file, buffer.Bytes() + range.start, range.count, kTransferPiece, &total);
         sys::CloseHandle(file);
     }
-    if (failure != 0) {
-        // A partly written file stays as it is.
-        NoteTransferFailure(failure);
-        text::Format(text, kTextCapacity, u"0");
-        return -1;
-    }
-    NoteTransferSuccess();
-    text::Format(text, kTextCapacity, u"%I64u", total);
-    return 0;
+    return FinishWrite(failure, total, text, -1);
 }

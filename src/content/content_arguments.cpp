@@ -7,16 +7,6 @@
 
 namespace {
 
-bool Fail(const char16_t* message) {
-    Refuse(message);
-    return false;
-}
-
-bool FailArgument(const char16_t* message, int index) {
-    RefuseArgument(message, index);
-    return false;
-}
-
 // `count` is the rest of the buffer from `start`, or the length when that is shorter and not 0.
 bool ReadLength(int index, uint32_t start, uint32_t bufferSize, ByteRange* range) {
     uint32_t length = 0;

@@ -103,6 +103,11 @@ int64_t DecodeUtf16(const uint8_t* bytes, size_t count, UnitSink& sink) {
         if (IsHighSurrogate(unit) && i + 1 < units && IsLowSurrogate(unitAt(i + 1))) {
             sink.Put(0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
             ++i;
+        } else if (IsHighSurrogate(unit) && i + 1 == units && count % 2 != 0) {
+            // A pair cut short by the end, its second unit one byte: one sequence, one
+            // replacement.
+            sink.Put(kReplacement);
+            return sink.Finish();
         } else {
             sink.Put(IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacement : unit);
         }

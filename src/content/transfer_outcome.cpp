@@ -11,6 +11,8 @@ uint32_t SystemFailureCode() {
     return code != 0 ? code : kNoSystemCode;
 }
 
+namespace {
+
 void NoteTransferFailure(uint32_t code) {
     LastError = static_cast<int32_t>(code != 0 ? code : kNoSystemCode);
 }
@@ -18,6 +20,8 @@ void NoteTransferFailure(uint32_t code) {
 void NoteTransferSuccess() {
     LastError = 0;
 }
+
+} // namespace
 
 void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t* result) {
     if (failure != 0) {
@@ -30,4 +34,15 @@ void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t
     NoteTransferSuccess();
     LastLoadSize = size;
     FormatHandle(result, kTextCapacity, address);
+}
+
+int FinishWrite(uint32_t failure, uint64_t total, char16_t* result, int failedResult) {
+    if (failure != 0) {
+        NoteTransferFailure(failure);
+        text::Format(result, kTextCapacity, u"0");
+        return failedResult;
+    }
+    NoteTransferSuccess();
+    text::Format(result, kTextCapacity, u"%I64u", total);
+    return 0;
 }

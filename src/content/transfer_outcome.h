@@ -26,9 +26,10 @@ constexpr uint32_t kPartPiece = 1u << 20;
 // so that a failure cannot pass for success.
 uint32_t SystemFailureCode();
 
-// A failed transfer: LastError = `code`, or kNoSystemCode when it is 0.
-void NoteTransferFailure(uint32_t code);
-void NoteTransferSuccess();
+// Ends a write to a file: LastError says how it went and the result is the bytes written, or
+// "0" after a failure (what was written before it stays written). Gives 0, or on failure
+// `failedResult`: @BSAVE fails its line then, @BPATCH does not.
+int FinishWrite(uint32_t failure, uint64_t total, char16_t* result, int failedResult);
 
 // Ends a load: on failure no buffer survives (a partly filled one is freed), LastError says why
 // and the result is "0"; on success LastLoadSize is `size` and the result the new handle.

@@ -43,3 +43,13 @@ int Refuse(const char16_t* message) {
     ReportMessage(message);
     return -1;
 }
+
+bool Fail(const char16_t* message) {
+    Refuse(message);
+    return false;
+}
+
+bool FailArgument(const char16_t* message, int index) {
+    RefuseArgument(message, index);
+    return false;
+}

@@ -48,3 +48,7 @@ int RefuseArgument(const char16_t* message, int index);
 
 // Reports `message` (no arguments) and gives -1.
 int Refuse(const char16_t* message);
+
+// The same two for checks that answer false after a refusal.
+bool Fail(const char16_t* message);
+bool FailArgument(const char16_t* message, int index);

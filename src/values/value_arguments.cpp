@@ -6,21 +6,6 @@
 #include "frame/report.h"
 #include "values/value_word.h"
 
-namespace {
-
-// The checks below give false after a refusal.
-bool Fail(const char16_t* message) {
-    Refuse(message);
-    return false;
-}
-
-bool FailArgument(const char16_t* message, int index) {
-    RefuseArgument(message, index);
-    return false;
-}
-
-} // namespace
-
 bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place) {
     if (!ArgGiven(1)) return Fail(u"Missing offset\r\n");
     uint32_t offset = 0;

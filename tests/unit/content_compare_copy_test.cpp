@@ -336,6 +336,119 @@ TEST_F(ContentCompareCopy, FindsWhatAPlainSearchFindsAtEveryPlace) {
     }
 }
 
+// Where a pattern begins in `bytes` as @BFIND's rules say, one place at a time: the nearest place
+// to `start` in the search's direction, or -1. A wide pattern is UTF-16LE text whose units are
+// compared whole, letters in either case with `anyCase`.
+int64_t PlainFind(const Bytes& bytes, const Bytes& pattern, bool wide, bool anyCase, size_t start,
+                  bool backwards) {
+    const auto lower = [](uint32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    const auto matchesAt = [&](size_t place) {
+        const size_t width = wide ? 2 : 1;
+        for (size_t i = 0; i < pattern.size(); i += width) {
+            uint32_t t = bytes[place + i], p = pattern[i];
+            if (wide) {
+                t |= uint32_t{bytes[place + i + 1]} << 8;
+                p |= uint32_t{pattern[i + 1]} << 8;
+            }
+            if (anyCase ? lower(t) != lower(p) : t != p) return false;
+        }
+        return true;
+    };
+    if (pattern.size() > bytes.size()) return -1;
+    const size_t lastStart = bytes.size() - pattern.size();
+    if (!backwards) {
+        for (size_t place = start; place <= lastStart; ++place)
+            if (matchesAt(place)) return static_cast<int64_t>(place);
+        return -1;
+    }
+    for (int64_t place = static_cast<int64_t>(std::min(start, lastStart)); place >= 0; --place)
+        if (matchesAt(static_cast<size_t>(place))) return place;
+    return -1;
+}
+
+TEST_F(ContentCompareCopy, FindsInDataOfThePatternsOwnBytesAsAPlainSearchDoes) {
+    // Long runs of a pattern's own letters pass the quick search's test at every place, so that
+    // the search goes on by the linear method; both must find what a plain search finds.
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 12; ++round) {
+        const uint32_t size = 2000 + random() % 3000;
+        const std::u16string buffer = NewBuffer(size);
+        Bytes bytes(size);
+        for (uint8_t& byte : bytes) {
+            const uint32_t pick = random() % 100;
+            byte = pick < 2 ? 'b' : pick < 5 ? 0 : round % 2 == 0 ? 'a' : (pick % 2 ? 'a' : 'A');
+        }
+        SetContents(buffer, bytes);
+        for (int probe = 0; probe < 8; ++probe) {
+            const bool wide = probe % 4 >= 2;
+            const bool anyCase = probe % 2 == 1;
+            // A text of "a", "A" and "b", as its UTF-16LE units in the buffer would read.
+            const uint32_t letters = 20 + random() % 200;
+            std::u16string text;
+            for (uint32_t i = 0; i < letters; ++i) text += u"aAb"[random() % 20 == 0 ? 2 : i % 2];
+            Bytes pattern;
+            for (char16_t c : text) {
+                pattern.push_back(static_cast<uint8_t>(c));
+                if (wide) pattern.push_back(0);
+            }
+            const uint32_t start = random() % size;
+            const std::u16string common = buffer + u",\"" + text + u"\"," +
+                                          text::FromUtf8(std::to_string(start)) + u"," +
+                                          (wide ? u"w" : u"") + (anyCase ? u"i" : u"");
+            ASSERT_EQ(Invoke(f_bfind, common).text,
+                      std::to_string(PlainFind(bytes, pattern, wide, anyCase, start, false)))
+                << round << " " << probe;
+            ASSERT_EQ(Invoke(f_bfind, common + u"r").text,
+                      std::to_string(PlainFind(bytes, pattern, wide, anyCase, start, true)))
+                << round << " " << probe;
+        }
+    }
+    // Matches of "aaaabaaaaa" (or its UTF-16LE units) in a buffer of "a": the quick search passes
+    // nearly every place it tries and gives way after some hundred, so that as the nearer match
+    // moves along, it is found by each search, and by the linear one at the very place it takes
+    // over. The farther match has the other parity, which a search of units must weigh too.
+    for (const bool wide : {false, true}) {
+        const uint32_t size = 4000;
+        const std::u16string buffer = NewBuffer(size);
+        const std::u16string text = u"aaaabaaaaa";
+        Bytes pattern;
+        for (char16_t c : text) {
+            pattern.push_back(static_cast<uint8_t>(c));
+            if (wide) pattern.push_back(0);
+        }
+        for (uint32_t place = 101; place < 800; ++place) {
+            for (const bool backwards : {false, true}) {
+                Bytes bytes(size, 'a');
+                if (wide)
+                    for (uint32_t i = 1; i < size; i += 2) bytes[i] = 0;
+                const uint32_t at = backwards ? size - pattern.size() - place : place;
+                const uint32_t farther = backwards ? at - 101 : at + 101;
+                std::copy(pattern.begin(), pattern.end(), bytes.begin() + farther);
+                std::copy(pattern.begin(), pattern.end(), bytes.begin() + at);
+                SetContents(buffer, bytes);
+                const std::u16string call = buffer + u",\"" + text + u"\",," +
+                                            (wide ? u"w" : u"") + (backwards ? u"r" : u"");
+                ASSERT_EQ(Invoke(f_bfind, call).text,
+                          std::to_string(PlainFind(bytes, pattern, wide, false, backwards ? size : 0,
+                                                   backwards)))
+                    << wide << " " << backwards << " " << place;
+            }
+        }
+    }
+    // The worst case of the quick search alone: a megabyte of one letter, and that letter a
+    // thousand times before another, found once at the very end, once nowhere.
+    const uint32_t size = 1 << 20;
+    const std::u16string buffer = NewBuffer(size);
+    Bytes bytes(size, 'a');
+    bytes[size - 1] = 'b';
+    SetContents(buffer, bytes);
+    const std::u16string needle = std::u16string(1000, u'a') + u"b";
+    EXPECT_EQ(Invoke(f_bfind, buffer + u",\"" + needle + u"\"").text, std::to_string(size - 1001));
+    EXPECT_EQ(Invoke(f_bfind, buffer + u",\"" + needle + u"\",0,r").text, "-1");
+    EXPECT_EQ(Invoke(f_bfind, buffer + u",\"" + needle + u"a\"").text, "-1");
+    EXPECT_EQ(Invoke(f_bfind, buffer + u",\"b" + needle + u"\",,r").text, "-1");
+}
+
 TEST_F(ContentCompareCopy, RefusesBadSearches) {
     const std::u16string h = NewBuffer(24);
     struct Case {

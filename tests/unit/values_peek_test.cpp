@@ -258,6 +258,7 @@ TEST_F(Peek, GivesTheTextAtAnOffsetInEveryEncoding) {
         {{0xF4, 0x90, 0x80, 0x80}, u"0,,8", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
         {{0xE2, 0x82, 0, 'A'}, u"0,,8", u"\uFFFD"},
         {{'h', 0, 'i'}, u"0,,W", u"h\uFFFD"}, // a last byte alone
+        {{0x3D, 0xD8, 'A'}, u"0,,W", u"\uFFFD"}, // a pair cut short: one sequence
         {{0x00, 0xD8, 'A', 0}, u"0,,w", u"\uFFFDA"},
         {{0x00, 0xDC, 0x00, 0xD8}, u"0,,w", u"\uFFFD\uFFFD"},
     };

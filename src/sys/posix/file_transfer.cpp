@@ -54,30 +54,12 @@ Handle OpenFile(const char16_t* path, int flags) {
     return posix::HandleOf(fd);
 }
 
-} // namespace
-
-Handle OpenFileForReading(const char16_t* path) {
-    // Without O_NONBLOCK, opening a named pipe waits for a writer, and the host with it.
-    Handle file = OpenFile(path, O_RDONLY | O_NONBLOCK);
-    if (file == nullptr) return nullptr;
-    // Only a regular file is read as one: a directory (which Windows does not open as a file
-    // either), a pipe, a socket or a device is refused with the code a directory gets.
-    const int fd = posix::DescriptorOf(file);
-    struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        CloseHandle(file);
-        posix::SetLastErrorCode(kAccessDenied);
-        return nullptr;
-    }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return file;
-}
-
-Handle OpenFileForPatching(const char16_t* path) {
-    // Without O_NONBLOCK, opening a named pipe for writing waits for a reader; with it, one
-    // without a reader fails (ENXIO), and is no file to patch as one with a reader is not.
-    Handle file = OpenFile(path, O_WRONLY | O_NONBLOCK);
+// Opens a file that is only read or changed in place. Only a regular file opens as one: a
+// directory (which Windows does not open as a file either), a pipe, a socket or a device is
+// refused with the code a directory gets. O_NONBLOCK keeps the open of a named pipe from waiting
+// for a writer, or a reader (without one an open for writing fails with ENXIO).
+Handle OpenRegularFile(const char16_t* path, int access) {
+    Handle file = OpenFile(path, access | O_NONBLOCK);
     if (file == nullptr) {
         if (errno == ENXIO) posix::SetLastErrorCode(kAccessDenied);
         return nullptr;
@@ -92,6 +74,16 @@ Handle OpenFileForPatching(const char16_t* path) {
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return file;
+}
+
+} // namespace
+
+Handle OpenFileForReading(const char16_t* path) {
+    return OpenRegularFile(path, O_RDONLY);
+}
+
+Handle OpenFileForPatching(const char16_t* path) {
+    return OpenRegularFile(path, O_WRONLY);
 }
 
 Handle CreateFileForWriting(const char16_t* path) {

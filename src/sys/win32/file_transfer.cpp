@@ -23,11 +23,19 @@ Handle OpenFileForAppending(const char16_t* path) {
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// GetFileSizeEx needs the right to read attributes, which GENERIC_WRITE does not hold.
+// GetFileSizeEx needs the right to read attributes, which GENERIC_WRITE does not hold. A device
+// (NUL, CON, COM1) opens too, but is no file to patch.
 Handle OpenFileForPatching(const char16_t* path) {
-    return win32::HandleOf(CreateFileW(win32::Wide(path), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    HANDLE file = CreateFileW(win32::Wide(path), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return static_cast<Handle>(file);
 }
 
 bool SeekFile(Handle file, uint64_t offset) {
