@@ -35,6 +35,7 @@ runs=${1:-7}
 build=${BENCH_BUILD:-build/bench}
 fills=20 # fills or copies per process
 scans=10 # searches, digests or loads of 64 MiB per process
+parts=1000 # loads of a KiB per process
 
 # ---- What the benchmark needs, installed only when missing --------------------------------------
 need_packages=()
@@ -115,8 +116,9 @@ int main(int argc, char** argv) {
 PEER
 g++ -O2 -o "$work/peer" "$work/peer.cpp"
 
-# Scripts for plughost: allocation alone, and allocation with N fills or copies.
-fill_script() { # NAME SETUP-LINES OPERATION COUNT
+# Scripts for plughost: set-up alone (allocation, or loading a file), and set-up with N fills,
+# copies, searches, digests or loads.
+repeat_script() { # NAME SETUP-LINES OPERATION COUNT
     local name=$1 setup=$2 operation=$3 count=$4
     {
         printf '%s\n' "$setup"
@@ -125,12 +127,12 @@ fill_script() { # NAME SETUP-LINES OPERATION COUNT
 }
 alloc1='set a=%@balloc[64M]'
 alloc2=$'set a=%@balloc[64M]\nset b=%@balloc[64M]\nset r=%@bfill[%a,1,0x5A]'
-fill_script fill1-0 "$alloc1" '' 0
-fill_script fill1-n "$alloc1" '%@bfill[%a,1,0x11]' $fills
-fill_script fill4-0 "$alloc1" '' 0
-fill_script fill4-n "$alloc1" '%@bfill[%a,4,0x11223344]' $fills
-fill_script copy-0 "$alloc2" '' 0
-fill_script copy-n "$alloc2" '%@bmemcpy[%a,0,%b,0,67108864]' $fills
+repeat_script fill1-0 "$alloc1" '' 0
+repeat_script fill1-n "$alloc1" '%@bfill[%a,1,0x11]' $fills
+repeat_script fill4-0 "$alloc1" '' 0
+repeat_script fill4-n "$alloc1" '%@bfill[%a,4,0x11223344]' $fills
+repeat_script copy-0 "$alloc2" '' 0
+repeat_script copy-n "$alloc2" '%@bmemcpy[%a,0,%b,0,67108864]' $fills
 
 # Scripts of many buffers: N allocations, one listing, one release of them all.
 count_script() { # COUNT
@@ -146,23 +148,17 @@ count_script $many_buffers
 
 # Searches, digests and loads of 64 MiB: plughost and Python each load the file once, then do the
 # operation COUNT times; dd and sha256sum read it COUNT times in one process.
-scan_script() { # NAME SETUP-LINE OPERATION COUNT
-    {
-        printf '%s\n' "$2"
-        for ((i = 0; i < $4; i++)); do printf 'set r=%s\n' "$3"; done
-    } >"$work/$1.btm"
-}
 load_line="set a=%@bloadpart[$data64,0]"
-scan_script find-0 "$load_line" '' 0
-scan_script find-n "$load_line" "%@bfind[%a,0x$needle]" $scans
-scan_script sha-0 "$load_line" '' 0
-scan_script sha-n "$load_line" '%@bhash[%a,sha256]' $scans
-scan_script part-0 '' '' 0
-scan_script part-n '' "%@bfree[%@bloadpart[$data64,0]]" $scans
-scan_script tail-0 '' '' 0
-scan_script tail-n '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $scans
-scan_script small-0 '' '' 0
-scan_script small-n '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $scans
+repeat_script find-0 "$load_line" '' 0
+repeat_script find-n "$load_line" "%@bfind[%a,0x$needle]" $scans
+repeat_script sha-0 "$load_line" '' 0
+repeat_script sha-n "$load_line" '%@bhash[%a,sha256]' $scans
+repeat_script part-0 '' '' 0
+repeat_script part-n '' "%@bfree[%@bloadpart[$data64,0]]" $scans
+repeat_script tail-0 '' '' 0
+repeat_script tail-n '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $parts
+repeat_script small-0 '' '' 0
+repeat_script small-n '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $parts
 cat >"$work/peer.py" <<'PY'
 # The peer of @BFIND, @BHASH and @BLOADPART: Python's bytes.find, hashlib and read, N times.
 #   peer.py find|sha|read FILE N [NEEDLE]
@@ -267,7 +263,7 @@ row() { # LABEL NAME: medians of one measurement
 }
 per_op() { # NAME COLUMN [COUNT]: milliseconds per operation
     awk -v n="$(median "$1-n" "$2")" -v z="$(median "$1-0" "$2")" -v k="${3:-$fills}" \
-        'BEGIN { printf "%.2f", (n - z) * 1000 / k }'
+        'BEGIN { printf "%.3f", (n - z) * 1000 / k }'
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), (b > 0 ? a / b : 0) }'; }
 
@@ -311,17 +307,20 @@ done
 
 echo
 printf '%-34s %10s %10s\n' "64 MiB, ms per operation" "wall" "cpu"
-scan_rows() { # LABEL NAME PEER-LABEL PEER-NAME GOAL
-    printf '%-34s %10s %10s\n' "$1" "$(per_op "$2" 1 $scans)" "$(per_op "$2" 2 $scans)"
-    printf '%-34s %10s %10s\n' "$3" "$(per_op "$4" 1 $scans)" "$(per_op "$4" 2 $scans)"
+scan_rows() { # LABEL NAME PEER-LABEL PEER-NAME GOAL [COUNT]
+    local k=${6:-$scans}
+    printf '%-34s %10s %10s\n' "$1" "$(per_op "$2" 1 "$k")" "$(per_op "$2" 2 "$k")"
+    printf '%-34s %10s %10s\n' "$3" "$(per_op "$4" 1 "$k")" "$(per_op "$4" 2 "$k")"
     printf '%-34s %10s %10s\n' "ratio ($5)" \
-        "$(ratio "$(per_op "$2" 1 $scans)" "$(per_op "$4" 1 $scans)")" \
-        "$(ratio "$(per_op "$2" 2 $scans)" "$(per_op "$4" 2 $scans)")"
+        "$(ratio "$(per_op "$2" 1 "$k")" "$(per_op "$4" 1 "$k")")" \
+        "$(ratio "$(per_op "$2" 2 "$k")" "$(per_op "$4" 2 "$k")")"
 }
 scan_rows "@BFIND of the last 8 bytes" find "Python bytes.find" py-find "goal: at most 1.0"
 scan_rows "@BHASH sha256" sha "Python hashlib.sha256" py-sha "goal: at most 1.3"
 printf '%-34s %10s %10s\n' "sha256sum" "$(per_op sum 1 $scans)" "$(per_op sum 2 $scans)"
 scan_rows "@BLOADPART of the whole file" part "Python read" py-read "to read"
 printf '%-34s %10s %10s\n' "dd bs=1M to /dev/null" "$(per_op dd 1 $scans)" "$(per_op dd 2 $scans)"
+echo
+printf '%-34s %10s %10s\n' "one KiB, ms per load" "wall" "cpu"
 scan_rows "@BLOADPART, last KiB of 5 GiB" tail "@BLOADPART of a 1 KiB file" small \
-    "only the part is read: about 1"
+    "only the part is read: about 1" $parts

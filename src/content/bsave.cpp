@@ -27,14 +27,8 @@ KV_EXPORT int KV_API f_bsave(HostChar* argument) {
     if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;
 
     uint64_t total = 0;
-    uint32_t failure = 0;
-    sys::Handle file = sys::CreateFileForWriting(path);
-    if (file == nullptr) {
-        failure = SystemFailureCode();
-    } else {
-        failure =
-            WriteWhole(file, buffer.Bytes() + range.start, range.count, kTransferPiece, &total);
-        sys::CloseHandle(file);
-    }
+    const uint32_t failure = WithOpenFile(sys::CreateFileForWriting(path), [&](sys::Handle file) {
+        return WriteWhole(file, buffer.Bytes() + range.start, range.count, kTransferPiece, &total);
+    });
     return FinishWrite(failure, total, text, -1);
 }

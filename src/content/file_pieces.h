@@ -3,11 +3,22 @@
 
 #include <cstdint>
 
+#include "content/transfer_outcome.h"
 #include "sys/sys.h"
 
 // Reads `size` bytes from the file's position in pieces of at most `piece` bytes. 0, or the code
 // of the failure: the system's, or kShortReadCode when the file ends first.
 uint32_t ReadWhole(sys::Handle file, uint8_t* bytes, uint32_t size, uint32_t piece);
+
+// What `transfer` gives with a file just opened, which is closed after it; the code of the failed
+// open when `file` is null.
+template <typename Transfer>
+uint32_t WithOpenFile(sys::Handle file, Transfer transfer) {
+    if (file == nullptr) return SystemFailureCode();
+    const uint32_t failure = transfer(file);
+    sys::CloseHandle(file);
+    return failure;
+}
 
 // Writes `count` bytes at the file's position in pieces of at most `piece` bytes, adding to
 // `total` what each write reports. 0, or the code of the failure: the system's, or

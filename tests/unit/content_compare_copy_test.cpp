@@ -289,53 +289,6 @@ TEST_F(ContentCompareCopy, FindsTextAndBytesForwardsAndBackwards) {
     }
 }
 
-TEST_F(ContentCompareCopy, FindsWhatAPlainSearchFindsAtEveryPlace) {
-    // Buffers of every size around the vector blocks, of few different bytes so that matches and
-    // near matches are many, searched for runs of their own bytes from every start.
-    std::mt19937 random(20261209);
-    for (uint32_t size = 1; size <= 70; ++size) {
-        const std::u16string buffer = NewBuffer(size);
-        Bytes bytes(size);
-        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>("aAbB"[random() % 4]);
-        SetContents(buffer, bytes);
-        for (int round = 0; round < 4; ++round) {
-            const uint32_t length = 1 + random() % std::min<uint32_t>(size, 5);
-            const uint32_t at = random() % (size - length + 1);
-            const Bytes pattern(bytes.begin() + at, bytes.begin() + at + length);
-            char16_t hex[16];
-            std::u16string digits;
-            for (uint8_t byte : pattern) {
-                text::Format(hex, 16, u"%02X", byte);
-                digits += hex;
-            }
-            const bool anyCase = round % 2 == 1;
-            const auto matchesAt = [&](uint32_t place) {
-                for (uint32_t i = 0; i < length; ++i) {
-                    const uint8_t fold = anyCase ? 0x20 : 0;
-                    if ((bytes[place + i] | fold) != (pattern[i] | fold)) return false;
-                }
-                return true;
-            };
-            for (uint32_t start = 0; start < size; ++start) {
-                int64_t first = -1, last = -1;
-                for (uint32_t place = start; place + length <= size && first < 0; ++place)
-                    if (matchesAt(place)) first = place;
-                for (int64_t place = std::min<int64_t>(start, size - length);
-                     place >= 0 && last < 0; --place)
-                    if (matchesAt(static_cast<uint32_t>(place))) last = place;
-                const std::u16string common =
-                    buffer + u",0x" + digits + u"," + text::FromUtf8(std::to_string(start)) + u",";
-                ASSERT_EQ(Invoke(f_bfind, common + (anyCase ? u"i" : u"")).text,
-                          std::to_string(first))
-                    << size << " " << start;
-                ASSERT_EQ(Invoke(f_bfind, common + (anyCase ? u"ir" : u"r")).text,
-                          std::to_string(last))
-                    << size << " " << start;
-            }
-        }
-    }
-}
-
 // Where a pattern begins in `bytes` as @BFIND's rules say, one place at a time: the nearest place
 // to `start` in the search's direction, or -1. A wide pattern is UTF-16LE text whose units are
 // compared whole, letters in either case with `anyCase`.
@@ -364,6 +317,39 @@ int64_t PlainFind(const Bytes& bytes, const Bytes& pattern, bool wide, bool anyC
     for (int64_t place = static_cast<int64_t>(std::min(start, lastStart)); place >= 0; --place)
         if (matchesAt(static_cast<size_t>(place))) return place;
     return -1;
+}
+
+TEST_F(ContentCompareCopy, FindsWhatAPlainSearchFindsAtEveryPlace) {
+    // Buffers of every size around the vector blocks, of few different bytes so that matches and
+    // near matches are many, searched for runs of their own bytes from every start.
+    std::mt19937 random(20261209);
+    for (uint32_t size = 1; size <= 70; ++size) {
+        const std::u16string buffer = NewBuffer(size);
+        Bytes bytes(size);
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>("aAbB"[random() % 4]);
+        SetContents(buffer, bytes);
+        for (int round = 0; round < 4; ++round) {
+            const uint32_t length = 1 + random() % std::min<uint32_t>(size, 5);
+            const uint32_t at = random() % (size - length + 1);
+            const Bytes pattern(bytes.begin() + at, bytes.begin() + at + length);
+            std::u16string digits;
+            for (uint8_t byte : pattern) {
+                digits += u"0123456789ABCDEF"[byte >> 4];
+                digits += u"0123456789ABCDEF"[byte & 15];
+            }
+            const bool anyCase = round % 2 == 1;
+            for (uint32_t start = 0; start < size; ++start) {
+                const std::u16string common =
+                    buffer + u",0x" + digits + u"," + text::FromUtf8(std::to_string(start)) + u",";
+                for (const bool backwards : {false, true})
+                    ASSERT_EQ(
+                        Invoke(f_bfind, common + (anyCase ? u"i" : u"") + (backwards ? u"r" : u""))
+                            .text,
+                        std::to_string(PlainFind(bytes, pattern, false, anyCase, start, backwards)))
+                        << size << " " << start;
+            }
+        }
+    }
 }
 
 TEST_F(ContentCompareCopy, FindsInDataOfThePatternsOwnBytesAsAPlainSearchDoes) {
@@ -426,11 +412,11 @@ TEST_F(ContentCompareCopy, FindsInDataOfThePatternsOwnBytesAsAPlainSearchDoes) {
                 std::copy(pattern.begin(), pattern.end(), bytes.begin() + farther);
                 std::copy(pattern.begin(), pattern.end(), bytes.begin() + at);
                 SetContents(buffer, bytes);
-                const std::u16string call = buffer + u",\"" + text + u"\",," +
-                                            (wide ? u"w" : u"") + (backwards ? u"r" : u"");
+                const std::u16string call = buffer + u",\"" + text + u"\",," + (wide ? u"w" : u"") +
+                                            (backwards ? u"r" : u"");
                 ASSERT_EQ(Invoke(f_bfind, call).text,
-                          std::to_string(PlainFind(bytes, pattern, wide, false, backwards ? size : 0,
-                                                   backwards)))
+                          std::to_string(PlainFind(bytes, pattern, wide, false,
+                                                   backwards ? size : 0, backwards)))
                     << wide << " " << backwards << " " << place;
             }
         }
