@@ -23,9 +23,7 @@ sed -i 's/^line 5 of /line 6 of /' "$copies/host_batch.out"
 sed -i '3s/Bad size/Bad sise/' "$copies/store_errors.err"
 printf '3\n' >"$copies/host_exit.rc"
 printf 'rem needs help-viewer\r\necho a viewer is there\r\n' >"$copies/needs_viewer.btm"
-version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' \
-          "$scripts/../../CMakeLists.txt")
-printf 'Korvanite v%s loaded.\r\na viewer is there\r\n' "$version" >"$copies/needs_viewer.out"
+printf 'Korvanite v%%VERSION%% loaded.\r\na viewer is there\r\n' >"$copies/needs_viewer.out"
 
 (cd "$work" && exec $launcher "$plughost" --check doctored </dev/null >check.log 2>&1)
 status=$?

@@ -46,7 +46,10 @@ bool ExpectedText(const std::u16string& base, const Transcript& transcript, std:
     if (kWideHandleBuild) {
         label = text::ToUtf8(transcript.wideSuffix);
         FileRead read = ReadFileBytes(base + std::u16string(transcript.wideSuffix), bytes);
-        if (read == FileRead::Read) return true;
+        if (read == FileRead::Read) {
+            bytes = WithVersion(bytes);
+            return true;
+        }
         if (read == FileRead::Failed) {
             problem = "cannot read " + label;
             return false;
@@ -57,6 +60,7 @@ bool ExpectedText(const std::u16string& base, const Transcript& transcript, std:
         problem = "cannot read " + label;
         return false;
     }
+    bytes = WithVersion(bytes);
     if (kWideHandleBuild) bytes = AsWideTranscript(bytes);
     return true;
 }

@@ -6,8 +6,9 @@
 // there. Its standard output, standard error and exit status must equal NAME.out, NAME.err and
 // NAME.rc beside it: a missing .out or .err means empty, a missing .rc means 0, and statuses
 // compare in their low eight bits. Output is compared as UTF-8 bytes, line ends as they are,
-// after the rewrites of check_transcript.h: the folder reads %SCRIPTDIR%, and in a script with a
-// line that begins "rem handles", handles read %HANDLE% and times %TIME%. A build with 64-bit
+// after the rewrites of check_transcript.h: the folder reads %SCRIPTDIR%, a transcript's
+// %VERSION% reads the build's version, and in a script with a line that begins "rem handles",
+// handles read %HANDLE% and times %TIME%. A build with 64-bit
 // handles compares with NAME.x64.out and NAME.x64.err where they lie there, and elsewhere with
 // the x86 text, its version lines' "(x86)" read as "(x64)".
 //

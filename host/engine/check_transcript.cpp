@@ -221,6 +221,24 @@ std::string MaskHandlesAndTimes(std::string_view text, bool wide) {
     return result;
 }
 
+std::string WithVersion(std::string_view transcript) {
+    constexpr std::string_view kVersionPlaceholder = "%VERSION%";
+    const std::string version = std::to_string(KV_VERSION_MAJOR) + "." +
+                                std::to_string(KV_VERSION_MINOR) + "." +
+                                std::to_string(KV_VERSION_PATCH);
+    std::string result;
+    result.reserve(transcript.size());
+    for (size_t at = 0; at < transcript.size();) {
+        if (transcript.substr(at, kVersionPlaceholder.size()) == kVersionPlaceholder) {
+            result += version;
+            at += kVersionPlaceholder.size();
+        } else {
+            result += transcript[at++];
+        }
+    }
+    return result;
+}
+
 std::string AsWideTranscript(std::string_view x86Text) {
     constexpr std::string_view kX86 = "(x86)";
     std::string result(x86Text);

@@ -31,6 +31,11 @@ std::string ReplaceFolder(std::string_view text, const std::vector<std::string>&
 // cut to 32 bits still fails) reads %HANDLE%, and every "YYYY-MM-DD hh:mm:ss" reads %TIME%.
 std::string MaskHandlesAndTimes(std::string_view text, bool wide);
 
+// A transcript with "%VERSION%" read as the version of this build, "0.66.4" (the version of
+// CMakeLists.txt's project(), without its fourth part), so that a new version changes no
+// transcript.
+std::string WithVersion(std::string_view transcript);
+
 // The x86 transcript as a build with 64-bit handles prints it: "(x86)" after a version number
 // ("0.66.4.0 (x86)") reads "(x64)".
 std::string AsWideTranscript(std::string_view x86Text);

@@ -67,9 +67,14 @@ TEST(HostCheck, HandlesAndTimesAreMaskedOnlyInTheBuildsWidth) {
         EXPECT_EQ(host::MaskHandlesAndTimes(c.printed, c.wide), c.expected) << c.printed;
 }
 
-TEST(HostCheck, OnlyVersionLinesReadX64) {
+TEST(HostCheck, OnlyVersionLinesReadX64AndTheVersionIsTheBuilds) {
     EXPECT_EQ(host::AsWideTranscript("\t\tKorvanite  0.66.4.0 (x86)\r\n"),
               "\t\tKorvanite  0.66.4.0 (x64)\r\n");
+    const std::string version = std::to_string(KV_VERSION_MAJOR) + "." +
+                                std::to_string(KV_VERSION_MINOR) + "." +
+                                std::to_string(KV_VERSION_PATCH);
+    EXPECT_EQ(host::WithVersion("v%VERSION% loaded, %VERSION%.0 (%VERSION"),
+              "v" + version + " loaded, " + version + ".0 (%VERSION");
     EXPECT_EQ(host::AsWideTranscript("(x86) 1.2.3 (x86) v0.66.4.0(x86)"),
               "(x86) 1.2.3 (x86) v0.66.4.0(x86)");
 }
