@@ -2,7 +2,6 @@
 // file would see.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -139,34 +138,6 @@ TEST_F(PosixTransfer, PatchesOnlyAnExistingRegularFileAndKeepsIt) {
          {Widen(directory), PathOf("pipe"), std::u16string(u"/dev/null")}) {
         EXPECT_EQ(sys::OpenFileForPatching(other.c_str()), nullptr);
         EXPECT_EQ(sys::LastErrorCode(), 5u);
-    }
-}
-
-TEST(PosixDigests, GiveTheKnownDigestsOfABC) {
-    struct Case {
-        sys::DigestAlgorithm algorithm;
-        const char* hex;
-    } cases[] = {
-        {sys::DigestAlgorithm::Md5, "900150983cd24fb0d6963f7d28e17f72"},
-        {sys::DigestAlgorithm::Sha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
-        {sys::DigestAlgorithm::Sha256,
-         "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-        {sys::DigestAlgorithm::Sha384, "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43"
-                                       "ff5bed8086072ba1e7cc2358baeca134c825a7"},
-        {sys::DigestAlgorithm::Sha512,
-         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a"
-         "3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
-    };
-    for (const Case& c : cases) {
-        uint8_t digest[sys::kLargestDigest];
-        const size_t length = sys::ComputeDigest(c.algorithm, "abc", 3, digest);
-        std::string hex;
-        for (size_t i = 0; i < length; ++i) {
-            char pair[3];
-            std::snprintf(pair, sizeof pair, "%02x", digest[i]);
-            hex += pair;
-        }
-        EXPECT_EQ(hex, c.hex);
     }
 }
 
