@@ -183,9 +183,7 @@ int LibraryLoadAttempts();
 // the last failing call.
 
 void PutTransferFile(std::u16string_view path, std::string_view bytes);
-// A file of `hole` zero bytes that take no memory, then `bytes`: a large sparse file.
-void PutSparseTransferFile(std::u16string_view path, uint64_t hole, std::string_view bytes);
-// The bytes of a file (a sparse file's hole as zeros), or nullopt when there is none.
+// The bytes of a file, or nullopt when there is none.
 std::optional<std::string> TransferFile(std::u16string_view path);
 
 // The next `count` opens of either kind fail with this Windows error code.
@@ -222,8 +220,8 @@ std::vector<uint32_t> RandomPieceSizes();
 // Random sources opened and not yet closed.
 int OpenRandomSources();
 
-// ComputeDigest gives OpenSSL's digests; while SetDigestFails is set it fails. DigestSizes are
-// the byte counts of every call since the reset.
+// ComputeDigest gives a digest of the algorithm's length, each byte the low byte of the size
+// hashed, and nothing while SetDigestFails is set. DigestSizes are the sizes of every call.
 void SetDigestFails(bool fails);
 std::vector<size_t> DigestSizes();
 

@@ -66,47 +66,6 @@ TEST(PosixCodePages, FollowsMultiByteToWideCharConventions) {
     EXPECT_EQ(sys::MultiByteToWide(437, nullptr, 3, out, 8), 0);
 }
 
-TEST(PosixCodePages, EncodesOnlyWhatTheCodePageHolds) {
-    struct Case {
-        uint32_t codePage;
-        std::u16string text;
-        int result;        // the bytes, or -1
-        std::string bytes; // or the index of the first character not held
-        int unheld;
-    } cases[] = {
-        {1252, u"a\u00E9\u20AC", 3, "a\xE9\x80", -1},
-        {1252, u"\u0081\u008D", 2, "\x81\x8D", -1}, // the units of the undefined bytes
-        {437, u"\u00E9\u2591", 2, "\x82\xB0", -1},
-        {65001, u"a\U0001F600", 5, "a\xF0\x9F\x98\x80", -1},
-        {1252, u"ab\u0100c", -1, "", 2},
-        {437, u"\u20AC", -1, "", 0},
-        {1252, u"a\U0001F600", -1, "", 1},
-        {1252,
-         u"a\xD800"
-         u"b",
-         -1, "", 1}, // a lone surrogate
-        {65001, u"ab\xDC00", -1, "", 2},
-        {12345, u"a", -1, "", -1}, // no such code page
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.codePage);
-        char out[16] = {};
-        int unheld = 99;
-        const int written = sys::WideToMultiByte(c.codePage, c.text.data(),
-                                                 static_cast<int>(c.text.size()), out, 16, &unheld);
-        EXPECT_EQ(written, c.result);
-        if (written >= 0) {
-            EXPECT_EQ(std::string(out, written), c.bytes);
-        }
-        EXPECT_EQ(unheld, c.unheld);
-    }
-    int unheld = 0;
-    EXPECT_EQ(sys::WideToMultiByte(1252, u"abc", 3, nullptr, 0, &unheld), 3); // size query
-    char small[2];
-    EXPECT_EQ(sys::WideToMultiByte(1252, u"abc", 3, small, 2, &unheld), -1); // no room
-    EXPECT_EQ(unheld, -1);
-}
-
 // Every byte of a single-byte code page is one unit; a double-byte code page joins bytes.
 TEST(PosixCodePages, SingleAndDoubleByteCodePages) {
     char bytes[256];

@@ -1,8 +1,9 @@
 // @BLOAD and @BLOADPART through their exports: files of every size the limit allows or refuses,
-// parts of files of any size, every failure of the file and clipboard steps with the code it
-// leaves, and the name's forms.
+// parts of files, every failure of the file and clipboard steps with the code it leaves, and the
+// name's forms.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -161,17 +162,22 @@ TEST_F(ContentLoad, ReportsAMissingOrUnusableName) {
     struct Case {
         const char16_t* argument;
         const char* message;
+        FeatureExport feature = f_bload;
     } cases[] = {
         {u"", "Missing filename"},
         {u"   ", "Missing filename"},
         {u"\"\"", "Missing filename"},
         {u" \"\" \"\"\t", "Missing filename"},
+        {u",5", "Missing filename", f_bloadpart},
+        {u"data.bin", "Missing offset", f_bloadpart},
+        {u"data.bin,-1", "Bad offset: \"-1\"", f_bloadpart},
+        {u"data.bin,0,1k", "Bad length value: \"1K\"", f_bloadpart},
     };
     LastError = 5;
     LastLoadSize = 7;
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bload, c.argument);
+        const storetest::Call call = Invoke(c.feature, c.argument);
         EXPECT_EQ(call.result, -1);
         EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
     }
@@ -231,119 +237,44 @@ TEST_F(ContentLoad, FailsCleanlyWithoutClipboardText) {
     EXPECT_FALSE(fake::ClipboardIsLocked());
 }
 
-// ---- @BLOADPART -----------------------------------------------------------------------------
-
-TEST_F(ContentLoad, LoadsThePartOfAFileItsArgumentsName) {
-    const std::string bytes = Pattern(20000);
+TEST_F(ContentLoad, LoadsOnlyThePartOfAFileItsArgumentsName) {
+    constexpr uint32_t kSize = 3 << 20;
+    const std::string bytes = Pattern(kSize);
     struct Case {
         const char16_t* arguments;
         size_t from;
-        size_t count;
+        size_t count; // 0: fails with `code`
+        int32_t code;
     } cases[] = {
-        {u"data.bin,0", 0, 20000},
-        {u"data.bin,0,0", 0, 20000},
-        {u"data.bin,100,10", 100, 10},
-        {u"data.bin,19999", 19999, 1},
-        {u"data.bin,19990,1000", 19990, 10}, // cut at the end
-        {u"data.bin,10,18446744073709551615", 10, 19990},
-        {u"data.bin,0x10,0o20", 16, 16},
-        {u" \"data.bin\" , 5 , 5 ", 5, 5},
+        {u"data.bin,0", 0, kSize, 0}, // in pieces of a mebibyte
+        {u"data.bin,100,10", 100, 10, 0},
+        {u"data.bin,3145720,1000", 3145720, 8, 0}, // cut at the end
+        {u"\"data.bin\",0x10,0o20", 16, 16, 0},
+        {u"data.bin,3145728", 0, 0, 492}, // nothing at or past the end
+        {u"missing.bin,0", 0, 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.arguments));
         fake::Reset();
         fake::PutTransferFile(u"data.bin", bytes);
+        if (c.count == 0) {
+            ExpectFailure(c.arguments, c.code, f_bloadpart);
+            continue;
+        }
         ExpectLoaded(c.arguments, bytes.substr(c.from, c.count), f_bloadpart);
-        // Only the part is read.
-        EXPECT_EQ(fake::ReadPieceSizes(), std::vector<uint32_t>{static_cast<uint32_t>(c.count)});
+        std::vector<uint32_t> pieces;
+        for (size_t left = c.count; left > 0; left -= pieces.back())
+            pieces.push_back(static_cast<uint32_t>(std::min<size_t>(left, 1 << 20)));
+        EXPECT_EQ(fake::ReadPieceSizes(), pieces);
     }
-    fake::Reset();
-    fake::PutTransferFile(u"a,b.bin", bytes);
-    ExpectLoaded(u"\"a,b.bin\",1,2", bytes.substr(1, 2), f_bloadpart);
-}
-
-TEST_F(ContentLoad, LoadsPartsOfAFileBeyond4GiBAsLargeAsABuffer) {
-    // 5 GiB of zeros that take no memory, then sixteen bytes: a sparse file.
-    const uint64_t hole = uint64_t{5} << 30;
-    const std::string tail = "sixteen bytes!!!";
-    fake::PutSparseTransferFile(u"large.bin", hole, tail);
-    ExpectLoaded(u"large.bin,0x140000000", tail, f_bloadpart);
-    ExpectLoaded(u"large.bin,5368709116,8", std::string(4, '\0') + "sixt", f_bloadpart);
-    // A large part moves in pieces of a mebibyte.
-    fake::Reset();
-    fake::PutSparseTransferFile(u"large.bin", hole, tail);
-    ExpectLoaded(u"large.bin,4294967296,0x280000", std::string(0x280000, '\0'), f_bloadpart);
-    EXPECT_EQ(fake::ReadPieceSizes(), (std::vector<uint32_t>{1 << 20, 1 << 20, 1 << 19}));
-}
-
-TEST_F(ContentLoad, APartThatCannotBeHadLeavesItsCode) {
-    const uint64_t hole = uint64_t{5} << 30;
-    struct Case {
-        const char16_t* arguments;
-        int32_t code;
-    } cases[] = {
-        {u"data.bin,20000", 492}, // nothing at or past the end
-        {u"data.bin,20001,1", 492},
-        {u"empty.bin,0", 492},
-        {u"large.bin,0", 491}, // 4 GiB or more
-        {u"large.bin,1,4294967296", 491},
-        {u"missing.bin,0", 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.arguments));
-        fake::Reset();
-        fake::PutTransferFile(u"data.bin", Pattern(20000));
-        fake::PutTransferFile(u"empty.bin", "");
-        fake::PutSparseTransferFile(u"large.bin", hole, "x");
-        ExpectFailure(c.arguments, c.code, f_bloadpart);
-        EXPECT_TRUE(fake::ReadPieceSizes().empty());
-    }
-    fake::Reset();
-    fake::PutSparseTransferFile(u"large.bin", hole, "x");
-    fake::SetHeapRefuses(true); // 4 GiB - 1 bytes fit the limit, but not the heap
-    ExpectFailure(u"large.bin,1,4294967295", 8, f_bloadpart);
+    // A file of 5 GiB: a part of 4 GiB or more is refused, one less is too large for the heap,
+    // and one past what the file really holds ends short.
+    fake::SetReportedFileSize(uint64_t{5} << 30);
+    ExpectFailure(u"data.bin,0", 491, f_bloadpart);
+    fake::SetHeapRefuses(true);
+    ExpectFailure(u"data.bin,1,4294967295", 8, f_bloadpart);
     fake::SetHeapRefuses(false);
-    fake::PutTransferFile(u"data.bin", Pattern(20000));
-    fake::FailReadPiece(0, 23);
-    ExpectFailure(u"data.bin,5", 23, f_bloadpart);
-    fake::Reset();
-    fake::PutTransferFile(u"data.bin", Pattern(100));
-    fake::SetReportedFileSize(200); // the file shrank since it was sized
-    ExpectFailure(u"data.bin,50", 493, f_bloadpart);
-}
-
-TEST_F(ContentLoad, ReportsBadArgumentsOfAPart) {
-    fake::PutTransferFile(u"data.bin", Pattern(10));
-    struct Case {
-        const char16_t* argument;
-        const char* message;
-    } cases[] = {
-        {u"", "Missing filename"},
-        {u",5", "Missing filename"},
-        {u"\"\",5", "Missing filename"},
-        {u"data.bin", "Missing offset"},
-        {u"data.bin,", "Missing offset"},
-        {u"data.bin,x", "Bad offset: \"X\""},
-        {u"data.bin,-1", "Bad offset: \"-1\""},
-        {u"data.bin,18446744073709551616", "Bad offset: \"18446744073709551616\""},
-        {u"data.bin,1k", "Bad offset: \"1K\""},
-        {u"data.bin,0,1k", "Bad length value: \"1K\""},
-        {u"data.bin,0,-5", "Bad length value: \"-5\""},
-    };
-    LastError = 5;
-    LastLoadSize = 7;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bloadpart, c.argument);
-        EXPECT_EQ(call.result, -1);
-        EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
-    }
-    fake::SetCurrentDirectory(u"/" + std::u16string(32766, u'd'));
-    EXPECT_EQ(Invoke(f_bloadpart, u"name.bin,0").result, -1);
-    EXPECT_EQ(fake::StdErr(), ErrorLine("Error expanding filename: \"NAME.BIN\""));
-    EXPECT_EQ(LastError, 5);
-    EXPECT_EQ(LastLoadSize, 7u);
-    EXPECT_EQ(f_bloadpart(nullptr), 87);
+    ExpectFailure(u"data.bin,3145720,100", 493, f_bloadpart);
 }
 
 } // namespace

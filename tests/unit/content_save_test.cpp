@@ -129,6 +129,7 @@ TEST_F(ContentSave, ReportsBadArgumentsAndLeavesTheLastError) {
     struct Case {
         std::u16string argument;
         std::string message;
+        FeatureExport feature = f_bsave;
     } cases[] = {
         {u"", "Missing handle"},
         {u",out.bin", "Missing handle"},
@@ -144,11 +145,14 @@ TEST_F(ContentSave, ReportsBadArgumentsAndLeavesTheLastError) {
          "Start address past end of buffer: 4294967295 \u2265 100"},
         {handle + u",out.bin,0,all", "Bad length value: \"ALL\""},
         {handle + u",out.bin,0,0x", "Bad length value: \"0X\""},
+        {handle + u",out.bin", "Missing file offset", f_bpatch},
+        {handle + u",out.bin,-1", "Bad file offset: \"-1\"", f_bpatch},
+        {handle + u",out.bin,0,100", "Start address past end of buffer: 100 \u2265 100", f_bpatch},
     };
     LastError = 5;
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bsave, c.argument);
+        const storetest::Call call = Invoke(c.feature, c.argument);
         EXPECT_EQ(call.result, -1);
         EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
     }
@@ -169,110 +173,39 @@ TEST_F(ContentSave, SavedBytesLoadBackEqual) {
     EXPECT_EQ(Contents(text::FromUtf8(loaded.text), 12345), Contents(handle, 12345));
 }
 
-// ---- @BPATCH --------------------------------------------------------------------------------
-
-TEST_F(ContentSave, PatchesTheRangeIntoTheFileInPlace) {
+TEST_F(ContentSave, PatchesTheRangeIntoAnExistingFileInPlace) {
     const std::string old(50, 'x');
     struct Case {
         const char16_t* arguments; // after the handle of a 100-byte buffer
         const char* result;
         std::string file;
+        int32_t lastError;
     } cases[] = {
-        {u",data.bin,0,0,5", "5", Range(0, 5) + old.substr(5)},
-        {u",data.bin,10,99", "1", old.substr(0, 10) + Range(99, 1) + old.substr(11)},
-        {u",data.bin,45,0,10", "10", old.substr(0, 45) + Range(0, 10)}, // runs past the end
-        {u",data.bin,50,98", "2", old + Range(98, 2)},                  // at the end: appends
-        {u",data.bin,0", "100", Range(0, 100)},
-        {u",data.bin,0x2,0x10,0o3", "3", "xx" + Range(16, 3) + old.substr(5)},
-        {u",data.bin,1,90,1000", "10", "x" + Range(90, 10) + old.substr(11)}, // length cut
-        {u",\"data.bin\",0,,1", "1", Range(0, 1) + old.substr(1)},
+        {u",data.bin,10,99", "1", old.substr(0, 10) + Range(99, 1) + old.substr(11), 0},
+        {u",data.bin,45,0,10", "10", old.substr(0, 45) + Range(0, 10), 0}, // grows the file
+        {u",data.bin,50,98", "2", old + Range(98, 2), 0},                  // appends
+        {u",data.bin,0x2,0x10,0o3", "3", "xx" + Range(16, 3) + old.substr(5), 0},
+        {u",data.bin,51", "0", old, 494}, // past the end: the line still runs
+        {u",missing.bin,0", "0", old, 2}, // never created
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.arguments));
         fake::Reset();
         fake::PutTransferFile(u"data.bin", old);
-        const std::u16string handle = CountingBuffer(100);
-        LastError = 5;
-        const storetest::Call call = Invoke(f_bpatch, handle + c.arguments);
+        const storetest::Call call = Invoke(f_bpatch, CountingBuffer(100) + c.arguments);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(call.text, c.result);
         EXPECT_EQ(fake::StdErr(), "");
         EXPECT_EQ(fake::TransferFile(u"data.bin"), c.file);
-        EXPECT_EQ(LastError, 0);
-        EXPECT_EQ(fake::OpenTransferFiles(), 0);
-    }
-}
-
-TEST_F(ContentSave, PatchesAFileBeyond4GiB) {
-    fake::PutSparseTransferFile(u"large.bin", uint64_t{5} << 30, "0123456789");
-    const std::u16string handle = CountingBuffer(100);
-    EXPECT_EQ(Invoke(f_bpatch, handle + u",large.bin,5368709122,0,4").text, "4");
-    const storetest::Call part = Invoke(f_bloadpart, u"large.bin,5368709120");
-    EXPECT_EQ(Contents(text::FromUtf8(part.text), 10),
-              (std::vector<uint8_t>{'0', '1', 0, 1, 2, 3, '6', '7', '8', '9'}));
-}
-
-TEST_F(ContentSave, APatchThatFailsLeavesTheFileItsCodeAndRunsTheLine) {
-    struct Case {
-        const char16_t* arguments; // after the handle of a 20000-byte buffer
-        uint32_t openCode;         // 0: the open works
-        int writePiece;            // -1: every write works
-        uint32_t writeCode;
-        int32_t lastError;
-        size_t fileSize; // what the file holds afterwards
-    } cases[] = {
-        {u",data.bin,51", 0, -1, 0, 494, 50}, // past the end: no gap of bytes nobody wrote
-        {u",missing.bin,0", 0, -1, 0, 2, 50}, // never created
-        {u",data.bin,0", 5, -1, 0, 5, 50},    // read-only
-        {u",data.bin,0", 32, -1, 0, 32, 50},  // held by another process
-        {u",data.bin,0", 0, 0, 112, 112, 50}, // the disk is full
-        {u",data.bin,0", 0, 0, 0, 490, 50},   // a write that moves nothing
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.arguments));
-        fake::Reset();
-        fake::PutTransferFile(u"data.bin", std::string(50, 'x'));
-        const std::u16string handle = CountingBuffer(20000);
-        if (c.openCode != 0) fake::FailFileOpens(c.openCode);
-        if (c.writePiece >= 0) fake::FailWritePiece(c.writePiece, c.writeCode);
-        const storetest::Call call = Invoke(f_bpatch, handle + c.arguments);
-        EXPECT_EQ(call.result, 0);
-        EXPECT_EQ(call.text, "0");
-        EXPECT_EQ(fake::StdErr(), "");
+        EXPECT_FALSE(fake::TransferFile(u"missing.bin").has_value());
         EXPECT_EQ(LastError, c.lastError);
         EXPECT_EQ(fake::OpenTransferFiles(), 0);
-        EXPECT_EQ(fake::TransferFile(u"data.bin").value_or("").size(), c.fileSize);
-        EXPECT_FALSE(fake::TransferFile(u"missing.bin").has_value());
     }
-}
-
-TEST_F(ContentSave, ReportsBadArgumentsOfAPatch) {
-    fake::PutTransferFile(u"data.bin", "x");
-    const std::u16string handle = CountingBuffer(100);
-    struct Case {
-        std::u16string argument;
-        std::string message;
-    } cases[] = {
-        {u"", "Missing handle"},
-        {u"zz,data.bin,0", "Bad handle: \"ZZ\""},
-        {handle, "Missing filename"},
-        {handle + u",data.bin", "Missing file offset"},
-        {handle + u",data.bin,", "Missing file offset"},
-        {handle + u",data.bin,end", "Bad file offset: \"END\""},
-        {handle + u",data.bin,-1", "Bad file offset: \"-1\""},
-        {handle + u",data.bin,0,x", "Bad start value: \"X\""},
-        {handle + u",data.bin,0,100", "Start address past end of buffer: 100 \u2265 100"},
-        {handle + u",data.bin,0,0,x", "Bad length value: \"X\""},
-    };
-    LastError = 5;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.argument));
-        EXPECT_EQ(Invoke(f_bpatch, c.argument).result, -1);
-        EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
-    }
-    EXPECT_EQ(LastError, 5);
-    EXPECT_EQ(fake::TransferFile(u"data.bin"), "x");
-    EXPECT_EQ(f_bpatch(nullptr), 87);
+    // A write that fails midway leaves what it wrote, "0" and the code.
+    fake::FailWritePiece(1, 112);
+    EXPECT_EQ(Invoke(f_bpatch, CountingBuffer(3 << 20) + u",data.bin,0").text, "0");
+    EXPECT_EQ(LastError, 112);
+    EXPECT_EQ(fake::TransferFile(u"data.bin"), Range(0, 1 << 20));
 }
 
 } // namespace

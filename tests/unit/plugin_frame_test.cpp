@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/expand.h"
 #include "engine/plugin_loader.h"
@@ -152,52 +152,42 @@ TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
 // that the lists made outside C++ (by CMake, scripts and documents) and the rules that derive
 // names from it keep to it.
 TEST(FeatureTable, EveryListFollowsTheTable) {
-    struct Feature {
-        char kind; // 'c' command, 'f' variable function, 'v' internal variable
-        std::string name;
-    };
-    const Feature features[] = {
-#define KV_COMMAND(name) {'c', #name},
-#define KV_FUNCTION(name) {'f', #name},
-#define KV_VARIABLE(name) {'v', #name},
+    // Each feature as the list shows it, and its help topic.
+    const std::pair<std::string, std::string> features[] = {
+#define KV_COMMAND(name) {#name, #name},
+#define KV_FUNCTION(name) {"@" #name, "f_" #name},
+#define KV_VARIABLE(name) {"_" #name, "v_" #name},
 #include "frame/features.def"
     };
-    // The features that scripts written for the first version know keep their places; new
-    // ones come after them.
+    // The features that scripts written for the first version know keep their places.
     const std::string list = text::ToUtf8(plugin::kFeatureList);
     EXPECT_EQ(list.rfind("bbdump,bblist,@balloc,@bfill,@bfree,@bfreeall,@bload,@bmemcmp,@bmemcpy,"
                          "@bmodval,@bpeekx,@bpokex,@brandfill,@bsave,_bblasterr,_bloadsize",
                          0),
               0u);
-    const auto readSource = [](const std::string& path) {
-        std::ifstream file(std::string(KV_SOURCE_DIR) + "/" + path, std::ios::binary);
-        std::stringstream content;
-        content << file.rdbuf();
-        std::string text = content.str();
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
-    const std::string reference = readSource("docs/features.md");
-    const std::string guide = readSource("src/resources/INSTALL.txt");
     std::string joined;
-    for (const Feature& f : features) {
-        SCOPED_TRACE(f.name);
-        const std::string shown = (f.kind == 'f' ? "@" : f.kind == 'v' ? "_" : "") + f.name;
+    std::vector<std::string> documents;
+    for (const char* path : {"/docs/features.md", "/src/resources/INSTALL.txt"}) {
+        std::ifstream file(std::string(KV_SOURCE_DIR) + path, std::ios::binary);
+        documents.emplace_back(std::istreambuf_iterator<char>(file),
+                               std::istreambuf_iterator<char>());
+        for (char& c : documents.back())
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const auto& [shown, topic] : features) {
         joined += (joined.empty() ? "" : ",") + shown;
-        // The help topic of the name in either case, by the rule of its kind.
-        const std::string topic = (f.kind == 'f' ? "f_" : f.kind == 'v' ? "v_" : "") + f.name;
         std::string upper = shown;
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (const std::string& name : {shown, upper}) {
-            char16_t found[kTopicCapacity];
-            EXPECT_TRUE(HelpTopicOf(text::FromUtf8(name).c_str(), found));
-            EXPECT_EQ(text::ToUtf8(found), topic);
-        }
-        // The seeds of its fuzz program (fuzz/make_seeds.py), and its entries in the documents.
+        char16_t found[kTopicCapacity];
+        EXPECT_TRUE(HelpTopicOf(text::FromUtf8(upper).c_str(), found));
+        EXPECT_EQ(text::ToUtf8(found), topic);
+        // The seeds of its fuzz program (fuzz/make_seeds.py), its entries in both documents.
+        const std::string name = shown.substr(shown[0] == '@' || shown[0] == '_' ? 1 : 0);
         EXPECT_TRUE(
-            std::filesystem::is_directory(std::string(KV_SOURCE_DIR) + "/fuzz/corpus/" + f.name));
-        EXPECT_NE(reference.find(shown), std::string::npos) << "docs/features.md";
-        EXPECT_NE(guide.find(shown), std::string::npos) << "INSTALL.txt";
+            std::filesystem::is_directory(std::string(KV_SOURCE_DIR) + "/fuzz/corpus/" + name))
+            << name;
+        for (const std::string& document : documents)
+            EXPECT_NE(document.find(shown), std::string::npos) << shown;
     }
     EXPECT_EQ(list, joined);
 }

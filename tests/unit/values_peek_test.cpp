@@ -192,105 +192,51 @@ TEST_F(Peek, WithoutTextGivesInvalidParameter) {
     EXPECT_EQ(fake::StdErr(), "");
 }
 
-// ---- @BGETHEX and @BGETTEXT ---------------------------------------------------------------
-
-TEST_F(Peek, GivesBytesAsHexDigitsUpToTheLimit) {
-    const uint32_t buffer = NewBuffer(5000, kMixed);
+TEST_F(Peek, GivesBytesAsHexDigitsAndTextInEveryEncoding) {
     struct Case {
-        const char16_t* arguments; // after the handle and a comma; "" for the handle alone
-        std::string result;
-    } cases[] = {
-        {u"0,10", "7182F314A53647E8990A"},
-        {u"2,3", "F314A5"},
-        {u"9,1", "0A"},
-        {u"0x9,0o1", "0A"},
-        {u"4999", "00"},
-        {u"4998,100", "0000"}, // cut at the end
-        {u"905", std::string(8190, '0')},
-        {u"0,4095", "7182F314A53647E8990A" + std::string(8170, '0')},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.arguments));
-        const storetest::Call call = On(f_bgethex, buffer, c.arguments);
-        EXPECT_EQ(call.result, 0);
-        EXPECT_EQ(call.text, c.result);
-    }
-    const uint32_t small = NewBuffer(3, kMixed);
-    EXPECT_EQ(Invoke(f_bgethex, Handle(small)).text, "7182F3");
-    const std::string tooLong = "Range too long for hex text: 4096 bytes > 4095";
-    ExpectRefused(
-        f_bgethex,
-        {
-            {u"", "Missing handle"},
-            {u"zz", "Bad handle: \"ZZ\""},
-            {Handle(buffer), "Range too long for hex text: 5000 bytes > 4095"},
-            {Handle(buffer) + u",904", tooLong},
-            {Handle(buffer) + u",0,4096", tooLong},
-            {Handle(buffer) + u",x", "Bad start value: \"X\""},
-            {Handle(buffer) + u",5000", "Start address past end of buffer: 5000 \u2265 5000"},
-            {Handle(buffer) + u",0,-1", "Bad length value: \"-1\""},
-        },
-        buffer, kMixed);
-}
-
-TEST_F(Peek, GivesTheTextAtAnOffsetInEveryEncoding) {
-    struct Case {
+        FeatureExport feature;
         std::vector<uint8_t> bytes;
         const char16_t* arguments; // after the handle and a comma
         std::u16string result;
     } cases[] = {
-        {{'H', 'i', 0, 'y', 'o', 'u'}, u"0", u"Hi"}, // to the first zero
-        {{'H', 'i', 0, 'y', 'o', 'u'}, u"3", u"you"},
-        {{'H', 'i', 0, 'y', 'o', 'u'}, u"0,1", u"H"},
-        {{'H', 'i', 0, 'y', 'o', 'u'}, u"3,100", u"you"}, // cut at the end
-        {{0, 'x'}, u"0", u""},
-        {{'a', 0xE9, 0x80}, u"0,,a", u"a\u00E9\u20AC"},  // code page 1252
-        {{'a', 0x82, 0xE9}, u"0,0,O", u"a\u00E9\u0398"}, // code page 437
-        {{'a', 0xC3, 0xA9, 0xE2, 0x82, 0xAC}, u"0,,8", u"a\u00E9\u20AC"},
-        {{0xF0, 0x9F, 0x98, 0x80}, u"0,,8", u"\U0001F600"},
-        {{'h', 0, 'i', 0, 0, 0, 'x', 0}, u"0,,W", u"hi"},
-        {{0x3D, 0xD8, 0x00, 0xDE}, u"0,,w", u"\U0001F600"},
+        {f_bgethex, kMixed, u"2,3", u"F314A5"},
+        {f_bgethex, kMixed, u"0x8,100", u"990A"},      // cut at the end
+        {f_bgettext, {'H', 'i', 0, 'y'}, u"0", u"Hi"}, // to the first zero
+        {f_bgettext, {'H', 'i', 0, 'y'}, u"3,100", u"y"},
+        {f_bgettext, {0, 'x'}, u"0", u""},
+        {f_bgettext, {'a', 0xE9, 0x80}, u"0,,a", u"a\u00E9\u20AC"},  // code page 1252
+        {f_bgettext, {'a', 0x82, 0xE9}, u"0,0,O", u"a\u00E9\u0398"}, // code page 437
+        {f_bgettext, {0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80}, u"0,,8", u"\u00E9\U0001F600"},
+        {f_bgettext, {0x3D, 0xD8, 0x00, 0xDE, 'h', 0, 0, 0, 'x'}, u"0,,W", u"\U0001F600h"},
         // Malformed sequences: one U+FFFD for each longest part of one.
-        {{'A', 0x80, 'B'}, u"0,,8", u"A\uFFFDB"},
-        {{'A', 0xE2, 0x82}, u"0,,8", u"A\uFFFD"},
-        {{0xE2, 0x82, 'A', 0xC0, 0xAF}, u"0,,8", u"\uFFFDA\uFFFD\uFFFD"},
-        {{0xED, 0xA0, 0x80, 'A'}, u"0,,8", u"\uFFFD\uFFFD\uFFFDA"}, // a surrogate in UTF-8
-        {{0xF4, 0x90, 0x80, 0x80}, u"0,,8", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {{0xE2, 0x82, 0, 'A'}, u"0,,8", u"\uFFFD"},
-        {{'h', 0, 'i'}, u"0,,W", u"h\uFFFD"}, // a last byte alone
-        {{0x3D, 0xD8, 'A'}, u"0,,W", u"\uFFFD"}, // a pair cut short: one sequence
-        {{0x00, 0xD8, 'A', 0}, u"0,,w", u"\uFFFDA"},
-        {{0x00, 0xDC, 0x00, 0xD8}, u"0,,w", u"\uFFFD\uFFFD"},
+        {f_bgettext,
+         {0xE2, 0x82, 'A', 0xC0, 0xAF, 0xED, 0xA0},
+         u"0,,8",
+         u"\uFFFDA\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {f_bgettext, {0xE2, 0x82, 0, 'A'}, u"0,,8", u"\uFFFD"},
+        {f_bgettext, {0x00, 0xD8, 'A', 0, 0x3D, 0xD8, 'B'}, u"0,,w", u"\uFFFDA\uFFFD"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.arguments) + " " + text::ToUtf8(c.result));
-        const uint32_t buffer = NewBuffer(c.bytes.size(), c.bytes);
-        const storetest::Call call = On(f_bgettext, buffer, c.arguments);
+        const storetest::Call call = On(c.feature, NewBuffer(c.bytes.size(), c.bytes), c.arguments);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(call.text, text::ToUtf8(c.result));
-        EXPECT_EQ(fake::StdErr(), "");
     }
-}
-
-TEST_F(Peek, RefusesATextTooLongForTheResultAndBadArguments) {
+    // The whole text or none: 4,095 bytes as digits and 8,191 characters fit the result.
     const std::vector<uint8_t> letters(9000, 'a');
     const uint32_t buffer = NewBuffer(9000, letters);
-    EXPECT_EQ(On(f_bgettext, buffer, u"0,8191").text, std::string(8191, 'a'));
+    std::string digits;
+    for (int i = 0; i < 4095; ++i) digits += "61";
+    EXPECT_EQ(On(f_bgethex, buffer, u"0,4095").text, digits);
     EXPECT_EQ(On(f_bgettext, buffer, u"809,,8").text, std::string(8191, 'a'));
-    const std::string tooLong = "Text too long for the result: more than 8191 characters";
     const std::u16string h = Handle(buffer);
+    const std::string tooLong = "Text too long for the result: more than 8191 characters";
+    ExpectRefused(f_bgethex, {{h + u",4904", "Range too long for hex text: 4096 bytes > 4095"}},
+                  buffer, letters);
     ExpectRefused(f_bgettext,
                   {
-                      {h + u",0", tooLong},
                       {h + u",808,,8", tooLong},
                       {h + u",0,8192,a", tooLong},
-                      {u",0", "Missing handle"},
-                      {h, "Missing offset"},
-                      {h + u",,5", "Missing offset"},
-                      {h + u",q", "Bad offset: \"Q\""},
-                      {h + u",9000", "Offset past end of buffer: 9000 \u2265 9000"},
-                      {h + u",0,x", "Bad length value: \"X\""},
-                      {h + u",0,1,u", "Bad encoding: \"U\""},
                       {h + u",0,1,aw", "Bad encoding: \"AW\""},
                   },
                   buffer, letters);
