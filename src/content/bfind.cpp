@@ -6,8 +6,6 @@
 #include "frame/args.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/numbers.h"
-#include "frame/report.h"
 #include "frame/text/format.h"
 #include "frame/text/u16.h"
 
@@ -64,9 +62,10 @@ KV_EXPORT int KV_API f_bfind(HostChar* argument) {
 
     if (!ArgGiven(kPattern)) return Refuse(u"Missing pattern\r\n");
     const char16_t* patternText = ArgText(kPattern);
+    const bool hex = IsHexPattern(patternText);
     uint8_t bytes[kMostPatternBytes];
     int64_t length = 0;
-    if (IsHexPattern(patternText)) {
+    if (hex) {
         length = ReadHexBytes(patternText + 2, bytes, sizeof bytes);
         if (length < 0) return RefuseArgument(kBadPattern, kPattern);
     } else if (!ArgQuoted(kPattern)) {
@@ -74,19 +73,13 @@ KV_EXPORT int KV_API f_bfind(HostChar* argument) {
     }
 
     uint32_t start = 0;
-    if (!ReadOptionalU32(kStart, &start))
-        return RefuseArgument(u"Bad start value: \"%s\"\r\n", kStart);
-    if (ArgGiven(kStart) && start >= buffer.size) {
-        ReportMessage(u"Start address past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{start},
-                      uint64_t{buffer.size});
-        return -1;
-    }
+    if (!ReadStart(kStart, buffer, &start)) return -1;
     FindOptions options;
     if (!ReadFindOptions(kOptions, &options)) return -1;
     // A backward search starts at the last byte unless told otherwise.
     if (options.backwards && !ArgGiven(kStart)) start = buffer.size - 1;
 
-    if (!IsHexPattern(patternText)) {
+    if (!hex) {
         int64_t unheld = -1;
         length = EncodeText(options.wide ? TextEncoding::Utf16 : TextEncoding::Utf8, patternText,
                             static_cast<size_t>(ArgLength(kPattern)), bytes, &unheld);
@@ -94,7 +87,7 @@ KV_EXPORT int KV_API f_bfind(HostChar* argument) {
     }
     // W makes a text UTF-16LE, and its letters are then whole units; it leaves bytes as they are.
     const BytePattern pattern{bytes, static_cast<size_t>(length), options.anyCase,
-                              options.wide && !IsHexPattern(patternText)};
+                              options.wide && !hex};
     const int64_t found = options.backwards
                               ? FindLast(buffer.Bytes(), buffer.size, start, pattern)
                               : FindFirst(buffer.Bytes(), buffer.size, start, pattern);

@@ -14,15 +14,6 @@ namespace {
 
 enum Arg { kHandle, kOffset, kText, kEncoding };
 
-// The character that starts at `index`: a surrogate pair as one.
-uint32_t CharacterAt(const char16_t* text, size_t length, size_t index) {
-    const uint32_t unit = text[index];
-    if (unit >= 0xD800 && unit <= 0xDBFF && index + 1 < length && text[index + 1] >= 0xDC00 &&
-        text[index + 1] <= 0xDFFF)
-        return 0x10000 + ((unit - 0xD800) << 10) + (text[index + 1] - 0xDC00);
-    return unit;
-}
-
 } // namespace
 
 KV_EXPORT int KV_API f_bputtext(HostChar* argument) {
@@ -46,7 +37,7 @@ KV_EXPORT int KV_API f_bputtext(HostChar* argument) {
     const int64_t count = EncodeText(encoding, chars, length, bytes, &unheld);
     if (count < 0 && unheld >= 0) {
         ReportMessage(u"Character not in code page %u: U+%04X\r\n", CodePageOf(encoding),
-                      CharacterAt(chars, length, static_cast<size_t>(unheld)));
+                      CodePointAt(chars, length, static_cast<size_t>(unheld)));
         return -1;
     }
     if (count < 0) {

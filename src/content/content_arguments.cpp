@@ -35,17 +35,22 @@ bool ReadBufferOffset(int index, bool required, const BufferArgument& buffer, ui
     return true;
 }
 
-bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer,
-                   ByteRange* range) {
-    uint32_t start = 0;
-    if (!ReadOptionalU32(startIndex, &start))
-        return FailArgument(u"Bad start value: \"%s\"\r\n", startIndex);
-    if (start >= buffer.size) {
-        ReportMessage(u"Start address past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{start},
+bool ReadStart(int index, const BufferArgument& buffer, uint32_t* start) {
+    *start = 0;
+    if (!ReadOptionalU32(index, start)) return FailArgument(u"Bad start value: \"%s\"\r\n", index);
+    if (*start >= buffer.size) {
+        ReportMessage(u"Start address past end of buffer: %I64u \u2265 %I64u\r\n", uint64_t{*start},
                       uint64_t{buffer.size});
         return false;
     }
-    return ReadLength(lengthIndex, start, buffer.size, range);
+    return true;
+}
+
+bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer,
+                   ByteRange* range) {
+    uint32_t start = 0;
+    return ReadStart(startIndex, buffer, &start) &&
+           ReadLength(lengthIndex, start, buffer.size, range);
 }
 
 bool ReadReadRangeAt(int offsetIndex, bool offsetRequired, int lengthIndex,

@@ -22,6 +22,10 @@ bool ReadOptionalU32(int index, uint32_t* value);
 // when it is not below the size. Missing, it is "Missing offset" when `required`, else 0.
 bool ReadBufferOffset(int index, bool required, const BufferArgument& buffer, uint32_t* offset);
 
+// A start inside the buffer, as @BSAVE takes it: default 0, "Bad start value", "Start address
+// past end of buffer".
+bool ReadStart(int index, const BufferArgument& buffer, uint32_t* start);
+
 // `count` bytes from `start` in a buffer of `bufferSize` bytes.
 struct ByteRange {
     uint32_t start;

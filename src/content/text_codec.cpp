@@ -176,6 +176,13 @@ bool ParseTextEncoding(const char16_t* text, TextEncoding* encoding) {
     }
 }
 
+uint32_t CodePointAt(const char16_t* text, size_t length, size_t index) {
+    const uint32_t unit = text[index];
+    if (IsHighSurrogate(unit) && index + 1 < length && IsLowSurrogate(text[index + 1]))
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[index + 1] - 0xDC00u);
+    return unit;
+}
+
 uint32_t CodePageOf(TextEncoding encoding) {
     switch (encoding) {
     case TextEncoding::Ansi:

@@ -29,5 +29,8 @@ constexpr size_t kMostBytesPerUnit = 3;
 int64_t EncodeText(TextEncoding encoding, const char16_t* text, size_t length, uint8_t* out,
                    int64_t* unheld);
 
+// The character that starts at `index` of `length` units: a surrogate pair as one code point.
+uint32_t CodePointAt(const char16_t* text, size_t length, size_t index);
+
 // The code page of an ANSI or OEM encoding, 65001 for UTF-8 and 1200 for UTF-16LE.
 uint32_t CodePageOf(TextEncoding encoding);

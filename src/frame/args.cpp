@@ -10,9 +10,6 @@ namespace {
 
 char16_t EmptyArgument[1];
 
-// The length of each argument at its last closing quote, when ArgQuotedTexts keeps it.
-int keptLength[kArgMaxCount];
-
 bool IsAsciiLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
@@ -26,10 +23,11 @@ bool ReportOverflow(int inUse) {
 // pool room and are not counted.
 struct Splitter {
     unsigned options;
-    int index = 0;  // the current argument
-    int start = 0;  // its pool position
-    int length = 0; // its length so far
-    int kept = 0;   // with ArgQuotedTexts: its length at its last closing quote
+    int index = 0;                     // the current argument
+    int start = 0;                     // its pool position
+    int length = 0;                    // its length so far
+    int kept = 0;                      // with ArgQuotedTexts: its length at its last closing quote
+    int keptLength[kArgMaxCount] = {}; // each argument's `kept`, which trailing blanks spare
     bool inQuotes = false;
     bool bracketGroup = false;
     bool addressSeen = false;
@@ -85,7 +83,7 @@ struct Splitter {
 };
 
 // Trailing white space goes, but for what quotes kept (ArgQuotedTexts).
-void TrimTrailingBlanks() {
+void TrimTrailingBlanks(const int (&keptLength)[kArgMaxCount]) {
     for (int i = 0; i < ArgTable.ArgCount; ++i) {
         char16_t* text = ArgTable.text[i];
         int& length = ArgTable.length[i];
@@ -126,7 +124,7 @@ int SplitArguments(unsigned options, const char16_t* text) {
 
         if (c == 0) {
             if (s.length > 0) {
-                if (!s.Dropped()) keptLength[s.index] = s.kept;
+                if (!s.Dropped()) s.keptLength[s.index] = s.kept;
                 ++s.index;
             }
             break;
@@ -139,7 +137,7 @@ int SplitArguments(unsigned options, const char16_t* text) {
     }
 
     ArgTable.ArgCount = s.index;
-    TrimTrailingBlanks();
+    TrimTrailingBlanks(s.keptLength);
     return ArgTable.ArgCount;
 }
 

@@ -1,5 +1,5 @@
-// _BBLASTERR and _BLOADSIZE: the outcome of the last @BLOAD or @BSAVE. Reading them changes
-// nothing.
+// _BBLASTERR and _BLOADSIZE: the outcome of the last transfer between a file and a buffer
+// (@BLOAD, @BSAVE, @BLOADPART, @BPATCH). Reading them changes nothing.
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
