@@ -1,7 +1,7 @@
 // plughost: the stand-in host command processor. The work is done by the services library, so
 // that the plug-in and the host share one set of host state.
-#include "engine/host_api.h"
-#include "engine/low_heap_room.h"
+#include "entry/host_api.h"
+#include "plugin/low_heap_room.h"
 #include "sys/sys.h"
 
 #if defined(_WIN32)

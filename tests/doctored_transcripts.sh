@@ -3,7 +3,8 @@
 # transcripts, one with a line of its .out changed, one a line of its .err, one its .rc, beside
 # an untouched one and one that needs the help viewer. The runner must name exactly the doctored
 # three as failed, each at the line or status that was changed, count the others as passed (the
-# one that needs the viewer as skipped where there is none: natively), and end nonzero.
+# one that needs the viewer as skipped where there is none: natively), and end nonzero; named
+# one by one, a doctored script fails the same way.
 #
 #   bash doctored_transcripts.sh LAUNCHER PLUGHOST WORK_DIRECTORY
 #
@@ -60,4 +61,20 @@ if [ -n "$problems" ]; then
     echo "$expected_summary"
     exit 1
 fi
-echo "doctored transcripts: each failed the runner ($expected_summary)"
+
+# Scripts named one by one are judged as in their folder: the doctored one fails as above, and a
+# script that is not there fails, named.
+(cd "$work" && exec $launcher "$plughost" --check doctored/host_env.btm doctored/host_batch.btm \
+    doctored/absent.btm </dev/null >one-by-one.log 2>&1)
+status=$?
+report=$(tr -d '\r' <"$work/one-by-one.log")
+expected=$(printf '%s\n' "$(head -n 1 <<<"$expected_failures")" \
+    'FAILED doctored/absent.btm: cannot read the script' '1 passed, 2 failed')
+if [ "$status" -eq 0 ] || [ "$report" != "$expected" ]; then
+    echo "doctored transcripts: scripts named one by one (status $status) reported:"
+    echo "$report"
+    echo "expected:"
+    echo "$expected"
+    exit 1
+fi
+echo "doctored transcripts: each failed the runner ($expected_summary), and alone too"

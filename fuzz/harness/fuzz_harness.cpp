@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/plugin_loader.h"
-#include "engine/session.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "fake/linked_plugin.h"
 #include "frame/args.h"

@@ -5,7 +5,7 @@
 
 #include <iterator>
 
-#include "engine/plugin_slot.h"
+#include "session/plugin_slot.h"
 #include "frame/exports.h"
 #include "frame/feature_exports.h"
 

@@ -9,9 +9,9 @@
 
 #include "commands/bblist.h"
 #include "console/console_output.h"
-#include "engine/line_runner.h"
-#include "engine/plugin_loader.h"
-#include "engine/session.h"
+#include "runner/line_runner.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/feature_exports.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "console/console_output.h"
-#include "engine/session.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/plugin_state.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "content_test_fixture.h"
-#include "engine/clipboard_variable.h"
+#include "plugin/clipboard_variable.h"
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin_loader.h"
-#include "engine/session.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/help_topic.h"

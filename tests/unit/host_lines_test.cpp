@@ -1,5 +1,5 @@
 // Command lines and scripts in the host: built-in commands, the plug-in's commands, %_?.
-#include "engine/suite.h"
+#include "check/suite.h"
 #include "host_test_fixture.h"
 
 namespace {

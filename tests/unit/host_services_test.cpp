@@ -1,6 +1,6 @@
 // The host services other than ExpandVariables, and the host's own text functions.
-#include "engine/colors.h"
-#include "engine/host_functions.h"
+#include "language/colors.h"
+#include "builtins/host_functions.h"
 #include "host_test_fixture.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The rules by which plughost --check judges a script test: the folder's forms, masked handles
 // and times, the x64 reading of x86 transcripts, the first difference it reports, and the needs a
 // script declares.
-#include "engine/check_needs.h"
-#include "engine/check_transcript.h"
+#include "check/check_needs.h"
+#include "check/check_transcript.h"
 
 #include <gtest/gtest.h>
 

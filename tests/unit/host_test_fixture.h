@@ -3,11 +3,11 @@
 // and exports that fail, re-enter the host or overrun its buffer.
 #pragma once
 
-#include "engine/expand.h"
-#include "engine/line_runner.h"
-#include "engine/plugin_loader.h"
-#include "engine/script_runner.h"
-#include "engine/session.h"
+#include "runner/expand.h"
+#include "runner/line_runner.h"
+#include "plugin/plugin_loader.h"
+#include "runner/script_runner.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/text/u16.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "engine/plugin_slot.h"
-#include "engine/session.h"
+#include "session/plugin_slot.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "fake/linked_plugin.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/expand.h"
-#include "engine/plugin_loader.h"
-#include "engine/session.h"
+#include "runner/expand.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/help_topic.h"

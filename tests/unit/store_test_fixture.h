@@ -9,9 +9,9 @@
 #include <string>
 #include <utility>
 
-#include "engine/line_runner.h"
-#include "engine/plugin_loader.h"
-#include "engine/session.h"
+#include "runner/line_runner.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/buffer_address.h"
 #include "frame/exports.h"

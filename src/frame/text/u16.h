@@ -1,4 +1,7 @@
 // Small helpers for null-terminated UTF-16 text and its conversion to and from UTF-8.
+//
+// Like the formatter beside it, this includes nothing of the project: the system backends, which
+// the frame builds on, use it as well.
 #pragma once
 
 #include <cstddef>
