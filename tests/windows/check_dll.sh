@@ -83,6 +83,25 @@ if [ "$fixed" = "$version $version" ]; then pass; else
     fail "$dll: FILEVERSION and PRODUCTVERSION are \"$fixed\", not $version"
 fi
 
+# A crash address read as docs/release.md says: four bytes into f_balloc, its address the
+# DLL's ImageBase plus the RVA of its export, looked up in DLL.debug, names f_balloc (x86 gives
+# the stdcall name) and its source line.
+prefix=${objdump%-objdump}
+index=$($objdump -p "$build/$dll" | sed -nE 's/^\s*\[ *([0-9]+)\] f_balloc$/\1/p')
+rva=$($objdump -p "$build/$dll" |
+      sed -nE "s/^\s*\[ *${index:-x}\] \+base\[ *[0-9]+\] +([0-9a-f]+) Export RVA$/\1/p")
+image_base=$($objdump -p "$build/$dll" | sed -nE 's/^ImageBase\s+([0-9a-f]+)$/\1/p')
+stdcall=""
+[ "$target" = x86 ] && stdcall=@4
+looked_up=""
+if [ -n "$rva" ] && [ -n "$image_base" ]; then
+    looked_up=$($prefix-addr2line -f -C -i -e "$build/$dll.debug" \
+                "$(printf '0x%x' $((0x$image_base + 0x$rva + 4)))" | tr '\n' ' ')
+fi
+if [[ $looked_up =~ ^f_balloc$stdcall\ \./src/store/balloc\.cpp:[0-9]+\ $ ]]; then pass; else
+    fail "$dll: a crash address in f_balloc reads \"$looked_up\" through $dll.debug"
+fi
+
 if bash tests/windows/check_release_dll.sh "$build/$dll" "$root"; then pass; else
     fail "$dll is not in the form that ships"
 fi
