@@ -47,5 +47,18 @@ for workflow in .github/workflows/*.yml; do
     done
 done
 
+# Every file the Windows job and the release need is one the upload's patterns take.
+patterns=$(sed -nE 's#^ +(build/[^ ]+)$#\1#p' .github/workflows/ci.yml)
+for file in $(bash scripts/check-artifacts.sh --list); do
+    covered=0
+    for pattern in $patterns; do
+        # shellcheck disable=SC2053 # the pattern is a glob
+        [[ $file == $pattern ]] && covered=1
+    done
+    if [ "$covered" = 1 ]; then passed=$((passed + 1)); else
+        fail ".github/workflows/ci.yml uploads no $file"
+    fi
+done
+
 echo "workflow: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release a Take Command / TCC user installs: build/package/Korvanite-VERSION.zip with
 # every product DLL the Windows presets build, the help file Korvanite.chm, the install guide
-# INSTALL.txt (Windows line ends) and SHA256SUMS; and beside it Korvanite-VERSION-symbols.zip with
-# each DLL's debug information (Korvanite-x64.dll.debug, ...), which the build keeps apart from
-# the stripped DLL, for reading a crash address. Both zips are reproducible: the DLLs' Build
+# INSTALL.txt, the licence LICENSE and SHA256SUMS (the texts with Windows line ends); and beside
+# it Korvanite-VERSION-symbols.zip with each DLL's debug information (Korvanite-x64.dll.debug,
+# ...), which the build keeps apart from the stripped DLL, for reading a crash address. Both zips are reproducible: the DLLs' Build
 # field, the help file's time and every time and order in the zips come from the commit's time,
 # and the build does not depend on the folder the checkout lies in. build/package/SHA256SUMS holds
 # the checksums of both zips, as a release attaches them.
@@ -35,11 +35,13 @@ for preset in $presets; do
 done
 # A help file built before SOURCE_DATE_EPOCH was set still has its compile time.
 python3 cmake/stamp_chm.py "$stage/Korvanite.chm"
+# Texts a user opens on Windows have its line ends, for the Notepad of older Windows too.
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' src/resources/INSTALL.txt >"$stage/INSTALL.txt"
+sed -e 's/$/\r/' LICENSE >"$stage/LICENSE"
 
 # The DLLs in the glob's sorted order: x64 first, as the guide lists them.
-files=($(cd "$stage" && echo Korvanite-*.dll) Korvanite.chm INSTALL.txt)
-(cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
+files=($(cd "$stage" && echo Korvanite-*.dll) Korvanite.chm INSTALL.txt LICENSE)
+(cd "$stage" && sha256sum "${files[@]}" | sed 's/$/\r/' >SHA256SUMS)
 files+=(SHA256SUMS)
 
 # Zips the FILES of DIRECTORY into ZIP, in that order, with the commit's time and fixed modes:
@@ -62,5 +64,6 @@ reproducible_zip "build/package/Korvanite-$version.zip" "$stage" "${files[@]}"
 reproducible_zip "build/package/Korvanite-$version-symbols.zip" "$symbols" \
     $(cd "$symbols" && echo Korvanite-*.dll.debug)
 # What a release attaches beside the zips: their checksums, for a download to be checked against.
-(cd build/package && sha256sum "Korvanite-$version.zip" "Korvanite-$version-symbols.zip" >SHA256SUMS)
+(cd build/package && sha256sum "Korvanite-$version.zip" "Korvanite-$version-symbols.zip" |
+    sed 's/$/\r/' >SHA256SUMS)
 echo "package: build/package/SHA256SUMS"

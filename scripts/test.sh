@@ -93,6 +93,7 @@ else
     echo "== package"
     if scripts/package.sh >"$log" 2>&1; then
         add_check_counts package scripts/check-package.sh "v$version"
+        add_check_counts artifacts scripts/check-artifacts.sh
     else
         tail -n 20 "$log"
         echo "== package: scripts/package.sh failed"

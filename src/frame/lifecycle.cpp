@@ -68,7 +68,7 @@ KV_EXPORT int KV_API ShutdownPlugin(int removeRecords) {
 
 KV_EXPORT PluginInfoRecord* KV_API GetPluginInfo() {
     PluginInfo.name = AsHost(plugin::kName);
-    PluginInfo.author = AsHost(u"The Korvanite developers");
+    PluginInfo.author = AsHost(plugin::kAuthor);
     PluginInfo.email = AsHost(u"developers@korvanite.dev");
     PluginInfo.webPage = AsHost(u"https://korvanite.dev/");
     PluginInfo.description = AsHost(u"Helper functions for binary buffers");

@@ -1,4 +1,4 @@
-// Who the plug-in is: name, version and the features it announces.
+// Who the plug-in is: name, author, version and the features it announces.
 #pragma once
 
 #include "frame/buffer_address.h"
@@ -13,6 +13,8 @@
 namespace plugin {
 
 inline constexpr char16_t kName[] = u"Korvanite";
+// The author GetPluginInfo names; the DLL's version resource gives it as CompanyName.
+inline constexpr char16_t kAuthor[] = u"The Korvanite developers";
 inline constexpr int kMajor = KV_VERSION_MAJOR;
 inline constexpr int kMinor = KV_VERSION_MINOR;
 inline constexpr int kBuild = KV_VERSION_PATCH;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What a product DLL shows without running it, checked on Linux: its export table, its imports
-# (system DLLs and TakeCmd.dll only), its version resource, that it is in the form that ships, and
-# the help file built beside it.
+# (function by function, as imports-ARCH.txt lists them), its version resource, that it is in the
+# form that ships, and the help file beside it. BUILD_DIRECTORY is a build folder, or the folder
+# the release zips were unpacked into.
 #
 #   bash tests/windows/check_dll.sh x86|x64 BUILD_DIRECTORY
 #
@@ -13,8 +14,10 @@ target=$1
 build=$2
 dll=Korvanite-$target.dll
 case $target in
-    x86) objdump=i686-w64-mingw32-objdump list=tests/windows/exports.txt ;;
-    x64) objdump=x86_64-w64-mingw32-objdump list=tests/windows/exports-x64.txt ;;
+    x86) objdump=i686-w64-mingw32-objdump list=tests/windows/exports.txt
+         import_list=tests/windows/imports-x86.txt ;;
+    x64) objdump=x86_64-w64-mingw32-objdump list=tests/windows/exports-x64.txt
+         import_list=tests/windows/imports-x64.txt ;;
     *) echo "check_dll: no target $target" >&2; exit 2 ;;
 esac
 passed=0
@@ -34,21 +37,70 @@ if [ -n "$exports" ] && [ "$exports" = "$expected" ]; then pass; else
     diff <(echo "$expected") <(echo "$exports")
 fi
 
-imports=$($objdump -p "$build/$dll" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'a-z' 'A-Z' | sort -u)
-unexpected=$(grep -vxE 'KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|BCRYPT.DLL|MSVCRT.DLL|TAKECMD.DLL' <<<"$imports")
-if [ -n "$imports" ] && [ -z "$unexpected" ]; then pass; else
-    fail "$dll: imports beyond system DLLs and TakeCmd.dll: $unexpected"
+# Every imported function, as DLL!NAME (the DLL in capitals), against the list of the target: a
+# new import, a function of a later Windows, an api-ms-win-* set or a compiler runtime shows
+# up as a difference.
+imports=$($objdump -p "$build/$dll" | awk '
+    /^\tDLL Name: / { dll = toupper($3); next }
+    /^\tvma: / { next }
+    dll != "" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ { print dll "!" $3; next }
+    /^$/ { dll = "" }' | sort -u)
+if [ -n "$imports" ] && [ "$imports" = "$(grep -v '^#' "$import_list" | sort -u)" ]; then pass; else
+    fail "$dll: imports differ from $import_list:"
+    diff <(grep -v '^#' "$import_list" | sort -u) <(echo "$imports")
 fi
 
 # The version of CMakeLists.txt's project(), the only statement of it.
 version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 version_strings=$(strings -el "$build/$dll")
+# The author of plugin_identity.h and the copyright line of LICENSE, their only statements.
+author=$(sed -nE 's/.*kAuthor\[\] = u"([^"]+)".*/\1/p' src/frame/plugin_identity.h)
+copyright=$(grep -m 1 '^Copyright (c) ' LICENSE)
 for field in "Korvanite plugin for Take Command" "$version" "Korvanite" "$dll" \
              "Korvanite plugin" "$version  ($target)" "Build"; do
     if grep -qxF "$field" <<<"$version_strings"; then pass; else
         fail "$dll: version resource lacks \"$field\""
     fi
 done
+for pair in "CompanyName=$author" "LegalCopyright=$copyright"; do
+    key=${pair%%=*}
+    if [ "$(grep -xF -A 1 "$key" <<<"$version_strings" | sed -n 2p)" = "${pair#*=}" ]; then pass; else
+        fail "$dll: version resource lacks $key \"${pair#*=}\""
+    fi
+done
+# The fixed part of the resource: FILEVERSION and PRODUCTVERSION as four numbers each.
+fixed=$(python3 - "$build/$dll" <<'END'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.find(struct.pack("<I", 0xFEEF04BD))
+if at >= 0:
+    ms, ls, pms, pls = struct.unpack_from("<4I", data, at + 8)
+    print("%d.%d.%d.%d %d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF,
+                                       pms >> 16, pms & 0xFFFF, pls >> 16, pls & 0xFFFF))
+END
+)
+if [ "$fixed" = "$version $version" ]; then pass; else
+    fail "$dll: FILEVERSION and PRODUCTVERSION are \"$fixed\", not $version"
+fi
+
+# A crash address read as docs/release.md says: four bytes into f_balloc, its address the
+# DLL's ImageBase plus the RVA of its export, looked up in DLL.debug, names f_balloc (x86 gives
+# the stdcall name) and its source line.
+prefix=${objdump%-objdump}
+index=$($objdump -p "$build/$dll" | sed -nE 's/^\s*\[ *([0-9]+)\] f_balloc$/\1/p')
+rva=$($objdump -p "$build/$dll" |
+      sed -nE "s/^\s*\[ *${index:-x}\] \+base\[ *[0-9]+\] +([0-9a-f]+) Export RVA$/\1/p")
+image_base=$($objdump -p "$build/$dll" | sed -nE 's/^ImageBase\s+([0-9a-f]+)$/\1/p')
+stdcall=""
+[ "$target" = x86 ] && stdcall=@4
+looked_up=""
+if [ -n "$rva" ] && [ -n "$image_base" ]; then
+    looked_up=$($prefix-addr2line -f -C -i -e "$build/$dll.debug" \
+                "$(printf '0x%x' $((0x$image_base + 0x$rva + 4)))" | tr '\n' ' ')
+fi
+if [[ $looked_up =~ ^f_balloc$stdcall\ \./src/store/balloc\.cpp:[0-9]+\ $ ]]; then pass; else
+    fail "$dll: a crash address in f_balloc reads \"$looked_up\" through $dll.debug"
+fi
 
 if bash tests/windows/check_release_dll.sh "$build/$dll" "$root"; then pass; else
     fail "$dll is not in the form that ships"

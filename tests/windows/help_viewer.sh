@@ -25,7 +25,13 @@ viewers() {
     if [ -n "$launcher" ]; then
         pgrep -fc 'help-test.hh\.exe'
     else
-        MSYS_NO_PATHCONV=1 tasklist /FI "IMAGENAME eq hh.exe" /NH 2>/dev/null | grep -ci '^hh\.exe'
+        # A tasklist that fails fails the check: it must not count as no viewer running.
+        if ! list=$(MSYS_NO_PATHCONV=1 tasklist /FI "IMAGENAME eq hh.exe" /NH 2>&1); then
+            echo "tasklist failed: $list" >"$work/tasklist-failed"
+            echo unknown
+            return 1
+        fi
+        printf '%s\n' "$list" | grep -ci '^hh\.exe'
     fi
 }
 end_viewers() {
@@ -52,7 +58,11 @@ fail() {
 # SECONDS.
 wait_until() {
     started=$(date +%s)
-    until eval "$1"; do
+    until eval "$1" 2>/dev/null; do
+        if [ -f "$work/tasklist-failed" ]; then
+            cat "$work/tasklist-failed" >"$work/failure"
+            return 1
+        fi
         if [ $(($(date +%s) - started)) -ge "$limit" ]; then
             echo "$2" >"$work/failure"
             return 1
