@@ -177,19 +177,21 @@ def install_examples(document, text, notes_path):
             for block in re.split(r"\n(?=example: )", f.read()):
                 first, _, rest = block.partition("\n")
                 if first.startswith("example: "):
-                    notes[first[len("example: "):].strip()] = rest
+                    # An example shown twice has an entry for each time, in order.
+                    notes.setdefault(first[len("example: "):].strip(), []).append(rest)
     examples = []
     for block in re.finditer(r"(?:^|\n\n)((?:    .*\n?)+)", text):
         lines = [line[4:] for line in block.group(1).rstrip("\n").split("\n")]
         first = lines[0].strip()
         if not first.lower().startswith(BATCH_WORDS):
             continue
-        if first not in notes:
+        if not notes.get(first):
             raise ValueError(f"{document}: the example \"{first}\" has no entry in {notes_path}")
         examples.append(Example(document, len(examples) + 1, [line.strip() for line in lines],
-                                parse_note(notes.pop(first))))
-    for first in notes:
-        raise ValueError(f"{notes_path}: no example begins \"{first}\"")
+                                parse_note(notes[first].pop(0))))
+    for first, left in notes.items():
+        if left:
+            raise ValueError(f"{notes_path}: no example begins \"{first}\"")
     return examples
 
 
