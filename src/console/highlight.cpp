@@ -156,6 +156,9 @@ uint32_t SetupHighlight() {
             b = -1;
         }
         if (f < 0) return 0;
+        // Colours are 0 to 15 (the 64 of "no background" is settled above): more, as in 0x1FF,
+        // would be cut to its low bits and could come out as text in its own background colour.
+        if (f > 15 || b > 15) return 0;
         if (b >= 0 && b != f && (f != foreground || b != background)) {
             highlight = (uint32_t(b) * 16 + uint32_t(f)) & 0xFF;
         } else if (b != -1) {

@@ -38,9 +38,12 @@ in the .examples file for INSTALL.txt) makes it self-contained, one directive a 
 A <pre class="shown"> takes its whole script from its note ("run: LINE" lines).
 
 Standard output and standard error are compared together, as a console shows them. In both
-texts every run of exactly 8 or 16 upper-case hexadecimal digits reads %HANDLE% and every time
-"YYYY-MM-DD hh:mm:ss" reads %TIME%; blanks at line ends and empty lines at the start and end are
-not compared. An example without shown output must print nothing.
+texts the buffer address of BBDUMP's header and summary lines ("Buffer A41000 :", "... from
+A41000."), which has no leading zeros, reads %ADDRESS%; then every run of exactly 8 or 16
+upper-case hexadecimal digits reads %HANDLE% and every time "YYYY-MM-DD hh:mm:ss" reads %TIME%.
+So a header that a document shows with a leading zero, which BBDUMP never prints, fails however
+many digits the address has where the example runs. Blanks at line ends and empty lines at the
+start and end are not compared. An example without shown output must print nothing.
 
 Every mention of the plug-in's version (Korvanite 0.66.4, Korvanite-0.66.4.zip, Korvanite
 v0.66.4, Version 0.66.4) must be the version of CMakeLists.txt's project(), the one statement of
@@ -59,6 +62,9 @@ import tempfile
 
 DEFAULT_SCRIPT_NAME = "C:\\jobs\\example.btm"
 BATCH_WORDS = ("set ", "echo", "bbdump", "bblist", "plugin ", "rem ", "if ", "reg ", "@echo")
+# BBDUMP writes a buffer's address in its header and summary lines with "%I64X": no leading zeros.
+ADDRESS = re.compile(r"(?<=^Buffer )[1-9A-F][0-9A-F]{0,15}(?= :)|"
+                     r"(?<=\) from )[1-9A-F][0-9A-F]{0,15}(?=\.)", re.M)
 HANDLE = re.compile(r"(?<![0-9A-Za-z])(?:[0-9A-F]{16}|[0-9A-F]{8})(?![0-9A-Za-z])")
 PRINT = False
 TIME = re.compile(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d")
@@ -220,7 +226,7 @@ def random_bytes(name, size):
 def masked(text, varies):
     for pattern in varies:
         text = re.sub(pattern, "%VARIES%", text, flags=re.M)
-    text = TIME.sub("%TIME%", HANDLE.sub("%HANDLE%", text))
+    text = TIME.sub("%TIME%", HANDLE.sub("%HANDLE%", ADDRESS.sub("%ADDRESS%", text)))
     return "\n".join(line.rstrip() for line in text.split("\n")).strip("\n")
 
 

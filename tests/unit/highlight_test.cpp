@@ -66,7 +66,9 @@ TEST_F(Highlight, TheSettingAndTheConsoleColoursGiveTheHighlight) {
         {0x07, u"0x", 0},
         {0x07, u"0x4G", 0},
         {0x07, u"0x100000000", 0},
-        {0x07, u"0xFFFFFFFF", 0xFF},
+        {0x07, u"0xFFFFFFFF", 0}, // no attribute: cut to 0xFF it would hide the text
+        {0x07, u"0x1FF", 0},
+        {0x07, u"0x14E", 0},
         {0x07, u"0x40E", 0x0E}, // background 64: foreground only
         {0x07, u"0x400", 0},
         // Inverse.
