@@ -14,7 +14,8 @@
 #define KV_HOST_ENGINE __attribute__((visibility("default")))
 #endif
 
-// Runs `plughost [-c LINE]... [SCRIPT [ARG...]]` and returns the process's exit status.
+// Runs `plughost [-c LINE]... [SCRIPT [ARG...]]`, `plughost --check DIR...` or `plughost --help`
+// and returns the process's exit status.
 // argv[0] is the program name as it was started.
 extern "C" KV_HOST_ENGINE int HostMain(int argc, const char16_t* const* argv);
 

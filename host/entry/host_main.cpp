@@ -1,5 +1,5 @@
 // The host's command line: plughost [-c LINE]... [SCRIPT [ARG...]], or
-// plughost --check DIR|SCRIPT... to run and judge script tests in one process.
+// plughost --check DIR|SCRIPT... to run and judge script tests in one process, or plughost --help.
 #include "check/check.h"
 #include "entry/host_api.h"
 #include "frame/text/u16.h"
@@ -19,19 +19,48 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
+// What --help prints on standard output, and a wrong command line on standard error.
+constexpr std::u16string_view kUsage =
+    u"usage: plughost [-c LINE]... [SCRIPT [ARG...]]\r\n"
+    u"       plughost --check DIR|SCRIPT...\r\n"
+    u"       plughost --help\r\n"
+    u"  -c LINE      runs LINE; several run in order, then SCRIPT when one is given\r\n"
+    u"  SCRIPT       runs a batch file with its ARGs; with neither, lines are read from\r\n"
+    u"               standard input\r\n"
+    u"  --           ends the options: what follows is SCRIPT and its ARGs\r\n"
+    u"  --check      runs the script tests of each DIR, and each SCRIPT (NAME.btm), and\r\n"
+    u"               compares them with their transcripts (.out, .err, .rc)\r\n"
+    u"  -h, --help   prints this text\r\n";
+
+bool IsHelpOption(std::u16string_view arg) {
+    return arg == u"--help" || arg == u"-h";
+}
+
+// A wrong command line: what is wrong, then the usage, on standard error.
+int RefuseCommandLine(Session& session, std::u16string_view message) {
+    HostMessage(session, message);
+    WriteErr(session, kUsage);
+    return kUsageStatus;
+}
+
 struct Invocation {
     std::vector<std::u16string> lines;  // the -c lines, in order
     std::vector<std::u16string> script; // the script and its arguments, when given
+    bool help = false;                  // --help or -h before the script
 };
 
-bool ParseInvocation(Session& session, const std::vector<std::u16string>& argv,
-                     Invocation& invocation) {
+// False, with `problem` set, when the command line is wrong.
+bool ParseInvocation(const std::vector<std::u16string>& argv, Invocation& invocation,
+                     std::u16string& problem) {
     size_t i = 1;
     while (i < argv.size()) {
         const std::u16string& arg = argv[i];
-        if (arg == u"-c") {
+        if (IsHelpOption(arg)) {
+            invocation.help = true;
+            ++i;
+        } else if (arg == u"-c") {
             if (i + 1 >= argv.size()) {
-                HostMessage(session, u"-c needs a LINE");
+                problem = u"-c needs a LINE";
                 return false;
             }
             invocation.lines.push_back(argv[i + 1]);
@@ -40,7 +69,7 @@ bool ParseInvocation(Session& session, const std::vector<std::u16string>& argv,
             ++i;
             break;
         } else if (arg.size() > 1 && arg[0] == u'-') {
-            HostMessage(session, u"unknown option \"" + arg + u"\"");
+            problem = u"unknown option \"" + arg + u"\"";
             return false;
         } else {
             break;
@@ -67,18 +96,17 @@ int Run(const std::vector<std::u16string>& argv) {
     ActivateSession active(session);
 
     if (argv.size() > 1 && argv[1] == u"--check") {
-        if (argv.size() < 3) {
-            HostMessage(session, u"usage: plughost --check DIR|SCRIPT...");
-            return kUsageStatus;
-        }
+        if (argv.size() < 3) return RefuseCommandLine(session, u"--check needs a DIR or SCRIPT");
         session.pluginPath = DefaultPluginPath();
         return RunCheck(session, {argv.begin() + 2, argv.end()});
     }
 
     Invocation invocation;
-    if (!ParseInvocation(session, argv, invocation)) {
-        HostMessage(session, u"usage: plughost [-c LINE]... [SCRIPT [ARG...]]");
-        return kUsageStatus;
+    std::u16string problem;
+    if (!ParseInvocation(argv, invocation, problem)) return RefuseCommandLine(session, problem);
+    if (invocation.help) {
+        WriteOut(session, kUsage);
+        return StatusAfterOutput(session, 0);
     }
 
     ScriptState& script = session.script;

@@ -183,8 +183,10 @@ bool Expander::Function(std::u16string_view name, const std::u16string& args, st
         std::u16string text;
         std::u16string refusal;
         if (function->run(args, text, refusal)) return Append(out, text);
-        HostMessage(session_, u"@" + std::u16string(function->name) + u": " + refusal + u" in " +
-                                  Quoted(args));
+        std::u16string message(u"@");
+        message += function->name;
+        message += u": " + refusal + u" in " + Quoted(args);
+        HostMessage(session_, message);
         return Fail(ExpandFault::HostFunctionFailed);
     }
     FeatureEntry feature = FindFeature(session_.plugin, FeatureKind::Function, name);

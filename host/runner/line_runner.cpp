@@ -59,12 +59,23 @@ private:
     }
 
     bool RunSimple(const Command& command, bool quiet) {
+        // What the expansion writes to standard error (a failing function's message) belongs to
+        // the command: it is held until the command's redirections apply, so that its "2>"
+        // takes it. The expansion comes first, as the real host expands a command before it
+        // redirects it; when it fails, the command fails as an unknown one does, its
+        // redirections applied.
+        std::u16string expansionErrors;
+        const OutputStream standardError = session_.err;
+        if (!command.redirections.empty()) session_.err = OutputStream{nullptr, &expansionErrors};
         std::u16string expanded;
         ExpandResult expansion = ExpandText(session_, command.text, expanded);
+        if (expansion.fault == ExpandFault::TooLong)
+            HostMessage(session_, u"expanded line too long (more than " +
+                                      DecimalText(kMaxTextUnits) + u" characters): not run");
+        session_.err = standardError;
         if (expansion.fault != ExpandFault::None) {
-            if (expansion.fault == ExpandFault::TooLong)
-                HostMessage(session_, u"expanded line too long (more than " +
-                                          DecimalText(kMaxTextUnits) + u" characters): not run");
+            Redirect redirect(session_, command.redirections);
+            WriteErr(session_, expansionErrors);
             session_.script.lastResult = expansion.code;
             return false;
         }
@@ -73,6 +84,7 @@ private:
             !TrimBlanksView(expanded).empty())
             WriteOut(session_, expanded + u"\r\n");
         Redirect redirect(session_, command.redirections);
+        WriteErr(session_, expansionErrors);
         if (!redirect.Applied()) return false;
         RunCommandText(session_, expanded);
         return true;

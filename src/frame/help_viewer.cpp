@@ -7,6 +7,8 @@
 #include "frame/text/format.h"
 #include "frame/text/u16.h"
 
+#include <string_view>
+
 sys::Handle HelpViewerProcess = nullptr;
 
 namespace {
@@ -66,6 +68,18 @@ bool PlaceBesideLibrary(const char16_t* afterTilde, char16_t* out) {
     return text::AppendBounded(out, kPathCapacity, afterTilde);
 }
 
+// Whether `path` is only what a variable-based candidate holds after its variable
+// ("\Korvanite.chm"), in the file system's form: the variable gave nothing.
+bool IsNameAlone(const char16_t* candidate, const char16_t* path) {
+    const std::u16string_view text(candidate);
+    const size_t close = text.find(u']');
+    if (close == std::u16string_view::npos) return false;
+    char16_t name[kCandidateCapacity];
+    text::CopyBounded(name, kCandidateCapacity, candidate + close + 1);
+    sys::UseFileSystemSeparators(name);
+    return std::u16string_view(name) == std::u16string_view(path);
+}
+
 bool IsPlainFile(const char16_t* path) {
     const uint32_t attributes = sys::FileAttributes(path);
     return attributes != sys::kNoFileAttributes &&
@@ -109,9 +123,14 @@ int OpenHelpTopic(const char16_t* candidate, const char16_t* topic) {
         if (text::CopyBounded(file, kPathCapacity, candidate) < text::Length(candidate)) return 0;
         // An unset or empty variable leaves only the file name's backslash: that place is
         // skipped without looking at the disk. A failed expansion leaves no usable name either.
+        // The test is made on the path in the file system's form: on Windows a leading
+        // backslash is what an empty variable leaves; natively a backslash is a separator, a
+        // leading one the root (KorvaniteHelp=\docs\help), and only the bare "/Korvanite.chm"
+        // tells of an empty variable.
         const bool fromVariable = file[0] == u'%' && file[1] == u'[';
         if (ExpandVariables(AsHost(file), 1) != 0) return 0;
-        if (fromVariable && file[0] == u'\\') return 0;
+        sys::UseFileSystemSeparators(file);
+        if (fromVariable && (file[0] == u'\\' || IsNameAlone(candidate, file))) return 0;
     }
 
     paths.work[0] = 0;

@@ -175,7 +175,8 @@ KV_SYS_API void DiscardWaitingKeys();
 enum class KeyName { Escape, Control };
 
 // Whether the key is held down now. posix has no such query: Escape counts as down when an Esc
-// alone is waiting in the input (it is taken from there); Control is never down.
+// alone is waiting in the input, behind other keys or not (it is taken from there, the others
+// stay); Control is never down.
 KV_SYS_API bool KeyIsDown(KeyName key);
 
 // Console control events, by their Windows numbers (posix: SIGINT and SIGQUIT).

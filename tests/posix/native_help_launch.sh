@@ -1,8 +1,9 @@
 #!/bin/sh
 # The help launcher end to end in the native build: plughost asks the plug-in for help, the
-# plug-in finds Korvanite.chm through KorvaniteHelp and starts a stand-in hh.exe found on PATH,
-# and the viewer ends when the host unloads the plug-in. Without a viewer on PATH the text of
-# the "Missing Help File" message box appears on standard error.
+# plug-in finds Korvanite.chm through KorvaniteHelp (written with slashes or with backslashes)
+# and starts a stand-in hh.exe found on PATH, and the viewer ends when the host unloads the
+# plug-in. Without a viewer on PATH the text of the "Missing Help File" message box appears on
+# standard error.
 #
 #   sh native_help_launch.sh PLUGHOST
 set -u
@@ -26,35 +27,39 @@ exec sleep 60
 VIEWER
 chmod +x "$work/bin/hh.exe"
 
-# Lines go to plughost one at a time, so that it is still running when the viewer starts.
+# Lines go to plughost one at a time, so that it is still running when the viewer starts. The
+# folder is given as written natively and as a Windows user writes it, with backslashes only.
 mkfifo "$work/input"
-env -u PluginHelp PATH="$work/bin" KorvaniteHelp="$work/docs" \
-    "$plughost" <"$work/input" >"$work/out" 2>"$work/err" &
-host=$!
-exec 3>"$work/input"
-echo 'help @BPOKEX' >&3
-echo 'echo result %_?' >&3
-tries=0
-while [ ! -f "$work/viewer.txt" ] && [ $tries -lt 500 ]; do
-    sleep 0.01
-    tries=$((tries + 1))
-done
-exec 3>&-
-wait $host || fail "plughost ended with $?"
+for folder in "$work/docs" "$(printf '%s' "$work/docs" | tr / '\\')"; do
+    rm -f "$work/viewer.txt"
+    env -u PluginHelp PATH="$work/bin" KorvaniteHelp="$folder" \
+        "$plughost" <"$work/input" >"$work/out" 2>"$work/err" &
+    host=$!
+    exec 3>"$work/input"
+    echo 'help @BPOKEX' >&3
+    echo 'echo result %_?' >&3
+    tries=0
+    while [ ! -f "$work/viewer.txt" ] && [ $tries -lt 500 ]; do
+        sleep 0.01
+        tries=$((tries + 1))
+    done
+    exec 3>&-
+    wait $host || fail "plughost ended with $?"
 
-[ -f "$work/viewer.txt" ] || fail "no viewer was started"
-viewer=$(sed -n 1p "$work/viewer.txt")
-argument=$(sed -n 2p "$work/viewer.txt")
-[ "$argument" = "$work/docs/Korvanite.chm::/f_bpokex.html" ] ||
-    fail "the viewer was given \"$argument\""
-[ "$(sed -n 3p "$work/viewer.txt")" = "" ] || fail "the viewer was given more than one argument"
-grep -q '^result 1' "$work/out" || fail "help gave: $(cat "$work/out")"
-[ ! -s "$work/err" ] || fail "unexpected standard error: $(cat "$work/err")"
-# Ended and reaped with the plug-in's unload.
-if kill -0 "$viewer" 2>/dev/null; then
-    kill "$viewer"
-    fail "the viewer still runs after the host ended"
-fi
+    [ -f "$work/viewer.txt" ] || fail "no viewer was started for KorvaniteHelp=$folder"
+    viewer=$(sed -n 1p "$work/viewer.txt")
+    argument=$(sed -n 2p "$work/viewer.txt")
+    [ "$argument" = "$work/docs/Korvanite.chm::/f_bpokex.html" ] ||
+        fail "the viewer was given \"$argument\""
+    [ "$(sed -n 3p "$work/viewer.txt")" = "" ] || fail "the viewer was given more than one argument"
+    grep -q '^result 1' "$work/out" || fail "help gave: $(cat "$work/out")"
+    [ ! -s "$work/err" ] || fail "unexpected standard error: $(cat "$work/err")"
+    # Ended and reaped with the plug-in's unload.
+    if kill -0 "$viewer" 2>/dev/null; then
+        kill "$viewer"
+        fail "the viewer still runs after the host ended"
+    fi
+done
 
 # No viewer anywhere: the message box text, and still the result 1.
 env -u KorvaniteHelp -u PluginHelp PATH="$work/empty" windir='C:\Windows' \

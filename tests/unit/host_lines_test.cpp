@@ -1,5 +1,6 @@
 // Command lines and scripts in the host: built-in commands, the plug-in's commands, %_?.
 #include "check/suite.h"
+#include "entry/host_api.h"
 #include "host_test_fixture.h"
 
 namespace {
@@ -165,6 +166,10 @@ TEST_F(HostLines, ConditionsBlocksAndSeparators) {
         {u"echo ^& ^(^) ^^ \"& > <\" %@fecho[a & b > c]", "& () ^ \"& > <\" <a & b > c>\r\n", ""},
         {u"nosuch || echo f && echo s", "f\r\ns\r\n", "plughost: unknown command \"nosuch\"\r\n"},
         {u"echo %@ffail[] & echo never", "", "ffail failed\r\n"},
+        // A failing function ends the whole line, as an expansion error does in the real host.
+        {u"echo %@ffail[] || echo never", "", "ffail failed\r\n"},
+        {u"echo %@ffail[] && echo never", "", "ffail failed\r\n"},
+        {u"(echo %@ffail[]) || echo never", "", "ffail failed\r\n"},
         {u"if %@ffail[] == 1 echo never", "", "ffail failed\r\n"},
         {u"(echo a", "", "plughost: missing \")\"\r\n"},
         {u"echo a | more", "", "plughost: pipes (\"|\") are not supported\r\n"},
@@ -203,6 +208,26 @@ TEST_F(HostLines, RedirectionSendsOneCommandsOutputToAFile) {
     EXPECT_EQ(fake::OpenTransferFiles(), 0);
     EXPECT_TRUE(sys::IsConsole(sys::StdHandle(sys::StdStream::Output)));
     EXPECT_EQ(Run(u"echo back"), "back\r\n");
+
+    // What a failing expansion writes goes where the command's "2>" says: the command fails
+    // with its redirections applied.
+    EXPECT_EQ(Run(u"echo %@ffail[] 2> fail.txt"), "");
+    EXPECT_EQ(fake::StdErr(), "");
+    EXPECT_EQ(LastResult(), -1);
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/fail.txt"), "ffail failed\r\n");
+    EXPECT_EQ(Run(u"echo %@ffail[] > both.txt 2>&1"), "");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/both.txt"), "ffail failed\r\n");
+    EXPECT_EQ(Run(u"echo %@ffail[] > out.txt"), "");
+    EXPECT_EQ(fake::StdErr(), "ffail failed\r\n");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/out.txt"), "");
+    sys::SetEnv(u"big", std::u16string(8000, u'b').c_str());
+    EXPECT_EQ(Run(u"echo %big%%big% 2>long.txt"), "");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/long.txt"),
+              "plughost: expanded line too long (more than 8191 characters): not run\r\n");
+    EXPECT_EQ(Run(u"(echo %@ffail[] 2> inner.txt & echo never) 2> outer.txt"), "");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/inner.txt"), "ffail failed\r\n");
+    EXPECT_EQ(fake::TransferFile(u"/fake/cwd/outer.txt"), "");
+    EXPECT_EQ(fake::OpenTransferFiles(), 0);
 
     fake::FailFileOpens(5, 1);
     EXPECT_EQ(Run(u"echo lost > f.txt"), "");
@@ -400,6 +425,45 @@ TEST_F(HostLines, CapturedSessionCollectsEveryOutput) {
     EXPECT_EQ(err, u"plughost: unknown command \"nosuch\"\r\nthree\r\n");
     EXPECT_EQ(fake::StdOut(), "");
     EXPECT_EQ(fake::StdErr(), "");
+}
+
+// ---- plughost's own command line ---------------------------------------------------------------
+
+struct CommandLineCase {
+    std::vector<const char16_t*> args; // after the program's name
+    int status;
+    const char* out;
+    const char* err; // before the usage, which follows on standard error when status is 2
+};
+
+TEST(HostCommandLine, HelpPrintsTheUsageAndAWrongLineShowsItOnStandardError) {
+    const std::string usage =
+        "usage: plughost [-c LINE]... [SCRIPT [ARG...]]\r\n"
+        "       plughost --check DIR|SCRIPT...\r\n"
+        "       plughost --help\r\n"
+        "  -c LINE      runs LINE; several run in order, then SCRIPT when one is given\r\n"
+        "  SCRIPT       runs a batch file with its ARGs; with neither, lines are read from\r\n"
+        "               standard input\r\n"
+        "  --           ends the options: what follows is SCRIPT and its ARGs\r\n"
+        "  --check      runs the script tests of each DIR, and each SCRIPT (NAME.btm), and\r\n"
+        "               compares them with their transcripts (.out, .err, .rc)\r\n"
+        "  -h, --help   prints this text\r\n";
+    const CommandLineCase cases[] = {
+        {{u"--help"}, 0, "", ""},
+        {{u"-h"}, 0, "", ""},
+        {{u"-c", u"echo never", u"--help", u"script.btm"}, 0, "", ""},
+        {{u"--bogus"}, 2, "", "plughost: unknown option \"--bogus\"\r\n"},
+        {{u"-c"}, 2, "", "plughost: -c needs a LINE\r\n"},
+        {{u"--check"}, 2, "", "plughost: --check needs a DIR or SCRIPT\r\n"},
+    };
+    for (const CommandLineCase& c : cases) {
+        fake::Reset();
+        std::vector<const char16_t*> argv = {u"plughost"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(HostMain(int(argv.size()), argv.data()), c.status) << text::ToUtf8(argv[1]);
+        EXPECT_EQ(fake::StdOut(), c.status == 0 ? usage : c.out) << text::ToUtf8(argv[1]);
+        EXPECT_EQ(fake::StdErr(), c.status == 2 ? c.err + usage : c.err) << text::ToUtf8(argv[1]);
+    }
 }
 
 TEST(HostSuite, LeadingEnvironmentLinesSetVariables) {

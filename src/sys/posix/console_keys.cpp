@@ -213,23 +213,23 @@ void DiscardWaitingKeys() {
 bool KeyIsDown(KeyName key) {
     if (key != KeyName::Escape) return false;
     Terminal& tty = Tty();
-    if (tty.pendingCount > 0) {
-        if (tty.pending[0] != 27) return false;
-        Pop(tty);
-        return true;
-    }
+    // Every key that waits is decoded, so that keys typed before the Esc do not hide it; they
+    // stay for a prompt, the oldest giving way when more wait than the queue holds.
     BeginKeyInput();
-    bool down = false;
-    if (ByteWaiting(tty, 0)) {
+    while (ByteWaiting(tty, 0)) {
         int first = ReadByte(tty);
-        if (first >= 0) {
-            DecodeKey(tty, first);
-            down = tty.pendingCount > 0 && tty.pending[0] == 27;
-            if (down) Pop(tty);
-        }
+        if (first < 0) break;
+        while (tty.pendingCount > kPendingCapacity - 2) Pop(tty);
+        DecodeKey(tty, first);
     }
     EndKeyInput();
-    return down;
+    for (int i = 0; i < tty.pendingCount; ++i) {
+        if (tty.pending[i] != 27) continue;
+        for (int j = i + 1; j < tty.pendingCount; ++j) tty.pending[j - 1] = tty.pending[j];
+        --tty.pendingCount;
+        return true;
+    }
+    return false;
 }
 
 } // namespace sys
