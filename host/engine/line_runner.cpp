@@ -320,7 +320,8 @@ private:
         return true;
     }
 
-    bool RunSimple(const Command& command, bool quiet) {
+    // Out of line: its locals stay out of the frames that nested blocks and conditions stack up.
+    [[gnu::noinline]] bool RunSimple(const Command& command, bool quiet) {
         std::u16string expanded;
         ExpandResult expansion = ExpandText(session_, command.text, expanded);
         if (expansion.fault != ExpandFault::None) {
