@@ -4,11 +4,15 @@
 #include "frame/text/u16.h"
 #include "language/words.h"
 
+#include <optional>
+
 namespace host {
 
 namespace {
 
-// Deeper nesting of blocks and conditions than this is refused rather than risking the stack.
+// Blocks and conditions nested deeper than this are refused rather than risking the stack. A
+// block counts once, an `if` once, and the block of an `if` or `else` belongs to the `if`: that
+// is how a reader counts (1,000 lines of "if 1 == 1 (" are 1,000 levels).
 constexpr int kMaxNesting = 1000;
 
 bool IsNameUnit(char16_t c) {
@@ -46,6 +50,52 @@ public:
         return result_;
     }
 
+    // The blocks open at the end of the text, `open` before it. The text is skimmed as it is
+    // parsed, without recursion and whatever faults it has: a "(" that begins a command or
+    // follows an `if`'s condition or an `else` opens a block, a ")" in a block that begins a
+    // command or ends the text of one closes it.
+    int CountBlocks(int open) {
+        std::u16string plain; // what is skipped
+        for (;;) {
+            result_ = ParseResult{}; // faults are skimmed over
+            SkipBlanks();
+            if (!AtEnd() && Peek() == u'@') {
+                ++pos_; // one "@" leads a command; a second is its text
+                SkipBlanks();
+            }
+            if (AtEnd()) return open;
+            const char16_t c = Peek();
+            if (c == u'\n' || c == u'&' || c == u'|') {
+                ++pos_;
+            } else if (c == u'(') {
+                ++open;
+                ++pos_;
+            } else if (c == u')' && open > 0) {
+                --open;
+                ++pos_;
+                SkipBlanks();
+                TakeWord(u"else");
+            } else if (c == u':' || text::EqualNoCase(WordHere(), u"rem")) {
+                SkipToLineEnd();
+            } else if (TakeWord(u"else")) {
+                // out of place, but a block that follows it is one
+            } else if (TakeWord(u"if")) {
+                // What follows a condition begins a command, even after a faulty one.
+                Condition condition;
+                if (!ParseCondition(condition))
+                    for (SkipBlanks(); !AtEnd() && Peek() != u'(' && Peek() != u')' &&
+                                       Peek() != u'\n' && Peek() != u'&' && Peek() != u'|';
+                         SkipBlanks())
+                        if (!CopyOpaque(plain)) CopyUnit(plain);
+            } else {
+                Command command;
+                ParseSimple(command, open > 0);
+                if (!AtEnd() && Peek() != u'\n' && Peek() != u')') ++pos_; // "&", "|" or "<"
+            }
+            plain.clear();
+        }
+    }
+
 private:
     bool AtEnd() const { return pos_ >= text_.size(); }
     char16_t Peek(size_t ahead = 0) const {
@@ -53,10 +103,11 @@ private:
     }
     bool Failed() const { return result_.status != ParseStatus::Complete; }
 
-    void Fail(std::u16string message) {
+    // Out of line, and taking a view: the frames of the recursive parse keep no message.
+    [[gnu::noinline]] void Fail(std::u16string_view message) {
         if (Failed()) return;
         result_.status = ParseStatus::Error;
-        result_.message = std::move(message);
+        result_.message = message;
         result_.line = line_;
     }
     void Unclosed() {
@@ -162,7 +213,8 @@ private:
                 return Fail(u"unexpected \")\"");
             }
             if (c == u'&' || c == u'|')
-                return Fail(u"a command is missing before \"" + std::u16string(1, c) + u"\"");
+                return Fail(c == u'&' ? u"a command is missing before \"&\""
+                                      : u"a command is missing before \"|\"");
             std::unique_ptr<Command> command = ParseCommand(inBlock);
             if (Failed()) return;
             if (command) list.commands.emplace_back(joint, std::move(command));
@@ -183,17 +235,29 @@ private:
         }
     }
 
-    std::unique_ptr<Command> ParseCommand(bool inBlock) {
-        if (depth_ >= kMaxNesting) {
-            Fail(u"blocks and conditions are nested too deeply (more than " +
-                 DecimalText(kMaxNesting) + u")");
-            return nullptr;
+    // One level of nesting for the time it is parsed: a block, or an `if` with its branches.
+    // The parser recurses once or a few times for each level, never for anything else, so this
+    // bounds its depth of recursion, and that of running and freeing the commands.
+    class Level {
+    public:
+        explicit Level(Parser& parser) : parser_(parser) {
+            if (++parser_.nesting_ > kMaxNesting) parser_.FailTooDeep();
         }
-        ++depth_;
-        struct Leave {
-            int& depth;
-            ~Leave() { --depth; }
-        } leave{depth_};
+        ~Level() { --parser_.nesting_; }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
+    [[gnu::noinline]] void FailTooDeep() {
+        Fail(u"blocks and conditions are nested too deeply (more than " + DecimalText(kMaxNesting) +
+             u")");
+    }
+
+    // `branch`: the block that an `if` or `else` runs, which is of the `if`'s level.
+    std::unique_ptr<Command> ParseCommand(bool inBlock, bool branch = false) {
         auto command = std::make_unique<Command>();
         command->line = line_;
         if (Peek() == u'@') {
@@ -208,6 +272,9 @@ private:
             return nullptr;
         }
         if (Peek() == u'(') {
+            std::optional<Level> level;
+            if (!branch) level.emplace(*this);
+            if (Failed()) return nullptr;
             ++pos_;
             command->kind = Command::Kind::Block;
             ParseList(command->body, true, false);
@@ -216,7 +283,14 @@ private:
             ParseRedirections(*command);
             return command;
         }
+        // An `else` on a line of its own would run its block whatever the condition.
+        if (text::EqualNoCase(WordHere(), u"else")) {
+            Fail(u"else must follow the \")\" of an if's block on its line");
+            return nullptr;
+        }
         if (TakeWord(u"if")) {
+            Level level(*this);
+            if (Failed()) return nullptr;
             ParseIf(*command, inBlock);
             return command;
         }
@@ -292,9 +366,8 @@ private:
             while (!out.empty() && IsBlank(out.back())) out.pop_back();
     }
 
-    void ParseIf(Command& command, bool inBlock) {
-        command.kind = Command::Kind::If;
-        Condition& condition = command.condition;
+    // The condition of an `if`, up to what it runs. False when it is faulty.
+    bool ParseCondition(Condition& condition) {
         for (;;) {
             SkipBlanks();
             if (TakeWord(u"/i")) continue;
@@ -314,7 +387,10 @@ private:
         if (condition.kind != Condition::Kind::Compare) {
             SkipBlanks();
             condition.left = Token(false);
-            if (condition.left.empty()) return Fail(u"if: the condition is incomplete");
+            if (condition.left.empty()) {
+                Fail(u"if: the condition is incomplete");
+                return false;
+            }
         } else {
             condition.left = Token(true);
             SkipBlanks();
@@ -329,13 +405,24 @@ private:
                     break;
                 }
             }
-            if (!found || condition.left.empty())
-                return Fail(u"if needs a condition: A == B, A EQ|NE|LT|LE|GT|GE B, exist FILE "
-                            u"or defined NAME");
+            if (!found || condition.left.empty()) {
+                Fail(u"if needs a condition: A == B, A EQ|NE|LT|LE|GT|GE B, exist FILE or "
+                     u"defined NAME");
+                return false;
+            }
             SkipBlanks();
             condition.right = Token(false);
-            if (condition.right.empty()) return Fail(u"if: the condition is incomplete");
+            if (condition.right.empty()) {
+                Fail(u"if: the condition is incomplete");
+                return false;
+            }
         }
+        return true;
+    }
+
+    void ParseIf(Command& command, bool inBlock) {
+        command.kind = Command::Kind::If;
+        if (!ParseCondition(command.condition)) return;
         ParseBranch(command.body, inBlock);
         if (Failed()) return;
         if (command.body.commands.empty() ||
@@ -355,7 +442,7 @@ private:
             (inBlock && Peek() == u')'))
             return Fail(u"if: the command is missing");
         if (Peek() == u'(') {
-            std::unique_ptr<Command> block = ParseCommand(inBlock);
+            std::unique_ptr<Command> block = ParseCommand(inBlock, true);
             if (block) branch.commands.emplace_back(Joint::Always, std::move(block));
             return;
         }
@@ -366,7 +453,7 @@ private:
     bool firstOnly_; // the statement ends with its line once its blocks are closed
     size_t pos_ = 0;
     int line_ = 0;
-    int depth_ = 0; // commands being parsed, one inside the other
+    int nesting_ = 0; // levels being parsed, one inside the other
     ParseResult result_;
 };
 
@@ -380,6 +467,10 @@ ParseResult ParseStatement(std::u16string_view text, CommandList& commands) {
 ParseResult ParseFirstStatement(std::u16string_view text, CommandList& commands) {
     commands.commands.clear();
     return Parser(text, true).Parse(commands);
+}
+
+int OpenBlocksAfter(std::u16string_view text, int open) {
+    return Parser(text, false).CountBlocks(open);
 }
 
 std::u16string_view LabelOf(std::u16string_view line) {

@@ -69,6 +69,11 @@ ParseResult ParseStatement(std::u16string_view text, CommandList& commands);
 // closed, and the lines after that one are left alone.
 ParseResult ParseFirstStatement(std::u16string_view text, CommandList& commands);
 
+// The blocks still open after `text` (lines that begin with a command) when `open` were open
+// before it, as the parser opens and closes them, skimming over whatever faults the text has.
+// Where a statement is refused, this tells which of the lines that follow still belong to it.
+int OpenBlocksAfter(std::u16string_view text, int open);
+
 // The label a line defines (":name" gives "name"), or empty when it defines none.
 std::u16string_view LabelOf(std::u16string_view line);
 

@@ -115,6 +115,11 @@ private:
             ~Leave() { --depth; }
         } leave{depth_};
         if (Take(u'-')) {
+            // A minus sign and the number it stands before make a number: -9223372036854775808
+            // (-0x8000000000000000) is the most negative one, whose magnitude alone is too large.
+            SkipBlanks();
+            if (pos_ < text_.size() && DigitValue(text_[pos_]) >= 0 && DigitValue(text_[pos_]) < 10)
+                return Number(value, true);
             if (!Unary(value)) return false;
             if (value == INT64_MIN) return Fail(u"the result is too large for 64 bits");
             value = -value;
@@ -129,7 +134,9 @@ private:
         return Number(value);
     }
 
-    bool Number(long long& value) {
+    // A decimal or 0x hexadecimal number, the same 64-bit signed number in either notation;
+    // `negative`: with the minus sign before it.
+    bool Number(long long& value, bool negative = false) {
         SkipBlanks();
         int base = 10;
         if (text_.substr(pos_, 2) == u"0x" || text_.substr(pos_, 2) == u"0X") {
@@ -150,10 +157,10 @@ private:
             if (pos_ >= text_.size()) return Fail(u"a number is missing at the end");
             return Fail(u"a number is expected at \"" + Rest() + u"\"");
         }
-        // Hexadecimal gives the 64 bits as they are written (0xFFFFFFFFFFFFFFFF is -1).
-        if (base == 10 && magnitude > uint64_t(INT64_MAX))
+        if (magnitude > uint64_t(INT64_MAX) + (negative ? 1 : 0))
             return Fail(u"the number is too large for 64 bits");
-        value = static_cast<long long>(magnitude);
+        value =
+            negative ? static_cast<long long>(0ULL - magnitude) : static_cast<long long>(magnitude);
         return true;
     }
 

@@ -11,29 +11,45 @@ namespace host {
 
 namespace {
 
-// A whole decimal number with an optional sign, when the text is exactly one that fits.
-std::optional<long long> WholeNumber(std::u16string_view text) {
+// A whole decimal number of any length: its sign and its digits without leading zeros (none
+// for zero, which has no sign).
+struct WholeNumber {
     bool negative = false;
+    std::u16string_view digits;
+};
+
+// The number that the text is exactly, with an optional sign and leading zeros.
+std::optional<WholeNumber> ReadWholeNumber(std::u16string_view text) {
+    WholeNumber number;
     if (!text.empty() && (text[0] == u'-' || text[0] == u'+')) {
-        negative = text[0] == u'-';
+        number.negative = text[0] == u'-';
         text.remove_prefix(1);
     }
     if (text.empty()) return std::nullopt;
-    unsigned long long magnitude = 0;
-    for (char16_t c : text) {
+    for (char16_t c : text)
         if (c < u'0' || c > u'9') return std::nullopt;
-        if (magnitude > (uint64_t(INT64_MAX) + 1 - unsigned(c - u'0')) / 10) return std::nullopt;
-        magnitude = magnitude * 10 + unsigned(c - u'0');
-    }
-    if (!negative && magnitude > uint64_t(INT64_MAX)) return std::nullopt;
-    return negative ? static_cast<long long>(0ULL - magnitude) : static_cast<long long>(magnitude);
+    while (!text.empty() && text[0] == u'0') text.remove_prefix(1);
+    number.digits = text;
+    if (text.empty()) number.negative = false;
+    return number;
 }
 
+int NumberOrder(const WholeNumber& left, const WholeNumber& right) {
+    if (left.negative != right.negative) return left.negative ? -1 : 1;
+    int order = 0; // of the magnitudes
+    if (left.digits.size() != right.digits.size())
+        order = left.digits.size() < right.digits.size() ? -1 : 1;
+    else
+        order = left.digits.compare(right.digits) < 0 ? -1 : (left.digits == right.digits ? 0 : 1);
+    return left.negative ? -order : order;
+}
+
+// Without regard to case, every letter is taken as its lower case.
 int TextOrder(std::u16string_view left, std::u16string_view right, bool caseSensitive) {
     const size_t common = left.size() < right.size() ? left.size() : right.size();
     for (size_t i = 0; i < common; ++i) {
-        char16_t a = caseSensitive ? left[i] : text::AsciiLower(left[i]);
-        char16_t b = caseSensitive ? right[i] : text::AsciiLower(right[i]);
+        char16_t a = caseSensitive ? left[i] : sys::ToLower(left[i]);
+        char16_t b = caseSensitive ? right[i] : sys::ToLower(right[i]);
         if (a != b) return a < b ? -1 : 1;
     }
     return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
@@ -53,10 +69,10 @@ bool Expand(Session& session, const std::u16string& text, std::u16string& out) {
 bool Compare(std::u16string_view left, std::u16string_view right, CompareOp op,
              bool caseSensitive) {
     int order = 0;
-    std::optional<long long> a = WholeNumber(left);
-    std::optional<long long> b = WholeNumber(right);
+    std::optional<WholeNumber> a = caseSensitive ? std::nullopt : ReadWholeNumber(left);
+    std::optional<WholeNumber> b = caseSensitive ? std::nullopt : ReadWholeNumber(right);
     if (a && b)
-        order = *a < *b ? -1 : (*a > *b ? 1 : 0);
+        order = NumberOrder(*a, *b);
     else
         order = TextOrder(left, right, caseSensitive);
     switch (op) {
@@ -94,13 +110,14 @@ bool TestCondition(Session& session, const Condition& condition, bool& holds) {
         holds = ReadEnvironment(left).has_value();
         break;
     case Condition::Kind::ErrorLevel: {
-        std::optional<long long> level = WholeNumber(left);
+        std::optional<WholeNumber> level = ReadWholeNumber(left);
         if (!level) {
             HostMessage(session, u"if errorlevel needs a number, not \"" + left + u"\"");
             session.script.lastResult = 1;
             return false;
         }
-        holds = session.script.lastResult >= *level;
+        const std::u16string result = DecimalText(session.script.lastResult);
+        holds = NumberOrder(*ReadWholeNumber(result), *level) >= 0;
         break;
     }
     }

@@ -10,8 +10,9 @@ namespace host {
 // (reported, %_? set): then the `if` runs nothing.
 bool TestCondition(Session& session, const Condition& condition, bool& holds);
 
-// Compares two expanded operands: as numbers when both are whole decimal numbers that fit in 64
-// bits, else as text, without regard to case unless `caseSensitive`.
+// Compares two expanded operands: as numbers when both are whole decimal numbers (of any length,
+// with an optional sign and leading zeros), else as text without regard to case. With
+// `caseSensitive` (EQC) they compare as text, with regard to case.
 bool Compare(std::u16string_view left, std::u16string_view right, CompareOp op, bool caseSensitive);
 
 } // namespace host

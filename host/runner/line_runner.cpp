@@ -58,7 +58,8 @@ private:
         return true;
     }
 
-    bool RunSimple(const Command& command, bool quiet) {
+    // Out of line: its locals stay out of the frames that nested blocks and conditions stack up.
+    [[gnu::noinline]] bool RunSimple(const Command& command, bool quiet) {
         // What the expansion writes to standard error (a failing function's message) belongs to
         // the command: it is held until the command's redirections apply, so that its "2>"
         // takes it. The expansion comes first, as the real host expands a command before it

@@ -96,15 +96,24 @@ void RunLines(Session& session, const std::vector<std::u16string>& lines) {
     while (i < lines.size() && !script.exitRequested && !script.quitRequested) {
         script.batchLine = int(i + 1);
         if (RefuseTooLongLine(session, lines[i])) {
+            // A refused line that opens a block is a refused statement (see below).
+            if (OpenBlocksAfter(lines[i], 0) > 0) {
+                script.quitRequested = true;
+                break;
+            }
             ++i;
             continue;
         }
         if (!statements[i]) statements[i] = std::make_unique<Statement>(ParseAt(lines, i));
         const Statement& statement = *statements[i];
-        if (statement.parse.status == ParseStatus::Complete)
-            RunStatement(session, statement.commands, int(i + 1));
-        else
+        if (statement.parse.status != ParseStatus::Complete) {
+            // Where a refused statement ends cannot be told: the batch file ends with it, as
+            // it does at a missing label, so that nothing of it runs.
             ReportParseFailure(session, statement.parse, int(i + 1));
+            script.quitRequested = true;
+            break;
+        }
+        RunStatement(session, statement.commands, int(i + 1));
         i = statement.lastLine + 1;
         if (!script.gotoRequested) continue;
         script.gotoRequested = false;
@@ -172,15 +181,32 @@ void RunStandardInput(Session& session) {
         if (first) bytes = WithoutByteOrderMark(bytes);
         first = false;
         std::u16string statement = text::FromUtf8(bytes);
-        // A block that is open at the end of a line goes on in the next.
+        // A block that is open at the end of a line goes on in the next: the lines are read
+        // until their blocks close, and parsed once then. A statement that is refused takes
+        // its lines along, so that none of them runs on its own.
+        const bool tooLong = statement.size() > kMaxTextUnits;
         CommandList commands;
-        while (statement.size() <= kMaxTextUnits &&
-               ParseStatement(statement, commands).status == ParseStatus::Unclosed &&
-               ReadInputLine(line)) {
+        ParseResult parse;
+        parse.status = ParseStatus::Unclosed;
+        for (int open = OpenBlocksAfter(statement, 0);;) {
+            if (open == 0 && !tooLong) parse = ParseStatement(statement, commands);
+            if ((open == 0 && (tooLong || parse.status != ParseStatus::Unclosed)) ||
+                !ReadInputLine(line))
+                break;
+            std::u16string next = text::FromUtf8(WithoutCarriageReturn(line));
+            open = OpenBlocksAfter(next, open);
             statement += u'\n';
-            statement += text::FromUtf8(WithoutCarriageReturn(line));
+            statement += next;
         }
-        RunLine(session, statement);
+        if (tooLong) {
+            RefuseTooLongLine(session, statement);
+            continue;
+        }
+        if (parse.status == ParseStatus::Unclosed) parse = ParseStatement(statement, commands);
+        if (parse.status == ParseStatus::Complete)
+            RunStatement(session, commands, 0);
+        else
+            ReportParseFailure(session, parse, 0);
     }
 }
 

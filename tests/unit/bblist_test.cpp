@@ -9,9 +9,6 @@
 
 #include "commands/bblist.h"
 #include "console/console_output.h"
-#include "runner/line_runner.h"
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/feature_exports.h"
@@ -19,6 +16,9 @@
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
+#include "plugin/plugin_loader.h"
+#include "runner/line_runner.h"
+#include "session/session.h"
 #include "store_test_fixture.h"
 #include "unit/plugin_exports.h"
 

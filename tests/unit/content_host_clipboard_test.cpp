@@ -4,10 +4,10 @@
 #include <string>
 
 #include "content_test_fixture.h"
-#include "plugin/clipboard_variable.h"
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
+#include "plugin/clipboard_variable.h"
 #include "store/last_transfer.h"
 #include "sys/sys.h"
 

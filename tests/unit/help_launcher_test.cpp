@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/help_topic.h"
 #include "frame/help_viewer.h"
 #include "frame/text/u16.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "unit/plugin_exports.h"
 
 namespace {

@@ -84,8 +84,16 @@ TEST_F(HostExpand, FormsExpandAsTheHostDoes) {
         {u"%@eval[0x10 + 0XfF]", u"271"},
         {u"%@eval[9223372036854775807] %@eval[-9223372036854775807 - 1]",
          u"9223372036854775807 -9223372036854775808"},
-        {u"%@eval[0xFFFFFFFFFFFFFFFF]", u"-1"},
-        {u"%@eval[0x8000000000000000 %% -1] %@eval[0x8000000000000000 mod -1]", u"0 0"},
+        // Hexadecimal numbers are the same numbers; a minus sign before a number belongs to it.
+        {u"%@eval[0x7FFFFFFFFFFFFFFF] %@eval[-0x8000000000000000] %@eval[-9223372036854775808]",
+         u"9223372036854775807 -9223372036854775808 -9223372036854775808"},
+        {u"%@eval[000000000000000000000012 + 0x00000000000000000000001] %@eval[- 5 * -3]",
+         u"13 15"},
+        {u"%@eval[-9223372036854775808 %% -1] %@eval[-0x8000000000000000 mod -1]", u"0 0"},
+        {u"%@eval[-9223372036854775808 / 2] %@eval[-9223372036854775808 \\ -2]",
+         u"-4611686018427387904 4611686018427387904"},
+        {u"%@eval[-9223372036854775808 + 9223372036854775807] %@eval[-1 - 9223372036854775807]",
+         u"-1 -9223372036854775808"},
     };
     for (const ExpandCase& c : cases)
         EXPECT_EQ(text::ToUtf8(Expanded(c.input)), text::ToUtf8(c.expected))
@@ -135,9 +143,6 @@ TEST_F(HostExpand, FailuresSayWhy) {
          "\"7/2\"\r\n"},
         {u"%@eval[9223372036854775807+1]", host::ExpandFault::HostFunctionFailed, 1,
          "plughost: @eval: the result is too large for 64 bits in \"9223372036854775807+1\"\r\n"},
-        {u"%@eval[0x8000000000000000 \\ -1]", host::ExpandFault::HostFunctionFailed, 1,
-         "plughost: @eval: the result is too large for 64 bits in \"0x8000000000000000 \\ "
-         "-1\"\r\n"},
         {u"%@eval[99999999999999999999]", host::ExpandFault::HostFunctionFailed, 1,
          "plughost: @eval: the number is too large for 64 bits in \"99999999999999999999\"\r\n"},
         {u"%@eval[(1+2]", host::ExpandFault::HostFunctionFailed, 1,
@@ -156,6 +161,39 @@ TEST_F(HostExpand, FailuresSayWhy) {
         EXPECT_EQ(result.fault, c.fault) << text::ToUtf8(c.input);
         EXPECT_EQ(result.code, c.code) << text::ToUtf8(c.input);
         EXPECT_EQ(fake::StdErr(), c.message) << text::ToUtf8(c.input);
+    }
+}
+
+// Overflow is an error whatever the notation and the operator, with one message for a number
+// and one for a result outside 64 bits.
+TEST_F(HostExpand, EvalOverflowIsAnErrorInEveryNotation) {
+    struct Overflow {
+        const char16_t* expression;
+        bool number; // the number itself is too large, not a result
+    };
+    const Overflow cases[] = {
+        {u"9223372036854775808", true},          {u"0x8000000000000000", true},
+        {u"0xFFFFFFFFFFFFFFFF + 1", true},       {u"-9223372036854775809", true},
+        {u"-0x8000000000000001", true},          {u"+9223372036854775808", true},
+        {u"-(9223372036854775808)", true},       {u"5 - 9223372036854775808", true},
+        {u"0x10000000000000000", true},          {u"9223372036854775807 + 1", false},
+        {u"0x7FFFFFFFFFFFFFFF + 0x1", false},    {u"-9223372036854775808 - 1", false},
+        {u"-9223372036854775807 - 2", false},    {u"0x7FFFFFFFFFFFFFFF * 2", false},
+        {u"-9223372036854775808 * -1", false},   {u"-0x8000000000000000 / -1", false},
+        {u"-9223372036854775808 \\ -1", false},  {u"- -9223372036854775808", false},
+        {u"-(-9223372036854775807 - 1)", false}, {u"-(0 - 0x7FFFFFFFFFFFFFFF - 1)", false},
+    };
+    for (const Overflow& c : cases) {
+        fake::ClearOutput();
+        std::u16string out;
+        const std::u16string input = u"%@eval[" + std::u16string(c.expression) + u"]";
+        EXPECT_EQ(host::ExpandText(session, input, out).fault,
+                  host::ExpandFault::HostFunctionFailed)
+            << text::ToUtf8(c.expression);
+        EXPECT_EQ(fake::StdErr(),
+                  std::string("plughost: @eval: the ") + (c.number ? "number" : "result") +
+                      " is too large for 64 bits in \"" + text::ToUtf8(c.expression) + "\"\r\n")
+            << text::ToUtf8(c.expression);
     }
 }
 

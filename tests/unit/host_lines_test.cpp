@@ -3,12 +3,33 @@
 #include "entry/host_api.h"
 #include "host_test_fixture.h"
 
+#include <cstdio>
+#include <random>
+#include <unistd.h>
+
 namespace {
 
 using hosttest::HostFixture;
 using hosttest::Log;
 
-using HostLines = HostFixture;
+class HostLines : public HostFixture {
+protected:
+    // Runs the lines of `input` as standard input; returns what they wrote to standard output.
+    std::string RunInput(const std::string& input) {
+        const std::string path =
+            ::testing::TempDir() + "host_lines_input_" + std::to_string(getpid()) + ".txt";
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        EXPECT_NE(file, nullptr);
+        if (file == nullptr) return {};
+        std::fwrite(input.data(), 1, input.size(), file);
+        std::fclose(file);
+        EXPECT_NE(std::freopen(path.c_str(), "rb", stdin), nullptr);
+        fake::ClearOutput();
+        host::RunStandardInput(session);
+        std::remove(path.c_str());
+        return fake::StdOut();
+    }
+};
 
 TEST_F(HostLines, EchoPrintsTheExpandedText) {
     sys::SetEnv(u"who", u"you");
@@ -133,6 +154,123 @@ TEST_F(HostLines, LongLinesAreRefused) {
     EXPECT_EQ(LastResult(), 1);
 }
 
+// Blocks and conditions nest 1,000 deep as a reader counts them, whatever the construct, and
+// 1,001 are refused with one message: nothing of the statement runs. In a batch file the refusal
+// ends it; on a line of its own and at standard input, the next statement runs.
+struct NestingCase {
+    const char* open;  // `levels` levels
+    const char* inner; // what they hold
+    const char* close; // their end
+    int levels;
+    bool runs; // the inner command runs
+};
+
+constexpr NestingCase kNestings[] = {
+    {"(", "echo in", ")", 1, true},
+    {"(\n", "echo in\n", ")\n", 1, true},
+    {"if 1 == 1 (\n", "echo in\n", ")\n", 1, true},
+    {"if 1 == 2 (\n", "echo in\n", ")\n", 1, false},
+    {"if 1 == 2 (echo no) else (\n", "echo in\n", ")\n", 1, true},
+    {"if not exist nothing.txt (\n  (\n", "echo in\n", "  )\n) else (echo no)\n", 2, true},
+    {"if 1==1 ", "echo in", "", 1, true},
+};
+
+std::string Nested(const NestingCase& nesting, int levels) {
+    std::string text;
+    for (int i = 0; i < levels / nesting.levels; ++i) text += nesting.open;
+    text += nesting.inner;
+    for (int i = 0; i < levels / nesting.levels; ++i) text += nesting.close;
+    if (text.back() != '\n') text += '\n';
+    return text;
+}
+
+TEST_F(HostLines, NestingIsCountedAsAReaderCounts) {
+    const std::string refused = "blocks and conditions are nested too deeply (more than 1000)\r\n";
+    for (const NestingCase& nesting : kNestings) {
+        SCOPED_TRACE(nesting.open);
+        const std::string deepest = Nested(nesting, 1000);
+        const std::string deeper = Nested(nesting, 1000 + nesting.levels);
+        const std::string in = nesting.runs ? "in\r\n" : "";
+        const bool oneLine = deeper.find('\n') == deeper.size() - 1;
+
+        fake::ClearOutput();
+        host::RunScriptText(session, deepest + "echo after\n", u"/w/n.btm", {u"n.btm"});
+        EXPECT_EQ(fake::StdOut(), in + "after\r\n");
+        EXPECT_EQ(fake::StdErr(), "");
+        fake::ClearOutput();
+        host::RunScriptText(session, deeper + "echo after\n", u"/w/n.btm", {u"n.btm"});
+        EXPECT_EQ(fake::StdOut(), "");
+        EXPECT_EQ(fake::StdErr(),
+                  std::string("plughost: /w/n.btm [") + (oneLine ? "1" : "1001") + "]  " + refused);
+        EXPECT_EQ(LastResult(), 1);
+
+        if (oneLine) {
+            EXPECT_EQ(Run(text::FromUtf8(deepest.substr(0, deepest.size() - 1))), in);
+            EXPECT_EQ(Run(text::FromUtf8(deeper.substr(0, deeper.size() - 1))), "");
+            EXPECT_EQ(fake::StdErr(), "plughost: " + refused);
+        }
+        EXPECT_EQ(RunInput(deeper + "echo after\n" + deepest), "after\r\n" + in);
+        EXPECT_EQ(fake::StdErr(), "plughost: " + refused);
+    }
+}
+
+struct RefusalCase {
+    std::string statement;
+    int line; // where the fault is
+    const char* message;
+};
+
+TEST_F(HostLines, ARefusedStatementRunsNothingOfIt) {
+    const RefusalCase cases[] = {
+        {"if 1 == 2 (\n  echo a | more\n  echo RAN\n)\n", 2, "pipes (\"|\") are not supported"},
+        {"if 1 == 1 (\n  echo a < b\n  echo RAN\n)\n", 2,
+         "input redirection (\"<\") is not supported"},
+        {"(echo RAN & (\n  echo \"(\" %@fecho[(] ^( (text\n  rem (\n  if a = b (\n    echo RAN\n"
+         "  ) else (echo RAN)\n))\n",
+         4, "if needs a condition: A == B, A EQ|NE|LT|LE|GT|GE B, exist FILE or defined NAME"},
+        {"if 1 == 2 (\n  echo RAN\n) echo RAN\n", 3, "unexpected text after \")\""},
+        {"(\n  if 1 == 1 (\n    echo RAN\n  )\n  else (\n    echo RAN\n  )\n)\n", 5,
+         "else must follow the \")\" of an if's block on its line"},
+        {"if 1 == 2 (echo " + std::string(8200, 'x') + "\n  echo RAN\n)\n", 1,
+         "line too long (more than 8191 characters): not run"},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.statement.substr(0, 40));
+        fake::ClearOutput();
+        host::RunScriptText(session, c.statement + "echo after\n", u"/w/r.btm", {u"r.btm"});
+        EXPECT_EQ(fake::StdOut(), "");
+        EXPECT_EQ(fake::StdErr(),
+                  "plughost: /w/r.btm [" + std::to_string(c.line) + "]  " + c.message + "\r\n");
+        EXPECT_EQ(LastResult(), 1);
+        EXPECT_EQ(RunInput(c.statement + "echo after\n"), "after\r\n");
+        EXPECT_EQ(fake::StdErr(), std::string("plughost: ") + c.message + "\r\n");
+    }
+}
+
+// Standard input reads a statement until its blocks close, as skimmed line by line: the skim
+// must agree with the parser on every statement that parses.
+TEST_F(HostLines, BlocksAreSkimmedAsTheyAreParsed) {
+    const char16_t* pieces[] = {
+        u"(", u")",  u"if 1==1 ", u"if not a == b ", u"else ", u"echo ", u"\"", u"^",
+        u"&", u"||", u"\n",       u"rem ",           u":",     u"%@f[",  u"]",  u">f ",
+        u"<", u"@",  u") else (", u"2>&1 ",          u"%[",    u"%%",    u"x"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 100000; ++round) {
+        std::u16string text;
+        for (int i = random() % 20; i > 0; --i) text += pieces[random() % std::size(pieces)];
+        host::CommandList commands;
+        const host::ParseStatus status = host::ParseStatement(text, commands).status;
+        if (status == host::ParseStatus::Error) continue;
+        int open = 0;
+        for (size_t start = 0, end = 0; end != std::u16string::npos; start = end + 1) {
+            end = text.find(u'\n', start);
+            open =
+                host::OpenBlocksAfter(std::u16string_view(text).substr(start, end - start), open);
+        }
+        ASSERT_EQ(open > 0, status == host::ParseStatus::Unclosed) << text::ToUtf8(text);
+    }
+}
+
 struct LineCase {
     const char16_t* line;
     const char* out;
@@ -149,8 +287,21 @@ TEST_F(HostLines, ConditionsBlocksAndSeparators) {
         {u"if /i not A == a echo n", "", ""},
         {u"if a eqc A echo n", "", ""},
         {u"if 10 GT 9 echo numbers", "numbers\r\n", ""},
-        {u"if 10 GT 9x echo n", "", ""},                                      // as text "1" < "9"
-        {u"if 99999999999999999999 == 099999999999999999999 echo n", "", ""}, // text
+        {u"if 10 GT 9x echo n", "", ""}, // as text "1" < "9"
+        // Whole decimal numbers of any length compare as numbers; EQC compares text.
+        {u"if 99999999999999999999 == 099999999999999999999 echo numbers", "numbers\r\n", ""},
+        {u"if 99999999999999999999 LT 100000000000000000000 echo numbers", "numbers\r\n", ""},
+        {u"if -100000000000000000000 LT -99999999999999999999 echo numbers", "numbers\r\n", ""},
+        {u"if 18446744073709551616 GT -18446744073709551616 echo numbers", "numbers\r\n", ""},
+        {u"if -9223372036854775809 LT -9223372036854775808 echo numbers", "numbers\r\n", ""},
+        {u"if -0 == +000 echo zero", "zero\r\n", ""},
+        {u"if 100000000000000000000 GT 99999999999999999999x echo n", "", ""}, // as text
+        {u"if 7 EQC 07 echo n", "", ""},
+        {u"if 7 EQC 7 echo y", "y\r\n", ""},
+        {u"if Ärger == äRGER echo y", "y\r\n", ""},
+        {u"if Ärger EQC äRGER echo n", "", ""},
+        {u"if errorlevel 99999999999999999999 echo n", "", ""},
+        {u"if errorlevel -99999999999999999999 echo e", "e\r\n", ""},
         {u"if a LT b echo y & echo z", "y\r\nz\r\n", ""},
         {u"if a GE b echo y & echo z", "", ""},
         {u"if \"a b\" == \"a b\" echo quoted", "quoted\r\n", ""},

@@ -1,7 +1,7 @@
 // The host services other than ExpandVariables, and the host's own text functions.
-#include "language/colors.h"
 #include "builtins/host_functions.h"
 #include "host_test_fixture.h"
+#include "language/colors.h"
 
 #include <cstdint>
 #include <memory>

@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "runner/expand.h"
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/help_topic.h"
@@ -22,6 +19,9 @@
 #include "frame/report.h"
 #include "frame/text/u16.h"
 #include "frame/text_services.h"
+#include "plugin/plugin_loader.h"
+#include "runner/expand.h"
+#include "session/session.h"
 #include "unit/plugin_exports.h"
 
 namespace {
