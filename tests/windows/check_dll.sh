@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What a product DLL shows without running it, checked on Linux: its export table, its imports
-# (function by function, as imports-ARCH.txt lists them), its version resource, that it is in the
+# (function by function, as imports.txt lists them), its version resource, that it is in the
 # form that ships, and the help file beside it. BUILD_DIRECTORY is a build folder, or the folder
 # the release zips were unpacked into.
 #
@@ -14,10 +14,8 @@ target=$1
 build=$2
 dll=Korvanite-$target.dll
 case $target in
-    x86) objdump=i686-w64-mingw32-objdump list=tests/windows/exports.txt
-         import_list=tests/windows/imports-x86.txt ;;
-    x64) objdump=x86_64-w64-mingw32-objdump list=tests/windows/exports-x64.txt
-         import_list=tests/windows/imports-x64.txt ;;
+    x86) objdump=i686-w64-mingw32-objdump list=tests/windows/exports.txt ;;
+    x64) objdump=x86_64-w64-mingw32-objdump list=tests/windows/exports-x64.txt ;;
     *) echo "check_dll: no target $target" >&2; exit 2 ;;
 esac
 passed=0
@@ -45,9 +43,12 @@ imports=$($objdump -p "$build/$dll" | awk '
     /^\tvma: / { next }
     dll != "" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ { print dll "!" $3; next }
     /^$/ { dll = "" }' | sort -u)
-if [ -n "$imports" ] && [ "$imports" = "$(grep -v '^#' "$import_list" | sort -u)" ]; then pass; else
-    fail "$dll: imports differ from $import_list:"
-    diff <(grep -v '^#' "$import_list" | sort -u) <(echo "$imports")
+# The list's lines for this target, one DLL!NAME a line.
+listed=$(sed -nE "s/^($target )?([A-Z0-9]+\.DLL): /\2 /p" tests/windows/imports.txt |
+         awk '{ for (i = 2; i <= NF; ++i) print $1 "!" $i }' | sort -u)
+if [ -n "$imports" ] && [ "$imports" = "$listed" ]; then pass; else
+    fail "$dll: imports differ from tests/windows/imports.txt:"
+    diff <(echo "$listed") <(echo "$imports")
 fi
 
 # The version of CMakeLists.txt's project(), the only statement of it.
