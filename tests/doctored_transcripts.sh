@@ -71,10 +71,8 @@ report=$(tr -d '\r' <"$work/one-by-one.log")
 expected=$(printf '%s\n' "$(head -n 1 <<<"$expected_failures")" \
     'FAILED doctored/absent.btm: cannot read the script' '1 passed, 2 failed')
 if [ "$status" -eq 0 ] || [ "$report" != "$expected" ]; then
-    echo "doctored transcripts: scripts named one by one (status $status) reported:"
-    echo "$report"
-    echo "expected:"
-    echo "$expected"
+    printf 'doctored transcripts: scripts named one by one (status %s) reported:\n%s\nexpected:\n%s\n' \
+        "$status" "$report" "$expected"
     exit 1
 fi
 echo "doctored transcripts: each failed the runner ($expected_summary), and alone too"

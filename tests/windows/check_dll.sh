@@ -23,7 +23,9 @@ failed=0
 pass() { passed=$((passed + 1)); }
 fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 
-exports=$($objdump -p "$build/$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+# The DLL's headers, tables and directories, which the checks below read.
+headers=$($objdump -p "$build/$dll")
+exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers" |
           sed -nE 's/^\s*\[ *[0-9]+\] (.*)$/\1/p' | sort)
 # The protocol's exports, and one for each feature of the table: a command under its name, a
 # variable function as f_NAME, an internal variable as _NAME.
@@ -38,11 +40,11 @@ fi
 # Every imported function, as DLL!NAME (the DLL in capitals), against the list of the target: a
 # new import, a function of a later Windows, an api-ms-win-* set or a compiler runtime shows
 # up as a difference.
-imports=$($objdump -p "$build/$dll" | awk '
+imports=$(awk '
     /^\tDLL Name: / { dll = toupper($3); next }
     /^\tvma: / { next }
     dll != "" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ { print dll "!" $3; next }
-    /^$/ { dll = "" }' | sort -u)
+    /^$/ { dll = "" }' <<<"$headers" | sort -u)
 # The list's lines for this target, one DLL!NAME a line.
 listed=$(sed -nE "s/^($target )?([A-Z0-9]+\.DLL): /\2 /p" tests/windows/imports.txt |
          awk '{ for (i = 2; i <= NF; ++i) print $1 "!" $i }' | sort -u)
@@ -87,18 +89,13 @@ fi
 # A crash address read as docs/release.md says: four bytes into f_balloc, its address the
 # DLL's ImageBase plus the RVA of its export, looked up in DLL.debug, names f_balloc (x86 gives
 # the stdcall name) and its source line.
-prefix=${objdump%-objdump}
-index=$($objdump -p "$build/$dll" | sed -nE 's/^\s*\[ *([0-9]+)\] f_balloc$/\1/p')
-rva=$($objdump -p "$build/$dll" |
-      sed -nE "s/^\s*\[ *${index:-x}\] \+base\[ *[0-9]+\] +([0-9a-f]+) Export RVA$/\1/p")
-image_base=$($objdump -p "$build/$dll" | sed -nE 's/^ImageBase\s+([0-9a-f]+)$/\1/p')
+index=$(sed -nE 's/^\s*\[ *([0-9]+)\] f_balloc$/\1/p' <<<"$headers")
+rva=$(sed -nE "s/^\s*\[ *${index:-x}\] \+base\[ *[0-9]+\] +([0-9a-f]+) Export RVA$/\1/p" <<<"$headers")
+image_base=$(sed -nE 's/^ImageBase\s+([0-9a-f]+)$/\1/p' <<<"$headers")
+looked_up=$(${objdump%-objdump}-addr2line -f -C -i -e "$build/$dll.debug" \
+            "$(printf '0x%x' $((0x${image_base:-0} + 0x${rva:-0} + 4)))" | tr '\n' ' ')
 stdcall=""
 [ "$target" = x86 ] && stdcall=@4
-looked_up=""
-if [ -n "$rva" ] && [ -n "$image_base" ]; then
-    looked_up=$($prefix-addr2line -f -C -i -e "$build/$dll.debug" \
-                "$(printf '0x%x' $((0x$image_base + 0x$rva + 4)))" | tr '\n' ' ')
-fi
 if [[ $looked_up =~ ^f_balloc$stdcall\ \./src/store/balloc\.cpp:[0-9]+\ $ ]]; then pass; else
     fail "$dll: a crash address in f_balloc reads \"$looked_up\" through $dll.debug"
 fi
