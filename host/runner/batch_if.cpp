@@ -110,14 +110,13 @@ bool TestCondition(Session& session, const Condition& condition, bool& holds) {
         holds = ReadEnvironment(left).has_value();
         break;
     case Condition::Kind::ErrorLevel: {
-        std::optional<WholeNumber> level = ReadWholeNumber(left);
-        if (!level) {
+        if (!ReadWholeNumber(left)) {
             HostMessage(session, u"if errorlevel needs a number, not \"" + left + u"\"");
             session.script.lastResult = 1;
             return false;
         }
-        const std::u16string result = DecimalText(session.script.lastResult);
-        holds = NumberOrder(*ReadWholeNumber(result), *level) >= 0;
+        holds =
+            Compare(DecimalText(session.script.lastResult), left, CompareOp::GreaterEqual, false);
         break;
     }
     }
