@@ -116,23 +116,21 @@ int main(int argc, char** argv) {
 PEER
 g++ -O2 -o "$work/peer" "$work/peer.cpp"
 
-# Scripts for plughost: set-up alone (allocation, or loading a file), and set-up with N fills,
-# copies, searches, digests or loads.
+# Scripts for plughost, a pair for each operation: NAME-0, the set-up alone (allocation, or
+# loading a file), and NAME-n, the set-up with COUNT fills, copies, searches, digests or loads.
 repeat_script() { # NAME SETUP-LINES OPERATION COUNT
     local name=$1 setup=$2 operation=$3 count=$4
+    printf '%s\n' "$setup" >"$work/$name-0.btm"
     {
         printf '%s\n' "$setup"
         for ((i = 0; i < count; i++)); do printf 'set r=%s\n' "$operation"; done
-    } >"$work/$name.btm"
+    } >"$work/$name-n.btm"
 }
 alloc1='set a=%@balloc[64M]'
 alloc2=$'set a=%@balloc[64M]\nset b=%@balloc[64M]\nset r=%@bfill[%a,1,0x5A]'
-repeat_script fill1-0 "$alloc1" '' 0
-repeat_script fill1-n "$alloc1" '%@bfill[%a,1,0x11]' $fills
-repeat_script fill4-0 "$alloc1" '' 0
-repeat_script fill4-n "$alloc1" '%@bfill[%a,4,0x11223344]' $fills
-repeat_script copy-0 "$alloc2" '' 0
-repeat_script copy-n "$alloc2" '%@bmemcpy[%a,0,%b,0,67108864]' $fills
+repeat_script fill1 "$alloc1" '%@bfill[%a,1,0x11]' $fills
+repeat_script fill4 "$alloc1" '%@bfill[%a,4,0x11223344]' $fills
+repeat_script copy "$alloc2" '%@bmemcpy[%a,0,%b,0,67108864]' $fills
 
 # Scripts of many buffers: N allocations, one listing, one release of them all.
 count_script() { # COUNT
@@ -149,16 +147,11 @@ count_script $many_buffers
 # Searches, digests and loads of 64 MiB: plughost and Python each load the file once, then do the
 # operation COUNT times; dd and sha256sum read it COUNT times in one process.
 load_line="set a=%@bloadpart[$data64,0]"
-repeat_script find-0 "$load_line" '' 0
-repeat_script find-n "$load_line" "%@bfind[%a,0x$needle]" $scans
-repeat_script sha-0 "$load_line" '' 0
-repeat_script sha-n "$load_line" '%@bhash[%a,sha256]' $scans
-repeat_script part-0 '' '' 0
-repeat_script part-n '' "%@bfree[%@bloadpart[$data64,0]]" $scans
-repeat_script tail-0 '' '' 0
-repeat_script tail-n '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $parts
-repeat_script small-0 '' '' 0
-repeat_script small-n '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $parts
+repeat_script find "$load_line" "%@bfind[%a,0x$needle]" $scans
+repeat_script sha "$load_line" '%@bhash[%a,sha256]' $scans
+repeat_script part '' "%@bfree[%@bloadpart[$data64,0]]" $scans
+repeat_script tail '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $parts
+repeat_script small '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $parts
 cat >"$work/peer.py" <<'PY'
 # The peer of @BFIND, @BHASH and @BLOADPART: Python's bytes.find, hashlib and read, N times.
 #   peer.py find|sha|read FILE N [NEEDLE]
