@@ -32,11 +32,14 @@ Redirect::Redirect(Session& session, const std::vector<Redirection>& redirection
 
 Redirect::~Redirect() {
     for (auto undo = undo_.rbegin(); undo != undo_.rend(); ++undo) {
+        bool reported = false;
         if (undo->stream == sys::StdStream::Output && undo->file != nullptr)
-            ReportFailedWrites(*undo);
+            reported = ReportFailedWrites(*undo);
         sys::RestoreStdStream(undo->stream, undo->saved);
         SessionStream(session_, undo->stream == sys::StdStream::Error ? 2 : 1) = undo->previous;
-        if (undo->file != nullptr) sys::CloseHandle(undo->file);
+        // A file that fails to close has lost what the system held back of it.
+        if (undo->file != nullptr && !sys::CloseFile(undo->file) && !reported)
+            ReportFailure(undo->name, sys::LastErrorCode());
         // Standard output is collected again, or not, as where it goes now asks.
         if (undo->stream == sys::StdStream::Output) sys::BufferStandardOutput(true);
     }
@@ -44,11 +47,16 @@ Redirect::~Redirect() {
 
 // A file that could not take the command's output (a full disk) fails the command, as the same
 // failure of the host's own output fails the host.
-void Redirect::ReportFailedWrites(const Undo& undo) {
+bool Redirect::ReportFailedWrites(const Undo& undo) {
     sys::FlushStandardOutput();
     const uint32_t error = sys::StandardOutputError();
-    if (error == 0) return;
-    HostMessage(session_, u"cannot write to \"" + undo.name + u"\": " + OutputFailureText(error));
+    if (error == 0) return false;
+    ReportFailure(undo.name, error);
+    return true;
+}
+
+void Redirect::ReportFailure(const std::u16string& name, uint32_t error) {
+    HostMessage(session_, u"cannot write to \"" + name + u"\": " + OutputFailureText(error));
     session_.script.lastResult = 1;
 }
 
@@ -75,7 +83,7 @@ bool Redirect::Apply(const Redirection& redirection) {
     }
     Undo undo{stream, nullptr, file, SessionStream(session_, redirection.stream), name};
     if (target == nullptr || !sys::RedirectStdStream(stream, target, &undo.saved)) {
-        if (file != nullptr) sys::CloseHandle(file);
+        if (file != nullptr) (void)sys::CloseFile(file); // nothing was written to it
         HostMessage(session_, redirection.duplicateOf != 0
                                   ? u"cannot redirect a stream to another"
                                   : u"cannot open \"" + name + u"\" for output");

@@ -30,7 +30,9 @@ private:
     };
 
     bool Apply(const Redirection& redirection);
-    void ReportFailedWrites(const Undo& undo);
+    // True when writes to the file failed, which is then reported.
+    bool ReportFailedWrites(const Undo& undo);
+    void ReportFailure(const std::u16string& name, uint32_t error);
 
     Session& session_;
     std::vector<Undo> undo_;

@@ -126,7 +126,8 @@ KV_HOST_IMPORT void KV_HOSTAPI SetColors(int attribute) {
     // appears in it; output that goes to a file stays plain.
     if (!host::OutputIsConsole(session)) return;
 #if defined(_WIN32)
-    sys::SetConsoleTextAttribute(session.out.handle, static_cast<uint16_t>(value));
+    // A colour the console does not take leaves the text in the colour it has.
+    (void)sys::SetConsoleTextAttribute(session.out.handle, static_cast<uint16_t>(value));
 #else
     host::WriteOut(session, host::AnsiColorSequence(value));
 #endif

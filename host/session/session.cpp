@@ -29,8 +29,10 @@ void InitSession(Session& session) {
 void ResetScriptState(Session& session) {
     // Restore in reverse order, so that a variable changed twice gets its first value back.
     auto& saved = session.script.savedEnvironment;
+    // A variable that cannot be put back (no memory) keeps the script's value: there is no one
+    // left to tell.
     for (auto it = saved.rbegin(); it != saved.rend(); ++it)
-        sys::SetEnv(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+        (void)sys::SetEnv(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
     session.script = ScriptState{};
 }
 

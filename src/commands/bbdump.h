@@ -66,11 +66,11 @@ uint32_t GroupWidthFor(uint32_t wordLen);
 
 // Reads the value of /C, /E or /M with its multiplier letter. 0 stored; -2 missing; the ParseU32
 // code for a bad number; -3 unknown multiplier; -4 overflow. Reports its own errors.
-int ParseDumpValue(const char16_t* valueName, char16_t* option, uint32_t* value);
+[[nodiscard]] int ParseDumpValue(const char16_t* valueName, char16_t* option, uint32_t* value);
 
 // 1 when every byte of the code page maps to one UTF-16 unit of its own (the table, when given,
 // then holds them), else 0.
-int TestCodePage(uint32_t codePage, char16_t* table);
+[[nodiscard]] int TestCodePage(uint32_t codePage, char16_t* table);
 
 // Columns of the console device's window, 22 to 400, else 80.
 uint32_t ConsoleDeviceWidth();
@@ -78,10 +78,11 @@ uint32_t ConsoleDeviceWidth();
 // ---- Rendering ---------------------------------------------------------------------------------
 
 // 0 done; -1 no address or settings; kOutputStopped when the user stopped the output.
-int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t size, uint32_t flags);
+[[nodiscard]] int DumpBuffer(const DumpSettings* settings, BufferAddress address, uint32_t size,
+                             uint32_t flags);
 
-int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, bool showSizeLine,
-                    TextMode mode);
+[[nodiscard]] int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size,
+                                  bool showSizeLine, TextMode mode);
 
 // The widest line (in bytes) that fits ConsoleWidth; AddressWidth must already be defaulted.
 uint32_t AutoHexWidth(const DumpSettings& settings, uint32_t digits, uint32_t flags);

@@ -16,18 +16,18 @@ void UpperCaseInPlace(char16_t* text);
 
 // /F: the numeric base (0 hexadecimal, 1 octal, 2 decimal, 3 signed). Its help text also ends
 // the command with 1.
-int ParseFormatOption(char16_t* option, uint32_t* format);
+[[nodiscard]] int ParseFormatOption(char16_t* option, uint32_t* format);
 // /G: digits of the address field, 0 or 4 to 16.
-int ParseAddressWidthOption(char16_t* option, uint32_t* width);
+[[nodiscard]] int ParseAddressWidthOption(char16_t* option, uint32_t* width);
 // /K: bytes per line, at most 80; 0 fits the console device's window.
-int ParseHexWidthOption(char16_t* option, uint32_t* hexWidth, uint32_t* flags);
+[[nodiscard]] int ParseHexWidthOption(char16_t* option, uint32_t* hexWidth, uint32_t* flags);
 // /ML: most lines.
-int ParseMaxLinesOption(char16_t* option, uint32_t* maxLines);
+[[nodiscard]] int ParseMaxLinesOption(char16_t* option, uint32_t* maxLines);
 // /N: the letters of the features to turn off.
-int ParseFeatureOption(char16_t* option, uint32_t* flags, bool* noHighlight);
+[[nodiscard]] int ParseFeatureOption(char16_t* option, uint32_t* flags, bool* noHighlight);
 // /Z with a value: the replacement character.
-int ParseReplacementOption(char16_t* option, uint32_t* replacement);
+[[nodiscard]] int ParseReplacementOption(char16_t* option, uint32_t* replacement);
 // /CP: a single-byte code page; fills the table.
-int ParseCodePageOption(char16_t* option, uint32_t* codePage, char16_t* table);
+[[nodiscard]] int ParseCodePageOption(char16_t* option, uint32_t* codePage, char16_t* table);
 
 } // namespace dump

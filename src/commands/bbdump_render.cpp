@@ -419,7 +419,7 @@ int WriteClosing(const Dump& dump, BufferAddress address) {
         if (PagedNewLines(1) == kOutputStopped) return kOutputStopped;
         char16_t count[kLineCapacity];
         text::Format(count, kLineCapacity, u"%I64u", shown);
-        CommaFormatText(count, kLineCapacity);
+        (void)CommaFormatText(count, kLineCapacity); // the plain digits stay when it fails
         if (ColorPrint(u"\x12"
                        u"Displayed %s bytes (0x%04I64x bytes) from %s%I64X%s.",
                        count, shown, u"", uint64_t{address}, u"") == kOutputStopped)
@@ -476,7 +476,7 @@ int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, boo
             if (size < unit.bytes) continue;
             char16_t quotient[kLineCapacity];
             text::Format(quotient, kLineCapacity, u"%.1f", double(size) / double(unit.bytes));
-            CommaFormatText(quotient, kLineCapacity);
+            (void)CommaFormatText(quotient, kLineCapacity); // as it is when it fails
             text::Format(human, kLineCapacity, unit.format, quotient);
             break;
         }

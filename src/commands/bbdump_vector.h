@@ -17,7 +17,7 @@ constexpr bool kVectorLoops = false;
 
 // The eight hexadecimal digits of `value`, lower or upper case, as eight units at `out`.
 // Without SSE2, false and nothing written.
-bool PutHexDigits8(uint32_t value, bool upperCase, char16_t* out);
+[[nodiscard]] bool PutHexDigits8(uint32_t value, bool upperCase, char16_t* out);
 
 // The hexadecimal columns of `groups` groups of eight bytes, each byte as two digits and a
 // blank and each group followed by one more blank, at `out`. Returns the end of what was

@@ -90,8 +90,8 @@ void FormatCreationTime(const BufferRecord& record, bool utc, char16_t* out, siz
     sys::SystemTime shown{};
     if (utc)
         shown = record.created;
-    else
-        sys::LocalTimeOf(record.created, &shown); // a failed conversion shows as all zeros
+    else if (!sys::LocalTimeOf(record.created, &shown))
+        shown = sys::SystemTime{}; // a failed conversion shows as all zeros
     text::Format(out, capacity, u"%04u-%02u-%02u %02u:%02u:%02u", unsigned(shown.year),
                  unsigned(shown.month), unsigned(shown.day), unsigned(shown.hour),
                  unsigned(shown.minute), unsigned(shown.second));
@@ -102,7 +102,7 @@ void FormatCreationTime(const BufferRecord& record, bool utc, char16_t* out, siz
 int WriteRow(const BufferRecord& record, bool utc) {
     char16_t grouped[kGroupedSizeCapacity];
     text::Format(grouped, kGroupedSizeCapacity, u"%u", unsigned(record.size));
-    CommaFormatText(grouped, kGroupedSizeCapacity); // the plain digits stay when it fails
+    (void)CommaFormatText(grouped, kGroupedSizeCapacity); // the plain digits stay when it fails
     char16_t human[kHumanSizeCapacity];
     FormatHumanSize(human, record.size);
     char16_t created[32];
@@ -145,7 +145,11 @@ KV_EXPORT int KV_API bblist(HostChar* hostText) {
 
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);
-    if (count <= 0 || list == nullptr) {
+    if (count < 0) {
+        (void)ReportRecordFailure();
+        return kCommandFailed;
+    }
+    if (count == 0 || list == nullptr) {
         QPuts(AsHost(u"No binary buffers allocated.\r\n"));
         FreeBufferRecords(list);
         return 0;

@@ -16,7 +16,7 @@ constexpr int kSortKeysCapacity = 16;
 constexpr int kMostSortKeys = kSortKeysCapacity - 1;
 
 // Reads the text after "/O" into `keys`. 0, or 1 after reporting a bad key letter.
-int ParseSortKeys(const char16_t* text, char16_t (&keys)[kSortKeysCapacity]);
+[[nodiscard]] int ParseSortKeys(const char16_t* text, char16_t (&keys)[kSortKeysCapacity]);
 
 // Negative, 0 or positive as `a` sorts before, with or after `b`: by the keys in turn, then by
 // ascending address.

@@ -39,15 +39,15 @@ void ResetCommandOutput();
 
 // 0 when the option was accepted or is not a pause option, 1 when an error was reported, -1
 // when the text is missing. The text is upper-cased in place for the error messages.
-int ParsePauseOption(char16_t* option, uint32_t* pauseLines);
+[[nodiscard]] int ParsePauseOption(char16_t* option, uint32_t* pauseLines);
 void SetPageLength(uint32_t pauseLines);
 
 // kOutputOk or kOutputStopped.
-int PagedNewLines(uint32_t count);
+[[nodiscard]] int PagedNewLines(uint32_t count);
 
 // Writes `text` (length units, room for `capacity`) and one line end, as QPuts and then
 // PagedNewLines(1) would. kOutputOk or kOutputStopped.
-int PutPagedLine(char16_t* text, size_t length, size_t capacity);
+[[nodiscard]] int PutPagedLine(char16_t* text, size_t length, size_t capacity);
 
 // The key pressed at the prompt (0x10000 + second code for extended keys), 3 for Ctrl-C, 32 on
 // time-out.
@@ -55,11 +55,11 @@ uint32_t WaitForPauseKey();
 
 // printf conventions of the bounded formatter (%s takes UTF-16 text). kOutputOk, kOutputNoText,
 // kOutputNoMemory or kOutputStopped.
-int PagedPrint(const char16_t* format, ...);
-int ColorPrint(const char16_t* format, ...);
+[[nodiscard]] int PagedPrint(const char16_t* format, ...);
+[[nodiscard]] int ColorPrint(const char16_t* format, ...);
 
 // Writes the text to the console device in the given attribute; kOutputNoText without text.
-int PutColored(const char16_t* text, uint8_t attribute);
+[[nodiscard]] int PutColored(const char16_t* text, uint8_t attribute);
 
 // Called after each dump line on a console: Esc brings the prompt, holding Ctrl slows output.
 int CheckPauseKeys();
@@ -74,7 +74,8 @@ bool ColorSuppressedByEnvironment();
 // 0 with a non-empty text in `out` (kHighlightTextCapacity units); otherwise a Windows error
 // code and an empty `out`.
 constexpr int kHighlightTextCapacity = 1024;
-uint32_t ReadHighlightValue(sys::RegistryRoot root, const char16_t* subKey, char16_t* out);
+[[nodiscard]] uint32_t ReadHighlightValue(sys::RegistryRoot root, const char16_t* subKey,
+                                          char16_t* out);
 
 // Sets the console and the host to the Ctrl-C mark's colour; returns the attribute replaced.
 uint32_t SetMarkColor();

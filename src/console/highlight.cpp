@@ -1,6 +1,7 @@
 // The highlight colours of a command: normal and highlighted attribute from the user's setting
 // and the console's colours, and the colour of the Ctrl-C mark.
 #include "console/console_output.h"
+#include "console/console_window.h"
 #include "frame/host_services.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
@@ -179,7 +180,7 @@ uint32_t SetMarkColor() {
     if (sys::ConsoleTextAttribute(ConsoleOut, &value) && (value & 0xFF) != 0)
         current = value & 0xFF;
     const uint8_t mark = TableHighlight(current);
-    sys::SetConsoleTextAttribute(ConsoleOut, mark);
+    SetConsoleColor(ConsoleOut, mark);
     SetColors(mark);
     return current;
 }

@@ -8,8 +8,9 @@
 extern volatile int32_t CtrlCPressed;
 extern int32_t CtrlHandlerInstalled;
 
-// The console control handler: Ctrl-C and Ctrl-Break set CtrlCPressed and count as handled
-// (nonzero); every other event is left to the next handler (0).
+// The console control handler: while a command runs, Ctrl-C and Ctrl-Break set CtrlCPressed and
+// count as handled (nonzero); every other event, and every event between commands (a handler
+// that could not be removed yet), is left to the next handler (0).
 int ConsoleCtrlHandler(uint32_t event);
 
 void InstallCtrlHandler();

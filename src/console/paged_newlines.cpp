@@ -53,7 +53,11 @@ bool StoppedByCtrlC() {
 } // namespace
 
 void WriteToConsoleDevice(const char16_t* text) {
-    if (ConsoleOut != nullptr) sys::WriteText(ConsoleOut, text, text::Length(text));
+    if (ConsoleOut != nullptr) (void)sys::WriteText(ConsoleOut, text, text::Length(text));
+}
+
+void SetConsoleColor(sys::Handle console, uint16_t attribute) {
+    (void)sys::SetConsoleTextAttribute(console, attribute);
 }
 
 uint32_t WaitForPauseKey() {
@@ -89,7 +93,7 @@ uint32_t WaitForPauseKey() {
 
 int PagedNewLines(uint32_t count) {
     if (NormalAttr != 0) {
-        sys::SetConsoleTextAttribute(sys::StdHandle(sys::StdStream::Output), NormalAttr);
+        SetConsoleColor(sys::StdHandle(sys::StdStream::Output), NormalAttr);
         SetColors(NormalAttr);
         tty_yield(0);
     }

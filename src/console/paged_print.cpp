@@ -10,20 +10,28 @@
 
 namespace {
 
+constexpr size_t kBufferMargin = 16;
+// The commands' texts are lines and short runs of them: those need no memory of the heap, and so
+// cannot fail for want of it.
+constexpr size_t kShortText = 1024;
+
 // The formatted text and room for the line being gathered, both of its length plus a margin.
 struct PrintBuffers {
     char16_t* text = nullptr;
     char16_t* line = nullptr;
     size_t lineLength = 0;
+    char16_t shortText[kShortText + kBufferMargin];
+    char16_t shortLine[kShortText + kBufferMargin];
 
+    PrintBuffers() = default;
+    PrintBuffers(const PrintBuffers&) = delete;
+    PrintBuffers& operator=(const PrintBuffers&) = delete;
     ~PrintBuffers() {
-        delete[] text;
-        delete[] line;
+        if (text != shortText) delete[] text;
+        if (line != shortLine) delete[] line;
     }
     void EndLine() { line[lineLength] = 0; }
 };
-
-constexpr size_t kBufferMargin = 16;
 
 // kOutputOk with both buffers filled, or kOutputNoMemory.
 int FormatIntoBuffers(PrintBuffers& buffers, const char16_t* format, va_list args) {
@@ -31,9 +39,14 @@ int FormatIntoBuffers(PrintBuffers& buffers, const char16_t* format, va_list arg
     va_copy(measure, args);
     const size_t length = text::FormatV(nullptr, 0, format, measure);
     va_end(measure);
-    buffers.text = new (std::nothrow) char16_t[length + kBufferMargin];
-    buffers.line = new (std::nothrow) char16_t[length + kBufferMargin];
-    if (buffers.text == nullptr || buffers.line == nullptr) return kOutputNoMemory;
+    if (length <= kShortText) {
+        buffers.text = buffers.shortText;
+        buffers.line = buffers.shortLine;
+    } else {
+        buffers.text = new (std::nothrow) char16_t[length + kBufferMargin];
+        buffers.line = new (std::nothrow) char16_t[length + kBufferMargin];
+        if (buffers.text == nullptr || buffers.line == nullptr) return kOutputNoMemory;
+    }
     text::FormatV(buffers.text, length + kBufferMargin, format, args);
     return kOutputOk;
 }
@@ -61,7 +74,7 @@ int PagedPrintV(const char16_t* format, va_list args) {
 
 void PutLine(PrintBuffers& buffers, uint8_t attribute) {
     buffers.EndLine();
-    if (buffers.lineLength > 0) PutColored(buffers.line, attribute);
+    if (buffers.lineLength > 0) (void)PutColored(buffers.line, attribute); // never without text
     buffers.lineLength = 0;
 }
 
@@ -89,7 +102,7 @@ int ColorPrintV(const char16_t* format, va_list args) {
     }
     if (result == kOutputOk) PutLine(buffers, attribute);
     if (attribute != NormalAttr) {
-        sys::SetConsoleTextAttribute(sys::StdHandle(sys::StdStream::Output), NormalAttr);
+        SetConsoleColor(sys::StdHandle(sys::StdStream::Output), NormalAttr);
         SetColors(NormalAttr);
     }
     return result;
@@ -121,7 +134,7 @@ int ColorPrint(const char16_t* format, ...) {
 
 int PutColored(const char16_t* text, uint8_t attribute) {
     if (text == nullptr) return kOutputNoText;
-    sys::SetConsoleTextAttribute(sys::StdHandle(sys::StdStream::Output), attribute);
+    SetConsoleColor(sys::StdHandle(sys::StdStream::Output), attribute);
     WriteToConsoleDevice(text);
     return kOutputOk;
 }

@@ -27,8 +27,13 @@ KV_EXPORT int KV_API f_bgettext(HostChar* argument) {
 
     // Decoded aside, so that a refused text leaves the host's text as it was.
     char16_t decoded[kTextCapacity];
-    if (DecodeText(encoding, buffer.Bytes() + range.start, range.count, decoded, kTextCapacity) <
-        0) {
+    const int64_t units =
+        DecodeText(encoding, buffer.Bytes() + range.start, range.count, decoded, kTextCapacity);
+    if (units == kCodePageUnavailable) {
+        ReportMessage(u"Code page %u not available\r\n", CodePageOf(encoding));
+        return -1;
+    }
+    if (units < 0) {
         ReportMessage(u"Text too long for the result: more than %u characters\r\n",
                       static_cast<unsigned>(kTextCapacity - 1));
         return -1;

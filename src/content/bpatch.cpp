@@ -38,9 +38,10 @@ KV_EXPORT int KV_API f_bpatch(HostChar* argument) {
     if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;
 
     uint64_t total = 0;
-    const uint32_t failure = WithOpenFile(sys::OpenFileForPatching(path), [&](sys::Handle file) {
-        return WriteAt(file, fileOffset, buffer.Bytes() + range.start, range.count, &total);
-    });
+    const uint32_t failure =
+        WithOpenFile(sys::OpenFileForPatching(path), true, [&](sys::Handle file) {
+            return WriteAt(file, fileOffset, buffer.Bytes() + range.start, range.count, &total);
+        });
     // A failure is the file's, not the batch file's: the line runs and tests the result.
     return FinishWrite(failure, total, text, 0);
 }

@@ -27,8 +27,10 @@ KV_EXPORT int KV_API f_bsave(HostChar* argument) {
     if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;
 
     uint64_t total = 0;
-    const uint32_t failure = WithOpenFile(sys::CreateFileForWriting(path), [&](sys::Handle file) {
-        return WriteWhole(file, buffer.Bytes() + range.start, range.count, kTransferPiece, &total);
-    });
+    const uint32_t failure =
+        WithOpenFile(sys::CreateFileForWriting(path), true, [&](sys::Handle file) {
+            return WriteWhole(file, buffer.Bytes() + range.start, range.count, kTransferPiece,
+                              &total);
+        });
     return FinishWrite(failure, total, text, -1);
 }

@@ -16,15 +16,16 @@ inline constexpr HandleMessages kFillHandleMessages{u"Missing binary buffer hand
 
 // Argument `index` as a ParseU32 number (the whole text). A missing argument leaves `value` as
 // it is and succeeds; false when it is given and no number.
-bool ReadOptionalU32(int index, uint32_t* value);
+[[nodiscard]] bool ReadOptionalU32(int index, uint32_t* value);
 
 // An offset inside the buffer: "Bad offset" when it is no number, "Offset past end of buffer"
 // when it is not below the size. Missing, it is "Missing offset" when `required`, else 0.
-bool ReadBufferOffset(int index, bool required, const BufferArgument& buffer, uint32_t* offset);
+[[nodiscard]] bool ReadBufferOffset(int index, bool required, const BufferArgument& buffer,
+                                    uint32_t* offset);
 
 // A start inside the buffer, as @BSAVE takes it: default 0, "Bad start value", "Start address
 // past end of buffer".
-bool ReadStart(int index, const BufferArgument& buffer, uint32_t* start);
+[[nodiscard]] bool ReadStart(int index, const BufferArgument& buffer, uint32_t* start);
 
 // `count` bytes from `start` in a buffer of `bufferSize` bytes.
 struct ByteRange {
@@ -35,21 +36,22 @@ struct ByteRange {
 // A range that is only read, as @BSAVE takes it: a start (default 0, "Bad start value", "Start
 // address past end of buffer") and a length (default and 0: to the end, "Bad length value"),
 // cut at the end of the buffer. The range holds at least one byte.
-bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer, ByteRange* range);
+[[nodiscard]] bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer,
+                                 ByteRange* range);
 
 // The same with an offset in place of the start ("Bad offset", "Offset past end of buffer",
 // "Missing offset" when `offsetRequired`).
-bool ReadReadRangeAt(int offsetIndex, bool offsetRequired, int lengthIndex,
-                     const BufferArgument& buffer, ByteRange* range);
+[[nodiscard]] bool ReadReadRangeAt(int offsetIndex, bool offsetRequired, int lengthIndex,
+                                   const BufferArgument& buffer, ByteRange* range);
 
 // Whether `count` bytes fit from `offset` on; if not, reports "Write past end of buffer:" with
 // the offset, the count and the buffer's size on a second line. Nothing may be written then.
-bool WriteFits(uint32_t offset, uint64_t count, const BufferArgument& buffer);
+[[nodiscard]] bool WriteFits(uint32_t offset, uint64_t count, const BufferArgument& buffer);
 
 // A file name argument, completed to its full path by the host: "Missing filename", "Error
 // expanding filename".
-bool ReadFileName(int index, char16_t (&path)[kPathCapacity]);
+[[nodiscard]] bool ReadFileName(int index, char16_t (&path)[kPathCapacity]);
 
 // A required 64-bit file offset (ParseU64): the messages name it "file offset" ("Missing file
 // offset", "Bad file offset") or, with `plain`, "offset".
-bool ReadFileOffset(int index, bool plain, uint64_t* offset);
+[[nodiscard]] bool ReadFileOffset(int index, bool plain, uint64_t* offset);

@@ -43,9 +43,10 @@ uint32_t ReadIntoNewBuffer(sys::Handle file, const FileSpan& span, BufferAddress
 void LoadSpan(const char16_t* path, const FileSpan& span, char16_t* result) {
     BufferAddress address = 0;
     uint32_t size = 0;
-    const uint32_t failure = WithOpenFile(sys::OpenFileForReading(path), [&](sys::Handle file) {
-        return ReadIntoNewBuffer(file, span, &address, &size);
-    });
+    const uint32_t failure =
+        WithOpenFile(sys::OpenFileForReading(path), false, [&](sys::Handle file) {
+            return ReadIntoNewBuffer(file, span, &address, &size);
+        });
     FinishLoad(failure, address, size, result);
 }
 

@@ -8,7 +8,7 @@
 // (not inside one), into at most `capacity` bytes. Returns the bytes read, or -1 for any other
 // text: an odd number of digits, a character that is no digit, no digits at all, or more bytes
 // than `capacity`.
-int ReadHexBytes(const char16_t* text, uint8_t* out, size_t capacity);
+[[nodiscard]] int ReadHexBytes(const char16_t* text, uint8_t* out, size_t capacity);
 
 // Writes `count` bytes as upper-case digits, two a byte, and a terminator: 2 * count + 1 units.
 void WriteHexDigits(const uint8_t* bytes, size_t count, char16_t* out);

@@ -129,12 +129,21 @@ int64_t DecodeCodePage(uint32_t codePage, const uint8_t* bytes, size_t count, Un
     }
     const char* text = reinterpret_cast<const char*>(bytes);
     const int needed = sys::MultiByteToWide(codePage, text, static_cast<int>(length), nullptr, 0);
-    if (needed <= 0 || static_cast<size_t>(needed) > sink.room) {
-        sink.full = needed > 0;
+    if (needed <= 0) {
+        sink.Finish();
+        return kCodePageUnavailable;
+    }
+    if (static_cast<size_t>(needed) > sink.room) {
+        sink.full = true;
         return sink.Finish();
     }
-    sink.used = static_cast<size_t>(
-        sys::MultiByteToWide(codePage, text, static_cast<int>(length), sink.out, needed));
+    const int written =
+        sys::MultiByteToWide(codePage, text, static_cast<int>(length), sink.out, needed);
+    sink.used = written > 0 ? static_cast<size_t>(written) : 0;
+    if (written <= 0) {
+        sink.Finish();
+        return kCodePageUnavailable;
+    }
     return sink.Finish();
 }
 

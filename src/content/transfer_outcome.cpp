@@ -25,7 +25,9 @@ void NoteTransferSuccess() {
 
 void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t* result) {
     if (failure != 0) {
-        if (address != 0) FreeBuffer(address);
+        // Recorded or not, it goes; only a record that cannot be deleted keeps it, listed.
+        uint32_t recordedSize = 0;
+        if (address != 0) (void)FreeBuffer(address, &recordedSize);
         NoteTransferFailure(failure);
         LastLoadSize = 0;
         text::Format(result, kTextCapacity, u"0");

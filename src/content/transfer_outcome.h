@@ -24,12 +24,12 @@ constexpr uint32_t kPartPiece = 1u << 20;
 
 // The system's code for the step that just failed, or kNoSystemCode when it gave none: never 0,
 // so that a failure cannot pass for success.
-uint32_t SystemFailureCode();
+[[nodiscard]] uint32_t SystemFailureCode();
 
 // Ends a write to a file: LastError says how it went and the result is the bytes written, or
 // "0" after a failure (what was written before it stays written). Gives 0, or on failure
 // `failedResult`: @BSAVE fails its line then, @BPATCH does not.
-int FinishWrite(uint32_t failure, uint64_t total, char16_t* result, int failedResult);
+[[nodiscard]] int FinishWrite(uint32_t failure, uint64_t total, char16_t* result, int failedResult);
 
 // Ends a load: on failure no buffer survives (a partly filled one is freed), LastError says why
 // and the result is "0"; on success LastLoadSize is `size` and the result the new handle.

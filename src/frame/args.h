@@ -32,7 +32,7 @@ extern ArgTableData ArgTable;
 
 // Rebuilds ArgTable from `text`. Returns ArgCount, or -1 when `text` is null or the pool
 // overflows (the overflow is reported; ArgCount is then 0).
-int SplitArguments(unsigned options, const char16_t* text);
+[[nodiscard]] int SplitArguments(unsigned options, const char16_t* text);
 
 // Bounds-checked access: an index at or beyond ArgCount reads as an empty argument.
 char16_t* ArgText(int index);

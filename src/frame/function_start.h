@@ -30,18 +30,19 @@ inline constexpr HandleMessages kHandleMessages{u"Missing handle\r\n", u"Bad han
 // Starts a function: 0, with `*text` the host's text (which takes the result) split into
 // ArgTable under `splitOptions`; otherwise the export's result: kNoArgumentText for no text, -1
 // after a reported split overflow.
-int BeginFunction(HostChar* argument, unsigned splitOptions, char16_t** text);
+[[nodiscard]] int BeginFunction(HostChar* argument, unsigned splitOptions, char16_t** text);
 
 // Starts a function whose first argument is a buffer handle (ParseBufferHandle): 0 with the
 // text split and `*buffer` the buffer; otherwise the export's result, the messages' after a
 // missing or bad handle.
-int BeginBufferFunction(HostChar* argument, unsigned splitOptions, char16_t** text,
-                        BufferArgument* buffer, const HandleMessages& messages = kHandleMessages);
+[[nodiscard]] int BeginBufferFunction(HostChar* argument, unsigned splitOptions, char16_t** text,
+                                      BufferArgument* buffer,
+                                      const HandleMessages& messages = kHandleMessages);
 
 // Reads argument `index` as a buffer handle. False, with the message reported, when it is
 // missing (when `required`) or no buffer; a missing optional one leaves `*buffer` as it is.
-bool ReadBufferArgument(int index, bool required, const HandleMessages& messages,
-                        BufferArgument* buffer);
+[[nodiscard]] bool ReadBufferArgument(int index, bool required, const HandleMessages& messages,
+                                      BufferArgument* buffer);
 
 // Upper-cases argument `index` in place, reports `message` with it as "%s", and gives -1.
 int RefuseArgument(const char16_t* message, int index);

@@ -10,4 +10,4 @@ constexpr size_t kTopicCapacity = 64;
 // and writes its topic into `topic`: a command keeps its name, a variable function's "@"
 // becomes "f_", an internal variable gets "v" in front, all in lower case. Returns false, with
 // `topic` empty, for a null name or one that is no feature.
-bool HelpTopicOf(const char16_t* name, char16_t (&topic)[kTopicCapacity]);
+[[nodiscard]] bool HelpTopicOf(const char16_t* name, char16_t (&topic)[kTopicCapacity]);

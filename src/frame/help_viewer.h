@@ -14,7 +14,7 @@ int ShowHelpTopic(const char16_t* topic);
 // Opens the help file that the place `candidate` names ("~\" is the library's directory, host
 // variables and functions are expanded) at `topic`. Returns 1 when a viewer was started, 0
 // when this place does not lead to one.
-int OpenHelpTopic(const char16_t* candidate, const char16_t* topic);
+[[nodiscard]] int OpenHelpTopic(const char16_t* candidate, const char16_t* topic);
 
 // Ends the viewer last started, if any, and forgets it.
 void StopHelpViewer();

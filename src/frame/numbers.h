@@ -14,30 +14,30 @@ constexpr int kRangeError = 34;
 
 // With `rest`, the number may be followed by other text, which `rest` receives; without it the
 // whole text must be the number. On failure nothing is stored.
-int ParseU32(const char16_t* text, uint32_t* value, const char16_t** rest = nullptr);
-inline int ParseU32(char16_t* text, uint32_t* value, char16_t** rest) {
+[[nodiscard]] int ParseU32(const char16_t* text, uint32_t* value, const char16_t** rest = nullptr);
+[[nodiscard]] inline int ParseU32(char16_t* text, uint32_t* value, char16_t** rest) {
     return ParseU32(text, value, const_cast<const char16_t**>(rest));
 }
-int ParseU64(const char16_t* text, uint64_t* value);
+[[nodiscard]] int ParseU64(const char16_t* text, uint64_t* value);
 // Hexadecimal and octal give the bit pattern of an unsigned 64-bit number (sixteen F digits
 // are -1).
-int ParseS64(const char16_t* text, int64_t* value);
+[[nodiscard]] int ParseS64(const char16_t* text, int64_t* value);
 
 // A byte count: a number, optional blanks, then an optional unit (K M G: 1024-based, k m g:
 // 1000-based) and an optional element size (B W D Q in either case: 1, 2, 4, 8 bytes). Reports
 // its own errors, with the argument upper-cased in place. Returns 0; the ParseU32 result for a
 // bad number; -3 for an unknown unit; -4 when the size exceeds 32 bits; -1 for null pointers.
-int ParseSize(char16_t* text, uint32_t* size);
+[[nodiscard]] int ParseSize(char16_t* text, uint32_t* size);
 
 // A buffer handle: hexadecimal text naming a block the host knows, at a multiple of 8. Read as
 // the C library reads hexadecimal (leading white space, "+" and "0x" allowed), except that a
 // "-" is refused rather than negated into some other address. Returns the address and stores
 // the block's size in `size` when given, or 0 when the text is no valid handle. Reports nothing.
-BufferAddress ParseBufferHandle(const char16_t* text, uint32_t* size = nullptr);
+[[nodiscard]] BufferAddress ParseBufferHandle(const char16_t* text, uint32_t* size = nullptr);
 
 // The number of a buffer handle alone, read as ParseBufferHandle reads it, without asking
 // whether a block is there. False when the text is no such number or exceeds the address width.
-bool ReadHandleNumber(const char16_t* text, BufferAddress* address);
+[[nodiscard]] bool ReadHandleNumber(const char16_t* text, BufferAddress* address);
 
 // Whether a value fits in N bytes as unsigned or as signed. Nothing fits in 0 bytes, everything
 // in 8 or more.

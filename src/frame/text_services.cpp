@@ -45,14 +45,20 @@ int ShowCommandUsage(const char16_t* usage, const char* modulePath, const char* 
     if (modulePath != nullptr && moduleVersion != nullptr) {
         static char16_t path[kPathCapacity];
         char16_t version[kUsageCapacity];
-        uint32_t codePage = sys::AnsiCodePage();
-        if (sys::MultiByteToWide(codePage, modulePath, -1, path, kPathCapacity) == 0) path[0] = 0;
-        if (sys::MultiByteToWide(codePage, moduleVersion, -1, version, kUsageCapacity) == 0)
-            version[0] = 0;
+        AnsiText(modulePath, path, kPathCapacity);
+        AnsiText(moduleVersion, version, kUsageCapacity);
         const char16_t* name = FileNamePart(path);
         Printf(AsHost(u"\t\t\t\t%s  %s\r\n"), name == nullptr ? u"" : name, version);
     }
     return 0;
+}
+
+void AnsiText(const char* ascii, char16_t* out, int capacity) {
+    if (capacity <= 0) return;
+    if (sys::MultiByteToWide(sys::AnsiCodePage(), ascii, -1, out, capacity) != 0) return;
+    int i = 0;
+    for (; ascii[i] != 0 && i + 1 < capacity; ++i) out[i] = static_cast<unsigned char>(ascii[i]);
+    out[i] = 0;
 }
 
 const char16_t* FileNamePart(const char16_t* path) {

@@ -3,7 +3,7 @@
 #include "frame/exports.h"
 #include "frame/plugin_state.h"
 #include "frame/text/u16.h"
-#include "sys/sys.h"
+#include "frame/text_services.h"
 
 KV_EXPORT int KV_API Usage(const HostChar* hostName, HostChar* hostOut) {
     const char16_t* name = FromHost(hostName);
@@ -25,8 +25,6 @@ KV_EXPORT int KV_API Usage(const HostChar* hostName, HostChar* hostOut) {
 
 KV_EXPORT int KV_API ClverExport(HostChar* out) {
     if (out == nullptr) return -1;
-    char16_t* text = FromHost(out);
-    if (sys::MultiByteToWide(sys::AnsiCodePage(), "1.1.1.3", -1, text, kUsageCapacity) == 0)
-        text[0] = 0;
+    AnsiText("1.1.1.3", FromHost(out), kUsageCapacity);
     return 0;
 }

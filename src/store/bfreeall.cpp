@@ -7,13 +7,18 @@
 #include "store/buffer_registry.h"
 
 // The argument text is ignored. The result counts the records read, also those that had no
-// block left to release.
+// block left to release. Records that cannot be read free nothing; a record that cannot be
+// deleted keeps its buffer, and the others go all the same: either is reported and fails.
 KV_EXPORT int KV_API f_bfreeall(HostChar* argument) {
     if (argument == nullptr) return kNoArgumentText;
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);
-    for (int i = 0; i < count; ++i) FreeRecordedBuffer(list[i]);
+    if (count < 0) return ReportRecordFailure();
+    int kept = 0;
+    for (int i = 0; i < count; ++i)
+        if (!FreeRecordedBuffer(list[i])) ++kept;
     FreeBufferRecords(list);
+    if (kept != 0) return ReportRecordFailure();
     text::Format(FromHost(argument), kTextCapacity, u"%d", count);
     return 0;
 }

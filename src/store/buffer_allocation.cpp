@@ -16,7 +16,9 @@ void ReleaseHeapBlock(BufferAddress address, const BufferRecord* record) {
     const size_t liveSize = sys::HeapBlockSize(block);
     if (liveSize == 0) return;
     if (record != nullptr && liveSize != record->size) return;
-    sys::HeapRelease(block);
+    // The block is live and of its size: only a corrupted heap refuses it, which nothing here
+    // could mend.
+    (void)sys::HeapRelease(block);
 }
 
 } // namespace
@@ -28,29 +30,35 @@ BufferAddress AllocateBuffer(uint32_t size) {
     // A block that a handle of this width cannot name is of no use to anyone.
     const BufferAddress address = AddressOf(block);
     if (address == 0) {
-        sys::HeapRelease(block);
+        (void)sys::HeapRelease(block); // just allocated: it goes back
         return 0;
     }
-    RecordBuffer(address, size);
+    (void)RecordBuffer(address, size); // without a record the buffer is simply not listed
     return address;
 }
 
-uint32_t FreeBuffer(BufferAddress address) {
-    if (address == 0) return 0;
+bool FreeBuffer(BufferAddress address, uint32_t* recordedSize) {
+    *recordedSize = 0;
+    if (address == 0) return true;
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);
+    if (count < 0) return false;
     const BufferRecord* record = nullptr;
     for (int i = 0; i < count && record == nullptr; ++i)
         if (list[i].address == address) record = &list[i];
-    const uint32_t size = record != nullptr ? record->size : 0;
-    ReleaseHeapBlock(address, record);
+    // A block without a record goes as it is: there is no record to delete.
+    const bool freed = record != nullptr ? FreeRecordedBuffer(*record) : true;
+    if (record == nullptr) ReleaseHeapBlock(address, nullptr);
+    if (freed && record != nullptr) *recordedSize = record->size;
     FreeBufferRecords(list);
-    ForgetBuffer(address);
-    return size;
+    return freed;
 }
 
-void FreeRecordedBuffer(const BufferRecord& record) {
-    if (record.address == 0) return;
+bool FreeRecordedBuffer(const BufferRecord& record) {
+    if (record.address == 0) return true;
+    // A record left without its buffer would list a buffer that is gone, and release whatever
+    // the heap puts there next: the buffer goes only with its record.
+    if (ForgetBuffer(record.address) != 0) return false;
     ReleaseHeapBlock(record.address, &record);
-    ForgetBuffer(record.address);
+    return true;
 }

@@ -14,20 +14,21 @@ sys::RegistryKey CurrentUser() {
 
 } // namespace
 
-sys::RegistryKey OpenProcessKey() {
+sys::RegistryKey OpenProcessKey(uint32_t* failure) {
     char16_t name[kKeyNameCapacity];
     text::Format(name, kKeyNameCapacity, u"SOFTWARE\\RURoruved\\%s", plugin::kName);
     sys::RegistryKey settings = nullptr;
-    if (sys::CreateRegistryKey(CurrentUser(), name, sys::KeyLifetime::Ordinary, &settings) !=
-        sys::kRegOk)
-        return nullptr;
-
-    text::Format(name, kKeyNameCapacity, u"%08X", sys::ProcessId());
-    sys::RegistryKey process = nullptr;
-    if (sys::CreateRegistryKey(settings, name, sys::KeyLifetime::Volatile, &process) != sys::kRegOk)
-        process = nullptr;
-    sys::CloseRegistryKey(settings);
-    return process;
+    uint32_t result =
+        sys::CreateRegistryKey(CurrentUser(), name, sys::KeyLifetime::Ordinary, &settings);
+    if (result == sys::kRegOk) {
+        text::Format(name, kKeyNameCapacity, u"%08X", sys::ProcessId());
+        sys::RegistryKey process = nullptr;
+        result = sys::CreateRegistryKey(settings, name, sys::KeyLifetime::Volatile, &process);
+        sys::CloseRegistryKey(settings);
+        if (result == sys::kRegOk) return process;
+    }
+    if (failure != nullptr) *failure = result;
+    return nullptr;
 }
 
 void CreateProcessKey() {
@@ -38,5 +39,5 @@ void DeleteProcessKey() {
     char16_t name[kKeyNameCapacity];
     text::Format(name, kKeyNameCapacity, u"SOFTWARE\\RURoruved\\%s\\%08X", plugin::kName,
                  sys::ProcessId());
-    sys::DeleteRegistryKey(CurrentUser(), name);
+    (void)sys::DeleteRegistryKey(CurrentUser(), name);
 }

@@ -32,7 +32,7 @@ KV_SYS_API bool IsConsole(Handle handle);
 
 // Writes UTF-16 text: to a console as text of the console, to a file or pipe as UTF-8.
 // Returns false when the write failed.
-KV_SYS_API bool WriteText(Handle handle, const char16_t* text, size_t length);
+[[nodiscard]] KV_SYS_API bool WriteText(Handle handle, const char16_t* text, size_t length);
 
 // ---- Buffered standard output ----------------------------------------------------------------
 // One write per line is slow when standard output is a file or pipe. A host may ask for such
@@ -45,7 +45,8 @@ KV_SYS_API bool WriteText(Handle handle, const char16_t* text, size_t length);
 // waits and stops. Returns whether standard output is now collected.
 KV_SYS_API bool BufferStandardOutput(bool on);
 
-// Writes out what waits. False when that write failed (the text is then dropped).
+// Writes out what waits. False when that write failed (the text is then dropped); the failure
+// stays for StandardOutputError, which is where callers learn of it.
 KV_SYS_API bool FlushStandardOutput();
 
 // How writing to the file that is standard output now failed, collected or not, as a Windows
@@ -54,7 +55,7 @@ KV_SYS_API bool FlushStandardOutput();
 // once, as what it would add could not follow on from what was lost. Another file made standard
 // output for a while (RedirectStdStream) has a fate of its own. posix: a pipe closed by its
 // reader raises SIGPIPE, which ends the process as it ends shell tools, unless it is ignored.
-KV_SYS_API uint32_t StandardOutputError();
+[[nodiscard]] KV_SYS_API uint32_t StandardOutputError();
 
 // ---- Redirected standard streams --------------------------------------------------------------
 // A host's "command > file": for a while the process's standard output or error is another
@@ -64,7 +65,7 @@ KV_SYS_API uint32_t StandardOutputError();
 // Makes `target` (a file handle, or another standard stream's handle) the stream. `*saved`
 // receives what RestoreStdStream needs to put the stream back. Standard output that waits is
 // written out first. False, with nothing changed, on failure.
-KV_SYS_API bool RedirectStdStream(StdStream stream, Handle target, Handle* saved);
+[[nodiscard]] KV_SYS_API bool RedirectStdStream(StdStream stream, Handle target, Handle* saved);
 KV_SYS_API void RestoreStdStream(StdStream stream, Handle saved);
 
 // The name of the device that discards what is written to it (NUL; posix: /dev/null).
@@ -75,10 +76,10 @@ KV_SYS_API const char16_t* NullDeviceName();
 // As GetEnvironmentVariableW: the value's length without terminator when it fits in `capacity`
 // (terminator included); the size needed, terminator included, when it does not (nothing
 // written); 0 when the variable is not set. Names compare without regard to case.
-KV_SYS_API uint32_t GetEnv(const char16_t* name, char16_t* out, uint32_t capacity);
+[[nodiscard]] KV_SYS_API uint32_t GetEnv(const char16_t* name, char16_t* out, uint32_t capacity);
 
 // Sets a variable (replacing any of the same name in any case); a null or empty value removes it.
-KV_SYS_API bool SetEnv(const char16_t* name, const char16_t* value);
+[[nodiscard]] KV_SYS_API bool SetEnv(const char16_t* name, const char16_t* value);
 
 KV_SYS_API uint32_t ProcessId();
 KV_SYS_API void SleepMillis(uint32_t millis);
@@ -97,16 +98,16 @@ KV_SYS_API uint32_t OemCodePage();
 // terminating zero) into at most `capacity` units. Returns the units written, 0 on failure
 // (unknown code page, or no room). With `capacity` 0 it writes nothing and returns the units
 // needed.
-KV_SYS_API int MultiByteToWide(uint32_t codePage, const char* bytes, int length, char16_t* out,
-                               int capacity);
+[[nodiscard]] KV_SYS_API int MultiByteToWide(uint32_t codePage, const char* bytes, int length,
+                                             char16_t* out, int capacity);
 
 // As WideCharToMultiByte with WC_NO_BEST_FIT_CHARS: converts `length` units into at most
 // `capacity` bytes of the code page, with no replacement for a character the code page cannot
 // hold. Returns the bytes written (with `capacity` 0: the bytes needed, nothing written), or -1:
 // then `*unheld` is the index of the first unit of the first character that the code page cannot
 // hold (a lone surrogate included), or -1 when the code page is unknown or there is no room.
-KV_SYS_API int WideToMultiByte(uint32_t codePage, const char16_t* text, int length, char* out,
-                               int capacity, int* unheld);
+[[nodiscard]] KV_SYS_API int WideToMultiByte(uint32_t codePage, const char16_t* text, int length,
+                                             char* out, int capacity, int* unheld);
 
 KV_SYS_API bool IsSpace(char16_t c);
 KV_SYS_API char16_t ToUpper(char16_t c);
@@ -116,14 +117,14 @@ KV_SYS_API char16_t ToLower(char16_t c);
 
 // Opens "conout$" (posix: /dev/tty) for reading and writing, shared for writing only.
 // Returns null when it cannot be opened.
-KV_SYS_API Handle OpenConsoleDevice();
+[[nodiscard]] KV_SYS_API Handle OpenConsoleDevice();
 KV_SYS_API void CloseHandle(Handle handle);
 
 // ---- Console window width and letters (BBDUMP) -----------------------------------------------
 
 // Columns of the visible window of the console behind the handle (right minus left plus one);
 // 0 when the handle is no console or its size cannot be read.
-KV_SYS_API uint32_t ConsoleWindowColumns(Handle handle);
+[[nodiscard]] KV_SYS_API uint32_t ConsoleWindowColumns(Handle handle);
 
 // Whether the unit is a letter or a digit of any script (IsCharAlphaNumericW).
 KV_SYS_API bool IsLetterOrDigit(char16_t c);
@@ -134,16 +135,16 @@ KV_SYS_API bool IsLetterOrDigit(char16_t c);
 // the backend remembers the last one it set, 0x07 at first) and keys read from /dev/tty.
 
 // As GetConsoleMode: false, with `*mode` untouched, when the handle is no console.
-KV_SYS_API bool ConsoleMode(Handle handle, uint32_t* mode);
+[[nodiscard]] KV_SYS_API bool ConsoleMode(Handle handle, uint32_t* mode);
 
 // The rows of the console's visible window (bottom - top + 1, not the screen buffer's); false
 // when the handle is no console or the size cannot be read.
-KV_SYS_API bool ConsoleWindowRows(Handle handle, uint32_t* rows);
+[[nodiscard]] KV_SYS_API bool ConsoleWindowRows(Handle handle, uint32_t* rows);
 
 // The console's current character attribute (foreground in the low four bits, background in the
 // next four); false when it cannot be read. Setting it changes the colour of later output.
-KV_SYS_API bool ConsoleTextAttribute(Handle handle, uint16_t* attribute);
-KV_SYS_API bool SetConsoleTextAttribute(Handle handle, uint16_t attribute);
+[[nodiscard]] KV_SYS_API bool ConsoleTextAttribute(Handle handle, uint16_t* attribute);
+[[nodiscard]] KV_SYS_API bool SetConsoleTextAttribute(Handle handle, uint16_t attribute);
 
 // Key input from the console's own input (also when standard input is redirected) without echo.
 // Between BeginKeyInput and EndKeyInput keys stay unechoed also while none is being read (posix:
@@ -186,20 +187,20 @@ constexpr uint32_t kCtrlBreakEvent = 1;
 // A control handler runs on another thread (posix: in a signal handler) and returns nonzero when
 // it handled the event. Only one plug-in handler is installed at a time.
 using ControlHandler = int (*)(uint32_t event);
-KV_SYS_API bool AddControlHandler(ControlHandler handler);
-KV_SYS_API bool RemoveControlHandler(ControlHandler handler);
+[[nodiscard]] KV_SYS_API bool AddControlHandler(ControlHandler handler);
+[[nodiscard]] KV_SYS_API bool RemoveControlHandler(ControlHandler handler);
 
 // ---- Process heap ----------------------------------------------------------------------------
 // Blocks of the process's default heap. posix: zero-filled blocks mapped below 4 GiB so that an
 // address always fits in 32 bits (with KV_WIDE_HANDLES above 4 GiB, so that it never does); the
 // table of live blocks is shared by host and plug-in.
 
-KV_SYS_API void* HeapAllocZeroed(size_t size);
-KV_SYS_API bool HeapRelease(void* block);
+[[nodiscard]] KV_SYS_API void* HeapAllocZeroed(size_t size);
+[[nodiscard]] KV_SYS_API bool HeapRelease(void* block);
 
 // The size of the live block that starts exactly at `address`; 0 for any other address. Safe
 // for every address.
-KV_SYS_API size_t HeapBlockSize(const void* address);
+[[nodiscard]] KV_SYS_API size_t HeapBlockSize(const void* address);
 
 // Reserves every free range of the address space below 4 GiB (VirtualAlloc with MEM_RESERVE
 // over what VirtualQuery finds free) and takes what room the process heap still has there, so
@@ -250,38 +251,39 @@ KV_SYS_API RegistryKey RegistryRootKey(RegistryRoot root);
 // Creates `subKey` below `parent` (and every missing key on the way) or opens it when it exists,
 // with the rights to read, create sub-keys and set values. A volatile key is never written to
 // disk; an existing key keeps the lifetime it was created with. On failure `*key` is null.
-KV_SYS_API uint32_t CreateRegistryKey(RegistryKey parent, const char16_t* subKey,
-                                      KeyLifetime lifetime, RegistryKey* key);
+[[nodiscard]] KV_SYS_API uint32_t CreateRegistryKey(RegistryKey parent, const char16_t* subKey,
+                                                    KeyLifetime lifetime, RegistryKey* key);
 
 // Opens an existing key for reading only. On failure `*key` is null.
-KV_SYS_API uint32_t OpenRegistryKey(RegistryKey parent, const char16_t* subKey, RegistryKey* key);
+[[nodiscard]] KV_SYS_API uint32_t OpenRegistryKey(RegistryKey parent, const char16_t* subKey,
+                                                  RegistryKey* key);
 
 // Closing null or a root key does nothing.
 KV_SYS_API void CloseRegistryKey(RegistryKey key);
 
 // Creates or replaces a value (a null name is the key's default value).
-KV_SYS_API uint32_t SetRegistryValue(RegistryKey key, const char16_t* name, uint32_t type,
-                                     const void* data, uint32_t size);
+[[nodiscard]] KV_SYS_API uint32_t SetRegistryValue(RegistryKey key, const char16_t* name,
+                                                   uint32_t type, const void* data, uint32_t size);
 
 // As RegQueryValueExW: `type` and `data` may be null. `size` holds the data capacity in bytes on
 // entry and the value's size on return; kRegMoreData when the data does not fit (the buffer's
 // contents are then undefined).
-KV_SYS_API uint32_t QueryRegistryValue(RegistryKey key, const char16_t* name, uint32_t* type,
-                                       void* data, uint32_t* size);
+[[nodiscard]] KV_SYS_API uint32_t QueryRegistryValue(RegistryKey key, const char16_t* name,
+                                                     uint32_t* type, void* data, uint32_t* size);
 
 // As RegEnumValueW: the value at `index`. `nameLength` holds the name capacity in units,
 // terminator included, on entry and the name's length on return; type, data and size as in
 // QueryRegistryValue. kRegNoMoreItems past the last value; kRegMoreData when the name or the
 // data does not fit.
-KV_SYS_API uint32_t EnumRegistryValue(RegistryKey key, uint32_t index, char16_t* name,
-                                      uint32_t* nameLength, uint32_t* type, void* data,
-                                      uint32_t* size);
+[[nodiscard]] KV_SYS_API uint32_t EnumRegistryValue(RegistryKey key, uint32_t index, char16_t* name,
+                                                    uint32_t* nameLength, uint32_t* type,
+                                                    void* data, uint32_t* size);
 
-KV_SYS_API uint32_t DeleteRegistryValue(RegistryKey key, const char16_t* name);
+[[nodiscard]] KV_SYS_API uint32_t DeleteRegistryValue(RegistryKey key, const char16_t* name);
 
 // Deletes a key that has no sub-keys, with its values. Handles still open to it fail from then
 // on (kRegKeyDeleted); kRegAccessDenied when it has sub-keys.
-KV_SYS_API uint32_t DeleteRegistryKey(RegistryKey parent, const char16_t* subKey);
+[[nodiscard]] KV_SYS_API uint32_t DeleteRegistryKey(RegistryKey parent, const char16_t* subKey);
 
 // ---- Time of day -----------------------------------------------------------------------------
 
@@ -302,29 +304,31 @@ KV_SYS_API SystemTime SystemTimeUtc();
 
 // The local time of a UTC time in the current time zone (SystemTimeToTzSpecificLocalTime);
 // false, with `*local` untouched, when it cannot be converted.
-KV_SYS_API bool LocalTimeOf(const SystemTime& utc, SystemTime* local);
+[[nodiscard]] KV_SYS_API bool LocalTimeOf(const SystemTime& utc, SystemTime* local);
 
 // ---- Files and paths -------------------------------------------------------------------------
 
 // The fully qualified form of `name` into `out` (capacity in units, terminator included).
 // Returns the length, or 0 when the name cannot be resolved or does not fit.
-KV_SYS_API uint32_t FullPathName(const char16_t* name, char16_t* out, uint32_t capacity);
+[[nodiscard]] KV_SYS_API uint32_t FullPathName(const char16_t* name, char16_t* out,
+                                               uint32_t capacity);
 
 // The full file name of the running program.
-KV_SYS_API uint32_t ExecutablePath(char16_t* out, uint32_t capacity);
+[[nodiscard]] KV_SYS_API uint32_t ExecutablePath(char16_t* out, uint32_t capacity);
 
 // The full file name of the module (shared library) that contains `address`.
-KV_SYS_API uint32_t ModulePathOf(const void* address, char16_t* out, uint32_t capacity);
+[[nodiscard]] KV_SYS_API uint32_t ModulePathOf(const void* address, char16_t* out,
+                                               uint32_t capacity);
 
 // Reads a whole file into a new block owned by the caller (release with FreeFileBytes).
 // Returns false when the file cannot be read.
-KV_SYS_API bool ReadWholeFile(const char16_t* path, char** bytes, size_t* size);
+[[nodiscard]] KV_SYS_API bool ReadWholeFile(const char16_t* path, char** bytes, size_t* size);
 KV_SYS_API void FreeFileBytes(char* bytes);
 
 // ---- Shared libraries ------------------------------------------------------------------------
 
-KV_SYS_API Handle LoadSharedLibrary(const char16_t* path);
-KV_SYS_API void* FindSymbol(Handle library, const char* name);
+[[nodiscard]] KV_SYS_API Handle LoadSharedLibrary(const char16_t* path);
+[[nodiscard]] KV_SYS_API void* FindSymbol(Handle library, const char* name);
 KV_SYS_API void FreeSharedLibrary(Handle library);
 
 // The platform's file name of the plug-in library, for hosts that look for it beside themselves.
@@ -339,54 +343,60 @@ KV_SYS_API const char16_t* PluginLibraryName();
 KV_SYS_API uint32_t LastErrorCode();
 
 // Opens an existing file to read it, shared with other readers only. Null on failure. File
-// handles are closed with CloseHandle.
-KV_SYS_API Handle OpenFileForReading(const char16_t* path);
+// handles are closed with CloseFile.
+[[nodiscard]] KV_SYS_API Handle OpenFileForReading(const char16_t* path);
 
 // Creates a file to write it, replacing and emptying any file of that name; others may read it
 // meanwhile. Null on failure.
-KV_SYS_API Handle CreateFileForWriting(const char16_t* path);
+[[nodiscard]] KV_SYS_API Handle CreateFileForWriting(const char16_t* path);
 
 // Opens a file to write at its end, creating it when there is none; others may read it
 // meanwhile. Null on failure.
-KV_SYS_API Handle OpenFileForAppending(const char16_t* path);
+[[nodiscard]] KV_SYS_API Handle OpenFileForAppending(const char16_t* path);
 
 // Opens an existing file to write into it in place: it is neither created nor emptied; others
 // may read it meanwhile. Only a regular file opens (posix: anything else fails as a directory
 // does, with 5). Null on failure.
-KV_SYS_API Handle OpenFileForPatching(const char16_t* path);
+[[nodiscard]] KV_SYS_API Handle OpenFileForPatching(const char16_t* path);
 
-KV_SYS_API bool FileSizeOf(Handle file, uint64_t* size);
+// Closes a file handle. False when the system reports a failure (a network file's delayed
+// write, a full disk): the handle is closed all the same, but what was written may be lost.
+[[nodiscard]] KV_SYS_API bool CloseFile(Handle file);
+
+[[nodiscard]] KV_SYS_API bool FileSizeOf(Handle file, uint64_t* size);
 
 // Moves the file's position to `offset` bytes from its start (SetFilePointerEx). False on
 // failure.
-KV_SYS_API bool SeekFile(Handle file, uint64_t offset);
+[[nodiscard]] KV_SYS_API bool SeekFile(Handle file, uint64_t offset);
 
 // Moves at most `size` bytes at the file's position and advances it; `*done` receives the bytes
 // moved (a read gives 0 at the end of the file). False on failure.
-KV_SYS_API bool ReadFilePiece(Handle file, void* bytes, uint32_t size, uint32_t* done);
-KV_SYS_API bool WriteFilePiece(Handle file, const void* bytes, uint32_t size, uint32_t* done);
+[[nodiscard]] KV_SYS_API bool ReadFilePiece(Handle file, void* bytes, uint32_t size,
+                                            uint32_t* done);
+[[nodiscard]] KV_SYS_API bool WriteFilePiece(Handle file, const void* bytes, uint32_t size,
+                                             uint32_t* done);
 
 // The clipboard, opened for one read and closed again (on Windows owned by the console window).
 // posix has no clipboard but the text a host puts there with SetClipboardText; until then it
 // cannot be opened.
-KV_SYS_API bool OpenClipboardForReading();
+[[nodiscard]] KV_SYS_API bool OpenClipboardForReading();
 // The clipboard's Unicode text, locked until UnlockClipboardText: the start of its data block,
 // and in `units` the block's size in UTF-16 units. The text ends at the first zero unit within
 // the block, if there is one. Null when there is no text or the block is empty or cannot be
 // locked. Only while the clipboard is open.
-KV_SYS_API const char16_t* LockClipboardText(size_t* units);
+[[nodiscard]] KV_SYS_API const char16_t* LockClipboardText(size_t* units);
 KV_SYS_API void UnlockClipboardText();
 KV_SYS_API void CloseClipboardAfterReading();
 
 // Replaces the clipboard's contents by `length` units of text (a zero is added). For hosts that
 // give their scripts a known clipboard.
-KV_SYS_API bool SetClipboardText(const char16_t* text, size_t length);
+[[nodiscard]] KV_SYS_API bool SetClipboardText(const char16_t* text, size_t length);
 
 // The system's cryptographic random generator (CryptGenRandom; posix: getrandom).
 using RandomSource = void*;
 // Null when the generator cannot be opened.
-KV_SYS_API RandomSource OpenRandomSource();
-KV_SYS_API bool FillRandom(RandomSource source, void* bytes, uint32_t size);
+[[nodiscard]] KV_SYS_API RandomSource OpenRandomSource();
+[[nodiscard]] KV_SYS_API bool FillRandom(RandomSource source, void* bytes, uint32_t size);
 KV_SYS_API void CloseRandomSource(RandomSource source);
 
 // ---- Message digests --------------------------------------------------------------------------
@@ -399,8 +409,8 @@ constexpr size_t kLargestDigest = 64;
 // The digest of `size` bytes by the system's implementation (CNG's BCrypt; posix: OpenSSL's
 // libcrypto) into `out`, which holds kLargestDigest bytes. Returns the digest's length, or 0 when
 // the algorithm cannot be had or fails.
-KV_SYS_API size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size,
-                                uint8_t* out);
+[[nodiscard]] KV_SYS_API size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes,
+                                              size_t size, uint8_t* out);
 
 // ---- Processes, windows and file lookup ------------------------------------------------------
 // What the help launcher needs to find a file and a program and to start and end a viewer.
@@ -414,7 +424,7 @@ constexpr uint32_t kFileAttributeNormal = 0x80;
 // As GetFileAttributesW. posix: a backslash counts as a slash (the plug-in builds its paths the
 // Windows way); a directory is kFileAttributeDirectory, a regular file kFileAttributeNormal, and
 // anything else (character and block devices, pipes, sockets) kFileAttributeDevice.
-KV_SYS_API uint32_t FileAttributes(const char16_t* path);
+[[nodiscard]] KV_SYS_API uint32_t FileAttributes(const char16_t* path);
 
 // Rewrites, in place, a path built the Windows way into the form the file system and the
 // programs started on it take. win32: unchanged; posix: every backslash becomes a slash.
@@ -424,13 +434,15 @@ KV_SYS_API void UseFileSystemSeparators(char16_t* path);
 // system's standard search path. posix: the directories of PATH, for an executable regular file.
 // Returns the length, or 0 when it is not found or does not fit in `capacity` (terminator
 // included).
-KV_SYS_API uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacity);
+[[nodiscard]] KV_SYS_API uint32_t SearchProgram(const char16_t* fileName, char16_t* out,
+                                                uint32_t capacity);
 
 // Starts the program `application` with `commandLine` (quoted the Windows way, the program's
 // own name first), inheriting no handles, in the caller's environment and current directory.
 // Returns the new process's handle, or null when it could not be started. posix: the command
 // line is split into arguments by the Windows rules for quotes, blanks and backslashes.
-KV_SYS_API Handle StartProcess(const char16_t* application, const char16_t* commandLine);
+[[nodiscard]] KV_SYS_API Handle StartProcess(const char16_t* application,
+                                             const char16_t* commandLine);
 
 // Terminates the process unconditionally with `exitCode` (posix: SIGKILL, and the child is
 // reaped) and releases its handle. Does nothing for null.
@@ -438,7 +450,7 @@ KV_SYS_API void EndProcess(Handle process, uint32_t exitCode);
 
 // The Windows directory (GetWindowsDirectoryW) into `out`; the length, or 0 when it does not
 // fit. posix: the environment variable windir when it is set, else "/".
-KV_SYS_API uint32_t WindowsDirectory(char16_t* out, uint32_t capacity);
+[[nodiscard]] KV_SYS_API uint32_t WindowsDirectory(char16_t* out, uint32_t capacity);
 
 // A message box with a single OK button, owned by the foreground window; returns when the user
 // has closed it. posix: the caption and the text, each ending a line, go to standard error.

@@ -20,22 +20,22 @@ struct WordPlace {
 
 // Arguments 1 and 2 in order, after the handle of `buffer`: offset missing or invalid, word size
 // missing, invalid or outside 1 to 8.
-bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place);
+[[nodiscard]] bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place);
 
 // An optional flags argument (0 when not given).
-bool ReadFlagsArgument(int index, uint32_t* flags);
+[[nodiscard]] bool ReadFlagsArgument(int index, uint32_t* flags);
 
 // An optional format argument (OutputFormat::Unsigned when not given).
-bool ReadFormatArgument(int index, OutputFormat* format);
+[[nodiscard]] bool ReadFormatArgument(int index, OutputFormat* format);
 
 // The value argument for a word of N bytes: signed when `flags` has SignedValue or the text
 // begins with "+" or "-", else unsigned, and within that range of N bytes. A signed value
 // comes back as its two's-complement bit pattern.
-bool ReadValueArgument(int index, int n, uint32_t flags, uint64_t* value);
+[[nodiscard]] bool ReadValueArgument(int index, int n, uint32_t flags, uint64_t* value);
 
 // Whether the word lies inside its buffer. If not, reports `firstLine` and the range line
 // with the offset, the word size and the buffer size.
-bool WordInsideBuffer(const WordPlace& place, const char16_t* firstLine);
+[[nodiscard]] bool WordInsideBuffer(const WordPlace& place, const char16_t* firstLine);
 
 // The word's first byte.
 uint8_t* WordAt(const WordPlace& place);

@@ -13,7 +13,7 @@ enum class OutputFormat {
 };
 
 // The format argument: exactly "+", or an unsigned 32-bit number. False when it is neither.
-bool ParseOutputFormat(const char16_t* text, OutputFormat* format);
+[[nodiscard]] bool ParseOutputFormat(const char16_t* text, OutputFormat* format);
 
 // Writes the N-byte word `value` (bits above 8N are ignored) into `out`, bounded by `capacity`.
 void WriteWordValue(char16_t* out, size_t capacity, OutputFormat format, int n, uint64_t value);

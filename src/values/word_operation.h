@@ -8,7 +8,7 @@ enum class WordOperation { And, Or, Xor, Add, Subtract, ShiftLeft, ShiftRight };
 // The operation a keyword names ("AND" or "&", "OR" or "|", "XOR" or "^", "ADD", "PLUS" or "+",
 // "SUBTRACT", "MINUS" or "-", "SHL" or "<<", "SHR" or ">>"), regardless of case. False when
 // the text is no keyword.
-bool FindWordOperation(const char16_t* keyword, WordOperation* operation);
+[[nodiscard]] bool FindWordOperation(const char16_t* keyword, WordOperation* operation);
 
 bool IsShift(WordOperation operation);
 

@@ -47,11 +47,16 @@ uint32_t OemCodePage() {
 }
 
 int MultiByteToWide(uint32_t codePage, const char* bytes, int length, char16_t* out, int capacity) {
+    if (fake::detail::FaultFor(fake::Call::CodePage, 8)) return 0;
     return posix::MultiByteToWideIconv(codePage, bytes, length, out, capacity);
 }
 
 int WideToMultiByte(uint32_t codePage, const char16_t* text, int length, char* out, int capacity,
                     int* unheld) {
+    if (fake::detail::FaultFor(fake::Call::CodePage, 8)) {
+        if (unheld != nullptr) *unheld = -1;
+        return -1;
+    }
     return posix::WideToMultiByteIconv(codePage, text, length, out, capacity, unheld);
 }
 

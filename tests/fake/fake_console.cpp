@@ -251,6 +251,7 @@ bool KeyIsDown(KeyName key) {
 
 bool AddControlHandler(ControlHandler handler) {
     if (handler == nullptr) return false;
+    if (fake::detail::FaultFor(fake::Call::ControlHandler, 8)) return false;
     if (State().handler != handler) ++State().handlerChanges;
     State().handler = handler;
     return true;
@@ -258,6 +259,7 @@ bool AddControlHandler(ControlHandler handler) {
 
 bool RemoveControlHandler(ControlHandler handler) {
     if (handler == nullptr || State().handler != handler) return false;
+    if (fake::detail::FaultFor(fake::Call::ControlHandler, 8)) return false;
     State().handler = nullptr;
     ++State().handlerChanges;
     return true;

@@ -20,6 +20,8 @@ struct Files {
     std::u16string modulePath = u"/fake/bin/Korvanite.so";
     std::map<std::u16string, std::string> contents;
     int libraryLoads = 0;
+    std::u16string providedLibrary;
+    fake::SymbolFinder findSymbol = nullptr;
 };
 
 Files& State() {
@@ -79,6 +81,11 @@ void AddFile(std::u16string_view path, std::string_view bytes) {
     State().contents[FullName(path)].assign(bytes);
 }
 
+void ProvideLibrary(std::u16string_view path, SymbolFinder find) {
+    State().providedLibrary = FullName(path);
+    State().findSymbol = find;
+}
+
 int LibraryLoadAttempts() {
     return State().libraryLoads;
 }
@@ -123,13 +130,20 @@ void FreeFileBytes(char* bytes) {
     std::free(bytes);
 }
 
-Handle LoadSharedLibrary(const char16_t* /*path*/) {
-    ++State().libraryLoads;
-    return nullptr;
+// The provided library's handle: one that names nothing else.
+Handle LoadSharedLibrary(const char16_t* path) {
+    Files& state = State();
+    ++state.libraryLoads;
+    if (path == nullptr || state.findSymbol == nullptr || FullName(path) != state.providedLibrary)
+        return nullptr;
+    return &state.findSymbol;
 }
 
-void* FindSymbol(Handle /*library*/, const char* /*name*/) {
-    return nullptr;
+void* FindSymbol(Handle library, const char* name) {
+    Files& state = State();
+    if (library != &state.findSymbol || state.findSymbol == nullptr || name == nullptr)
+        return nullptr;
+    return state.findSymbol(name);
 }
 void FreeSharedLibrary(Handle /*library*/) {}
 const char16_t* PluginLibraryName() {

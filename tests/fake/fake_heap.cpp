@@ -25,6 +25,7 @@ constexpr uint64_t kPlacementLimit = uint64_t{1} << 47;
 #else
 constexpr uint64_t kPlacementLimit = kAddressLimit;
 #endif
+constexpr size_t kHugePage = size_t{2} << 20;
 // How far the default placement looks past pages that something else already uses.
 constexpr int kPlacementAttempts = 4096;
 
@@ -38,7 +39,6 @@ struct Heap {
     std::map<uintptr_t, Block> blocks;
     uintptr_t cursor = fake::kFirstHeapAddress;
     bool exactNext = false;
-    bool refuses = false;
     size_t largest = SIZE_MAX;
 };
 
@@ -78,6 +78,9 @@ bool MapExactly(uintptr_t start, size_t length) {
         munmap(mapped, length);
         return false;
     }
+    // Large blocks in huge pages where the system gives them: a harness that forks (the fault
+    // sweep) then shares them in few page-table entries. A refusal changes nothing else.
+    if (length >= kHugePage) (void)madvise(wanted, length, MADV_HUGEPAGE);
     return true;
 }
 
@@ -111,9 +114,6 @@ void SetNextHeapAddress(uintptr_t address) {
     State().exactNext = true;
 }
 
-void SetHeapRefuses(bool refuses) {
-    State().refuses = refuses;
-}
 void SetLargestHeapBlock(size_t size) {
     State().largest = size;
 }
@@ -122,13 +122,20 @@ size_t LiveHeapBlocks() {
     return State().blocks.size();
 }
 
+std::vector<HeapBlock> LiveHeapBlockList() {
+    std::vector<HeapBlock> list;
+    for (const auto& [address, block] : State().blocks) list.push_back({address, block.requested});
+    return list;
+}
+
 } // namespace fake
 
 namespace sys {
 
 void* HeapAllocZeroed(size_t size) {
     Heap& heap = State();
-    if (heap.refuses || size >= kAddressLimit || size > heap.largest) return nullptr;
+    if (fake::detail::FaultFor(fake::Call::HeapBlock, 8)) return nullptr;
+    if (size >= kAddressLimit || size > heap.largest) return nullptr;
     uintptr_t address = heap.cursor;
     if (heap.exactNext) {
         heap.exactNext = false;

@@ -78,6 +78,7 @@ uint32_t GetEnv(const char16_t* name, char16_t* out, uint32_t capacity) {
 
 bool SetEnv(const char16_t* name, const char16_t* value) {
     if (!IsVariableName(name)) return false;
+    if (fake::detail::FaultFor(fake::Call::EnvironmentWrite, 8)) return false;
     auto& environment = State().environment;
     std::erase_if(environment,
                   [&](const auto& entry) { return posix::SameNameNoCase(entry.first, name); });

@@ -14,7 +14,6 @@ namespace {
 struct Programs {
     std::map<std::u16string, uint32_t> attributes; // by full name
     std::map<std::u16string, std::u16string> locations;
-    bool startFails = false;
     std::vector<fake::StartedProcess> started;
     std::vector<std::string> events;
     std::u16string windowsDirectory = u"C:\\Windows";
@@ -66,9 +65,6 @@ void AddDevice(std::u16string_view path) {
 void SetProgramLocation(std::u16string_view fileName, std::u16string_view fullPath) {
     State().locations[std::u16string(fileName)] = fullPath;
 }
-void SetProcessStartFails(bool fails) {
-    State().startFails = fails;
-}
 const std::vector<StartedProcess>& StartedProcesses() {
     return State().started;
 }
@@ -104,7 +100,8 @@ uint32_t SearchProgram(const char16_t* fileName, char16_t* out, uint32_t capacit
 }
 
 Handle StartProcess(const char16_t* application, const char16_t* commandLine) {
-    if (application == nullptr || commandLine == nullptr || State().startFails) return nullptr;
+    if (application == nullptr || commandLine == nullptr) return nullptr;
+    if (fake::detail::FaultFor(fake::Call::ProcessStart, 1455)) return nullptr;
     auto& started = State().started;
     Handle handle = reinterpret_cast<Handle>(kHandleBase + started.size() + 1);
     started.push_back({application, commandLine, handle, false, 0});

@@ -7,10 +7,10 @@
 
 namespace {
 
+constexpr uint32_t kNoResources = 1450; // ERROR_NO_SYSTEM_RESOURCES
+
 struct Registry {
     sys::posix::RegistryTree tree;
-    bool keyCreationFails = false;
-    bool valueWritesFail = false;
     sys::SystemTime now = fake::kDefaultSystemTime;
 };
 
@@ -29,13 +29,6 @@ void ResetRegistry() {
 }
 } // namespace detail
 
-void SetKeyCreationFails(bool fails) {
-    State().keyCreationFails = fails;
-}
-void SetValueWritesFail(bool fails) {
-    State().valueWritesFail = fails;
-}
-
 bool RegistryKeyExists(sys::RegistryRoot root, std::u16string_view path) {
     return State().tree.Find(root, path) != nullptr;
 }
@@ -48,6 +41,15 @@ bool IsVolatileKey(sys::RegistryRoot root, std::u16string_view path) {
 size_t RegistryValueCount(sys::RegistryRoot root, std::u16string_view path) {
     const sys::posix::RegistryNode* node = State().tree.Find(root, path);
     return node == nullptr ? 0 : node->values.size();
+}
+
+std::vector<RegistryEntry> RegistryValuesOf(sys::RegistryRoot root, std::u16string_view path) {
+    std::vector<RegistryEntry> entries;
+    const sys::posix::RegistryNode* node = State().tree.Find(root, path);
+    if (node == nullptr) return entries;
+    for (const sys::posix::RegistryValue& value : node->values.InOrder())
+        entries.push_back({value.name, value.type, value.data});
+    return entries;
 }
 
 size_t OpenRegistryKeys() {
@@ -68,14 +70,18 @@ RegistryKey RegistryRootKey(RegistryRoot root) {
 
 uint32_t CreateRegistryKey(RegistryKey parent, const char16_t* subKey, KeyLifetime lifetime,
                            RegistryKey* key) {
-    if (State().keyCreationFails) {
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistryCreate, kRegAccessDenied)) {
         if (key != nullptr) *key = nullptr;
-        return kRegAccessDenied;
+        return *code;
     }
     return State().tree.Create(parent, subKey, lifetime, key);
 }
 
 uint32_t OpenRegistryKey(RegistryKey parent, const char16_t* subKey, RegistryKey* key) {
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistryOpen, kRegAccessDenied)) {
+        if (key != nullptr) *key = nullptr;
+        return *code;
+    }
     return State().tree.Open(parent, subKey, key);
 }
 
@@ -85,25 +91,31 @@ void CloseRegistryKey(RegistryKey key) {
 
 uint32_t SetRegistryValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data,
                           uint32_t size) {
-    if (State().valueWritesFail) return kRegAccessDenied;
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistrySet, kNoResources)) return *code;
     return State().tree.SetValue(key, name, type, data, size);
 }
 
 uint32_t QueryRegistryValue(RegistryKey key, const char16_t* name, uint32_t* type, void* data,
                             uint32_t* size) {
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistryRead, kRegKeyDeleted)) return *code;
     return State().tree.QueryValue(key, name, type, data, size);
 }
 
 uint32_t EnumRegistryValue(RegistryKey key, uint32_t index, char16_t* name, uint32_t* nameLength,
                            uint32_t* type, void* data, uint32_t* size) {
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistryRead, kRegKeyDeleted)) return *code;
     return State().tree.EnumValue(key, index, name, nameLength, type, data, size);
 }
 
 uint32_t DeleteRegistryValue(RegistryKey key, const char16_t* name) {
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistryDelete, kRegAccessDenied))
+        return *code;
     return State().tree.DeleteValue(key, name);
 }
 
 uint32_t DeleteRegistryKey(RegistryKey parent, const char16_t* subKey) {
+    if (auto code = fake::detail::FaultFor(fake::Call::RegistryDelete, kRegAccessDenied))
+        return *code;
     return State().tree.DeleteKey(parent, subKey);
 }
 

@@ -5,6 +5,7 @@
 namespace fake {
 
 void Reset() {
+    detail::ResetFaults();
     detail::ResetStreams();
     detail::ResetProcess();
     detail::ResetCodePages();

@@ -1,5 +1,6 @@
 // Standard streams and the console device in memory: writes are captured as UTF-8.
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 
@@ -15,21 +16,24 @@ constexpr uintptr_t kOutputHandle = 0xF002;
 constexpr uintptr_t kErrorHandle = 0xF003;
 constexpr uintptr_t kFirstConsoleDevice = 0xC001;
 
+constexpr uint32_t kDiskFull = 112;
+
 struct StreamState {
     std::string captured;
     bool console = false;
-    bool writeFails = false;
 };
 
 struct Streams {
     StreamState input, output, error;
     std::string consoleDeviceText;
     int outputWrites = 0;
-    int failingOpens = 0;
     int openAttempts = 0;
     uintptr_t nextDevice = kFirstConsoleDevice;
     std::set<uintptr_t> openDevices;
     sys::Handle redirected[3] = {}; // what RedirectStdStream made a stream, by StdStream
+    // The targets of standard output whose writes failed, with the code: the process's own
+    // standard output (null) or a file made standard output. Neither is written again.
+    std::map<sys::Handle, uint32_t> failedOutputs;
 };
 
 Streams& State() {
@@ -73,15 +77,18 @@ namespace detail {
 void ResetStreams() {
     State() = Streams{};
 }
+void ForgetFailedOutput(void* handle) {
+    State().failedOutputs.erase(handle);
+}
 } // namespace detail
 
-std::string StdOut() {
+const std::string& StdOut() {
     return State().output.captured;
 }
-std::string StdErr() {
+const std::string& StdErr() {
     return State().error.captured;
 }
-std::string ConsoleDeviceText() {
+const std::string& ConsoleDeviceText() {
     return State().consoleDeviceText;
 }
 
@@ -100,13 +107,7 @@ void ClearOutput() {
 void SetIsConsole(sys::StdStream stream, bool console) {
     StreamOf(stream)->console = console;
 }
-void SetWriteFails(sys::StdStream stream, bool fails) {
-    StreamOf(stream)->writeFails = fails;
-}
 
-void FailConsoleOpens(int count) {
-    State().failingOpens = count;
-}
 int ConsoleOpenAttempts() {
     return State().openAttempts;
 }
@@ -140,15 +141,25 @@ bool IsConsole(Handle handle) {
 
 bool WriteText(Handle handle, const char16_t* text, size_t length) {
     if (text == nullptr && length != 0) return false;
+    Streams& state = State();
+    // What standard output is now: the process's own (null), or a file made standard output.
+    const Handle outputTarget = state.redirected[static_cast<int>(StdStream::Output)];
+    StreamState* stream = IsOpenDevice(handle) ? nullptr : StreamOf(handle);
+    const bool toOutput = stream == &state.output || (stream == nullptr && handle == outputTarget);
+    if (stream == &state.input) return false;
+    if (toOutput && state.failedOutputs.contains(stream != nullptr ? nullptr : handle))
+        return false;
+    if (auto code = fake::detail::FaultFor(fake::Call::StreamWrite, kDiskFull)) {
+        if (toOutput) state.failedOutputs[stream != nullptr ? nullptr : handle] = *code;
+        return false;
+    }
     std::string* sink = nullptr;
     if (IsOpenDevice(handle)) {
-        sink = &State().consoleDeviceText;
+        sink = &state.consoleDeviceText;
     } else {
-        StreamState* stream = StreamOf(handle);
         if (stream == nullptr)
             return fake::detail::AppendToTransferFile(
                 handle, text::ToUtf8(std::u16string_view(text, length)));
-        if (stream == &State().input || stream->writeFails) return false;
         sink = &stream->captured;
     }
     std::string bytes = text::ToUtf8(std::u16string_view(text, length));
@@ -170,9 +181,10 @@ bool FlushStandardOutput() {
     return true;
 }
 
-// A standard output whose writes fail stands for a full disk (ERROR_DISK_FULL).
 uint32_t StandardOutputError() {
-    return State().output.writeFails ? 112 : 0;
+    const Streams& state = State();
+    auto failed = state.failedOutputs.find(state.redirected[static_cast<int>(StdStream::Output)]);
+    return failed == state.failedOutputs.end() ? 0 : failed->second;
 }
 
 bool RedirectStdStream(StdStream stream, Handle target, Handle* saved) {
@@ -194,10 +206,7 @@ const char16_t* NullDeviceName() {
 Handle OpenConsoleDevice() {
     Streams& state = State();
     ++state.openAttempts;
-    if (state.failingOpens > 0) {
-        --state.failingOpens;
-        return nullptr;
-    }
+    if (fake::detail::FaultFor(fake::Call::ConsoleOpen, 5)) return nullptr;
     uintptr_t device = state.nextDevice++;
     state.openDevices.insert(device);
     return reinterpret_cast<Handle>(device);

@@ -3,8 +3,10 @@
 // test; it restores every default named below.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,16 +17,80 @@
 namespace fake {
 
 // Restores all defaults: empty output and environment, no console, the default identities, an
-// empty heap (every live fake block is released), an empty registry and the default clock.
+// empty heap (every live fake block is released), an empty registry, the default clock and no
+// fault planned.
 void Reset();
+
+// ---- Faults ----------------------------------------------------------------------------------
+// Every call that can fail in reality is counted, and a plan makes the Nth of them fail as the
+// real system fails it: with the Windows error code the real backend would give (LastErrorCode
+// reports it where the real call leaves one), and with nothing changed.
+
+enum class Call {
+    Any,              // any call below
+    HeapBlock,        // HeapAllocZeroed: null (8, no memory)
+    Memory,           // the C++ runtime's new (std::nothrow): null
+    FileOpen,         // the opens: 32 to read (shared without reading), 5 to write (access denied)
+    FileRead,         // ReadFilePiece: 23 (a read error)
+    FileWrite,        // WriteFilePiece: 112 (the disk is full)
+    FileSeek,         // SeekFile: 59 (a network error)
+    FileSize,         // FileSizeOf: 1117 (an input/output error)
+    FileClose,        // CloseFile: 112 (what waited to be written did not fit); closed all the same
+    RegistryCreate,   // CreateRegistryKey: 5
+    RegistryOpen,     // OpenRegistryKey: 5
+    RegistrySet,      // SetRegistryValue: 1450 (no system resources)
+    RegistryRead,     // QueryRegistryValue, EnumRegistryValue: 1018 (the key was deleted)
+    RegistryDelete,   // DeleteRegistryValue, DeleteRegistryKey: 5
+    ClipboardOpen,    // OpenClipboardForReading: 5 (another window holds it)
+    ClipboardRead,    // LockClipboardText: null (157, the block cannot be locked)
+    RandomOpen,       // OpenRandomSource: null (0x80090016)
+    RandomFill,       // FillRandom: 0x80090020, nothing written
+    Digest,           // ComputeDigest: 0
+    CodePage,         // MultiByteToWide 0, WideToMultiByte -1 with nothing unheld (8)
+    ConsoleOpen,      // OpenConsoleDevice: null (5)
+    ControlHandler,   // AddControlHandler, RemoveControlHandler: false (8)
+    StreamWrite,      // WriteText to a standard stream, the console device or a file: false (112);
+                      // standard output, or the file that is standard output, then takes no
+                      // more, as the real backends' standard output does not
+    EnvironmentWrite, // SetEnv: false (8)
+    ProcessStart,     // StartProcess: null (1455, the paging file is too small)
+};
+
+// A code for "the call's usual failure" (above), and for a read or write that reports success
+// having moved nothing (a file that became shorter, a device that took nothing).
+constexpr uint32_t kUsualCode = UINT32_MAX;
+constexpr uint32_t kMovesNothing = UINT32_MAX - 1;
+// A count for "every call from then on".
+constexpr int kEveryCall = INT_MAX;
+
+// From now on, the `nth` call of the kind (1: the next one) fails with `code`, and with it the
+// `count - 1` calls of the kind after it. Plans add up, each counting on its own.
+void PlanFault(Call call, int64_t nth = 1, uint32_t code = kUsualCode, int count = 1);
+void ClearFaults();
+
+// While off, calls are neither counted nor failed: for a harness's own calls (default on).
+void CountFallibleCalls(bool on);
+// Asked at every call counted where no plan fails it: the code to fail it with (kUsualCode for
+// its usual failure), or nothing. Reset removes it.
+using FallibleCallHook = std::optional<uint32_t> (*)(Call call);
+void SetFallibleCallHook(FallibleCallHook hook);
+// While on, the blocks of the C++ runtime's new (std::nothrow) made while calls are counted are
+// kept, for a harness to see that they were given back; TakeWatchedMemory hands them over.
+void WatchMemory(bool on);
+std::vector<void*> TakeWatchedMemory();
+// Calls counted since the reset, and how many a plan failed; the kind of the last failed.
+uint64_t FallibleCalls();
+int FaultsMet();
+Call LastFaultCall();
+const char* CallName(Call call);
 
 // ---- Standard streams and the console device -------------------------------------------------
 
 // Everything written to standard output, standard error, or any handle from OpenConsoleDevice,
 // as UTF-8.
-std::string StdOut();
-std::string StdErr();
-std::string ConsoleDeviceText();
+const std::string& StdOut();
+const std::string& StdErr();
+const std::string& ConsoleDeviceText();
 // Writes to standard output since the last ClearOutput.
 int StdOutWrites();
 void ClearOutput();
@@ -32,12 +98,6 @@ void ClearOutput();
 // Whether a standard stream counts as a console (default: none does).
 void SetIsConsole(sys::StdStream stream, bool console);
 
-// Makes every write to a standard stream fail (WriteText returns false, nothing is captured;
-// for standard output StandardOutputError gives a full disk).
-void SetWriteFails(sys::StdStream stream, bool fails);
-
-// The next `count` calls of OpenConsoleDevice fail (default 0).
-void FailConsoleOpens(int count);
 // Calls of OpenConsoleDevice since the reset, failed ones included.
 int ConsoleOpenAttempts();
 // Console device handles opened and not yet closed.
@@ -125,27 +185,33 @@ constexpr uintptr_t kFirstHeapAddress = 0x00A41000;
 // with a live block, else that allocation fails); later blocks follow it.
 void SetNextHeapAddress(uintptr_t address);
 
-// While set, HeapAllocZeroed returns null.
-void SetHeapRefuses(bool refuses);
-
 // Blocks larger than this are refused (default: no limit), so that a long run of random sizes
 // stays within the machine's memory.
 void SetLargestHeapBlock(size_t size);
 
 size_t LiveHeapBlocks();
 
+struct HeapBlock {
+    uintptr_t address;
+    size_t size;
+};
+// The live blocks in the order of their addresses.
+std::vector<HeapBlock> LiveHeapBlockList();
+
 // ---- Registry and clock ----------------------------------------------------------------------
 // The registry starts empty at every reset; a test inspects it through the sys:: calls or the
 // helpers below (a path names a key below a root, with backslashes between key names).
 
-// While set, CreateRegistryKey fails (access denied) for every key, existing or not.
-void SetKeyCreationFails(bool fails);
-// While set, SetRegistryValue fails (access denied).
-void SetValueWritesFail(bool fails);
-
 bool RegistryKeyExists(sys::RegistryRoot root, std::u16string_view path);
 bool IsVolatileKey(sys::RegistryRoot root, std::u16string_view path);
 size_t RegistryValueCount(sys::RegistryRoot root, std::u16string_view path);
+struct RegistryEntry {
+    std::u16string name;
+    uint32_t type;
+    std::vector<uint8_t> data;
+};
+// The values of a key in their order, read without a handle (none when there is no key).
+std::vector<RegistryEntry> RegistryValuesOf(sys::RegistryRoot root, std::u16string_view path);
 // Registry handles opened and not yet closed.
 size_t OpenRegistryKeys();
 
@@ -173,29 +239,43 @@ void SetModulePath(std::u16string_view path);
 // current directory). A name that is not such a file is read from the real file system as given.
 void AddFile(std::u16string_view path, std::string_view bytes);
 
-// LoadSharedLibrary always fails (tests bind the plug-in in-process); this counts its calls.
+// LoadSharedLibrary fails (tests bind the plug-in in-process) but for the one library a test
+// provides: its full path name, and how its symbols are found. This counts every load's call.
+using SymbolFinder = void* (*)(const char* name);
+void ProvideLibrary(std::u16string_view path, SymbolFinder find);
 int LibraryLoadAttempts();
 
 // ---- File transfer, clipboard and random bytes -----------------------------------------------
 // The files that OpenFileForReading and CreateFileForWriting work on are kept in memory by full
 // path name (relative names resolve against the fake current directory); they are apart from
-// the files of AddFile. Faults are counted from the reset. LastErrorCode reports the code of
-// the last failing call.
+// the files of AddFile. LastErrorCode reports the code of the last failing call.
+
+// The bytes of such a file. Large ones lie in huge pages where the system gives them, as the
+// heap's large blocks do, so that a harness that forks (the fault sweep) shares them in few
+// page-table entries.
+template <typename T>
+struct LargeBlockAllocator {
+    using value_type = T;
+    LargeBlockAllocator() = default;
+    template <typename U>
+    LargeBlockAllocator(const LargeBlockAllocator<U>&) {}
+    T* allocate(size_t count);
+    void deallocate(T* block, size_t count);
+    bool operator==(const LargeBlockAllocator&) const = default;
+};
+using FileBytes = std::basic_string<char, std::char_traits<char>, LargeBlockAllocator<char>>;
 
 void PutTransferFile(std::u16string_view path, std::string_view bytes);
 // The bytes of a file, or nullopt when there is none.
 std::optional<std::string> TransferFile(std::u16string_view path);
+// Every file by its full path name; how often any of them changed since the reset, and each
+// file by how often it was written or emptied.
+const std::map<std::u16string, FileBytes>& TransferFiles();
+uint64_t TransferFileChanges();
+const std::map<std::u16string, uint64_t>& TransferFileVersions();
 
-// The next `count` opens of either kind fail with this Windows error code.
-void FailFileOpens(uint32_t code, int count = 1);
 // From now on FileSizeOf reports this size for every file, whatever its bytes.
 void SetReportedFileSize(uint64_t size);
-// FileSizeOf fails with this code (0: it works).
-void SetFileSizeFails(uint32_t code);
-// Read or write number `piece` (0 is the first since the reset) fails with `code`. A write
-// fault of code 0 reports success with nothing written.
-void FailReadPiece(int piece, uint32_t code);
-void FailWritePiece(int piece, uint32_t code);
 // The sizes asked for by every read and write since the reset.
 std::vector<uint32_t> ReadPieceSizes();
 std::vector<uint32_t> WritePieceSizes();
@@ -205,24 +285,18 @@ int OpenTransferFiles();
 // The clipboard's data block exactly as given (zeros within it, or none at its end, included);
 // SetClipboardText puts the text and a zero. The default is a clipboard without text.
 void SetClipboardUnits(std::u16string_view units);
-// The next `count` attempts to open the clipboard fail with this code.
-void FailClipboardOpens(uint32_t code, int count = 1);
 // Whether the clipboard is open or its text locked now.
 bool ClipboardIsOpen();
 bool ClipboardIsLocked();
 
 // The fake generator gives the bytes 1, 2, ..., 255, 1, 2, ... in order from the reset on, never
 // 0, so that a test sees exactly which bytes were filled.
-void SetRandomOpenFails(bool fails);
-// Fill number `piece` (0 first) fails, having written nothing.
-void FailRandomPiece(int piece);
 std::vector<uint32_t> RandomPieceSizes();
 // Random sources opened and not yet closed.
 int OpenRandomSources();
 
 // ComputeDigest gives a digest of the algorithm's length, each byte the low byte of the size
-// hashed, and nothing while SetDigestFails is set. DigestSizes are the sizes of every call.
-void SetDigestFails(bool fails);
+// hashed. DigestSizes are the sizes of every call.
 std::vector<size_t> DigestSizes();
 
 // ---- Processes, windows and file lookup ------------------------------------------------------
@@ -235,9 +309,6 @@ void AddDevice(std::u16string_view path);
 
 // Where SearchProgram finds a program by its file name (default: nowhere).
 void SetProgramLocation(std::u16string_view fileName, std::u16string_view fullPath);
-
-// While set, StartProcess fails.
-void SetProcessStartFails(bool fails);
 
 // Every process StartProcess started, in order, with what EndProcess did to it.
 struct StartedProcess {

@@ -1,10 +1,19 @@
 // The reset of each topic of the fake backend; fake::Reset() calls them all.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "fake/fake_sys.h"
+
 namespace fake::detail {
+
+void ResetFaults();
+// Counts a call of the kind and says whether a plan fails it: with its code, or with
+// `usualCode` where the plan gives none. Nothing when the call is to go through.
+std::optional<uint32_t> FaultFor(Call call, uint32_t usualCode);
 
 void ResetStreams();
 void ResetProcess();
@@ -16,6 +25,8 @@ void ResetTransfer();
 
 // Closes a file handle of the transfer files; false when the handle is none of them.
 bool CloseTransferFile(void* handle);
+// A closed file that was standard output when a write to it failed is forgotten.
+void ForgetFailedOutput(void* handle);
 // Writes text at a transfer file's position (what a redirected stream writes); false when the
 // handle is no transfer file open for writing.
 bool AppendToTransferFile(void* handle, std::string_view bytes);

@@ -3,9 +3,11 @@
 // were given, and faults at chosen calls.
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/mman.h>
 #include <vector>
 
 #include "fake/fake_sys.h"
@@ -17,6 +19,15 @@ namespace {
 constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kAccessDenied = 5;
 constexpr uint32_t kInvalidHandle = 6;
+constexpr uint32_t kNoMemory = 8;
+constexpr uint32_t kReadFault = 23;
+constexpr uint32_t kSharingViolation = 32;
+constexpr uint32_t kNetworkError = 59;
+constexpr uint32_t kDiskFull = 112;
+constexpr uint32_t kDiscarded = 157;
+constexpr uint32_t kDeviceError = 1117;
+constexpr uint32_t kBadKeyset = 0x80090016;
+constexpr uint32_t kRandomFailure = 0x80090020;
 constexpr int kPathUnits = 32768;
 
 struct OpenFile {
@@ -28,30 +39,22 @@ struct OpenFile {
 struct Transfer {
     uint32_t lastError = 0;
 
-    std::map<std::u16string, std::string> files;
+    std::map<std::u16string, fake::FileBytes> files;
     std::set<OpenFile*> open;
-    uint32_t openFaultCode = 0;
-    int failingOpens = 0;
+    uint64_t changes = 0;
+    std::map<std::u16string, uint64_t> versions;
     std::optional<uint64_t> reportedSize;
-    uint32_t sizeFaultCode = 0;
-    std::map<int, uint32_t> readFaults;
-    std::map<int, uint32_t> writeFaults;
     std::vector<uint32_t> reads;
     std::vector<uint32_t> writes;
 
     std::optional<std::u16string> clipboard;
     bool clipboardOpen = false;
     bool clipboardLocked = false;
-    uint32_t clipboardFaultCode = 0;
-    int failingClipboardOpens = 0;
 
-    bool randomOpenFails = false;
-    std::set<int> randomFaults;
     std::vector<uint32_t> randomPieces;
     int openRandomSources = 0;
     uint8_t nextRandom = 1;
 
-    bool digestFails = false;
     std::vector<size_t> digestSizes;
 };
 
@@ -81,9 +84,9 @@ OpenFile* FileOf(sys::Handle handle) {
 // A file opened to patch it is written without being emptied first.
 sys::Handle Open(const char16_t* path, bool writing, bool append = false, bool patch = false) {
     Transfer& state = State();
-    if (state.failingOpens > 0) {
-        --state.failingOpens;
-        Fail(state.openFaultCode);
+    if (auto code = fake::detail::FaultFor(fake::Call::FileOpen,
+                                           writing ? kAccessDenied : kSharingViolation)) {
+        Fail(*code);
         return nullptr;
     }
     const std::u16string name = path != nullptr ? FullName(path) : std::u16string();
@@ -96,9 +99,11 @@ sys::Handle Open(const char16_t* path, bool writing, bool append = false, bool p
         Fail(kAccessDenied);
         return nullptr;
     }
-    if (writing && !append && !patch)
+    if (writing && !append && !patch) {
         state.files[name].clear();
-    else if (state.files.count(name) == 0) {
+        ++state.changes;
+        ++state.versions[name];
+    } else if (state.files.count(name) == 0) {
         Fail(kFileNotFound);
         return nullptr;
     }
@@ -114,6 +119,33 @@ sys::Handle Open(const char16_t* path, bool writing, bool append = false, bool p
 
 namespace fake {
 
+constexpr size_t kHugePage = size_t{2} << 20;
+
+template <typename T>
+T* LargeBlockAllocator<T>::allocate(size_t count) {
+    const size_t bytes = count * sizeof(T);
+    if (bytes < kHugePage) return std::allocator<T>().allocate(count);
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) throw std::bad_alloc();
+    (void)madvise(block, bytes, MADV_HUGEPAGE); // a refusal changes nothing else
+    return static_cast<T*>(block);
+}
+
+template <typename T>
+void LargeBlockAllocator<T>::deallocate(T* block, size_t count) {
+    const size_t bytes = count * sizeof(T);
+    if (bytes < kHugePage)
+        std::allocator<T>().deallocate(block, count);
+    else
+        munmap(block, bytes);
+}
+
+template struct LargeBlockAllocator<char>;
+
+} // namespace fake
+
+namespace fake {
+
 namespace detail {
 
 void ResetTransfer() {
@@ -126,13 +158,16 @@ bool CloseTransferFile(void* handle) {
     if (file == nullptr) return false;
     State().open.erase(file);
     delete file;
+    ForgetFailedOutput(handle);
     return true;
 }
 
 bool AppendToTransferFile(void* handle, std::string_view bytes) {
     OpenFile* file = FileOf(handle);
     if (file == nullptr || !file->writing) return false;
-    std::string& content = State().files[file->path];
+    fake::FileBytes& content = State().files[file->path];
+    ++State().changes;
+    ++State().versions[file->path];
     content.replace(file->position, bytes.size(), bytes);
     file->position += bytes.size();
     return true;
@@ -141,34 +176,32 @@ bool AppendToTransferFile(void* handle, std::string_view bytes) {
 } // namespace detail
 
 void PutTransferFile(std::u16string_view path, std::string_view bytes) {
-    State().files[FullName(path)].assign(bytes);
+    const std::u16string name = FullName(path);
+    State().files[name].assign(bytes);
+    ++State().changes;
+    ++State().versions[name];
 }
 
 std::optional<std::string> TransferFile(std::u16string_view path) {
     auto found = State().files.find(FullName(path));
     if (found == State().files.end()) return std::nullopt;
-    return found->second;
+    return std::string(found->second);
 }
 
-void FailFileOpens(uint32_t code, int count) {
-    State().openFaultCode = code;
-    State().failingOpens = count;
+const std::map<std::u16string, FileBytes>& TransferFiles() {
+    return State().files;
+}
+
+uint64_t TransferFileChanges() {
+    return State().changes;
+}
+
+const std::map<std::u16string, uint64_t>& TransferFileVersions() {
+    return State().versions;
 }
 
 void SetReportedFileSize(uint64_t size) {
     State().reportedSize = size;
-}
-
-void SetFileSizeFails(uint32_t code) {
-    State().sizeFaultCode = code;
-}
-
-void FailReadPiece(int piece, uint32_t code) {
-    State().readFaults[piece] = code;
-}
-
-void FailWritePiece(int piece, uint32_t code) {
-    State().writeFaults[piece] = code;
 }
 
 std::vector<uint32_t> ReadPieceSizes() {
@@ -187,11 +220,6 @@ void SetClipboardUnits(std::u16string_view units) {
     State().clipboard.emplace(units);
 }
 
-void FailClipboardOpens(uint32_t code, int count) {
-    State().clipboardFaultCode = code;
-    State().failingClipboardOpens = count;
-}
-
 bool ClipboardIsOpen() {
     return State().clipboardOpen;
 }
@@ -200,24 +228,12 @@ bool ClipboardIsLocked() {
     return State().clipboardLocked;
 }
 
-void SetRandomOpenFails(bool fails) {
-    State().randomOpenFails = fails;
-}
-
-void FailRandomPiece(int piece) {
-    State().randomFaults.insert(piece);
-}
-
 std::vector<uint32_t> RandomPieceSizes() {
     return State().randomPieces;
 }
 
 int OpenRandomSources() {
     return State().openRandomSources;
-}
-
-void SetDigestFails(bool fails) {
-    State().digestFails = fails;
 }
 
 std::vector<size_t> DigestSizes() {
@@ -248,9 +264,17 @@ Handle OpenFileForPatching(const char16_t* path) {
     return Open(path, true, false, true);
 }
 
+// The handle goes whatever the outcome, as CloseHandle's does.
+bool CloseFile(Handle handle) {
+    if (!fake::detail::CloseTransferFile(handle)) return Fail(kInvalidHandle);
+    if (auto code = fake::detail::FaultFor(fake::Call::FileClose, kDiskFull)) return Fail(*code);
+    return true;
+}
+
 bool SeekFile(Handle handle, uint64_t offset) {
     OpenFile* file = FileOf(handle);
     if (file == nullptr) return Fail(kInvalidHandle);
+    if (auto code = fake::detail::FaultFor(fake::Call::FileSeek, kNetworkError)) return Fail(*code);
     file->position = offset;
     return true;
 }
@@ -259,7 +283,7 @@ bool FileSizeOf(Handle handle, uint64_t* size) {
     Transfer& state = State();
     OpenFile* file = FileOf(handle);
     if (file == nullptr || size == nullptr) return Fail(kInvalidHandle);
-    if (state.sizeFaultCode != 0) return Fail(state.sizeFaultCode);
+    if (auto code = fake::detail::FaultFor(fake::Call::FileSize, kDeviceError)) return Fail(*code);
     *size = state.reportedSize ? *state.reportedSize : state.files[file->path].size();
     return true;
 }
@@ -269,11 +293,10 @@ bool ReadFilePiece(Handle handle, void* bytes, uint32_t size, uint32_t* done) {
     if (done != nullptr) *done = 0;
     OpenFile* file = FileOf(handle);
     if (file == nullptr || file->writing) return Fail(kAccessDenied);
-    const int piece = static_cast<int>(state.reads.size());
     state.reads.push_back(size);
-    if (auto fault = state.readFaults.find(piece); fault != state.readFaults.end())
-        return Fail(fault->second);
-    const std::string& content = state.files[file->path];
+    if (auto code = fake::detail::FaultFor(fake::Call::FileRead, kReadFault))
+        return *code == fake::kMovesNothing ? true : Fail(*code);
+    const fake::FileBytes& content = state.files[file->path];
     const uint64_t left = file->position < content.size() ? content.size() - file->position : 0;
     const uint32_t got = left < size ? static_cast<uint32_t>(left) : size;
     content.copy(static_cast<char*>(bytes), got, file->position);
@@ -287,11 +310,12 @@ bool WriteFilePiece(Handle handle, const void* bytes, uint32_t size, uint32_t* d
     if (done != nullptr) *done = 0;
     OpenFile* file = FileOf(handle);
     if (file == nullptr || !file->writing) return Fail(kAccessDenied);
-    const int piece = static_cast<int>(state.writes.size());
     state.writes.push_back(size);
-    if (auto fault = state.writeFaults.find(piece); fault != state.writeFaults.end())
-        return fault->second == 0 ? true : Fail(fault->second);
-    std::string& content = state.files[file->path];
+    if (auto code = fake::detail::FaultFor(fake::Call::FileWrite, kDiskFull))
+        return *code == fake::kMovesNothing ? true : Fail(*code);
+    fake::FileBytes& content = state.files[file->path];
+    ++state.changes;
+    ++state.versions[file->path];
     content.replace(file->position, size, static_cast<const char*>(bytes), size);
     file->position += size;
     if (done != nullptr) *done = size;
@@ -301,10 +325,8 @@ bool WriteFilePiece(Handle handle, const void* bytes, uint32_t size, uint32_t* d
 bool OpenClipboardForReading() {
     Transfer& state = State();
     state.lastError = 0;
-    if (state.failingClipboardOpens > 0) {
-        --state.failingClipboardOpens;
-        return Fail(state.clipboardFaultCode);
-    }
+    if (auto code = fake::detail::FaultFor(fake::Call::ClipboardOpen, kAccessDenied))
+        return Fail(*code);
     if (state.clipboardOpen) return false;
     state.clipboardOpen = true;
     return true;
@@ -316,6 +338,10 @@ const char16_t* LockClipboardText(size_t* units) {
     if (units != nullptr) *units = 0;
     if (!state.clipboardOpen || !state.clipboard || state.clipboard->empty() || units == nullptr)
         return nullptr;
+    if (auto code = fake::detail::FaultFor(fake::Call::ClipboardRead, kDiscarded)) {
+        Fail(*code);
+        return nullptr;
+    }
     state.clipboardLocked = true;
     *units = state.clipboard->size();
     return state.clipboard->data();
@@ -341,8 +367,8 @@ bool SetClipboardText(const char16_t* text, size_t length) {
 
 RandomSource OpenRandomSource() {
     Transfer& state = State();
-    if (state.randomOpenFails) {
-        Fail(0x80090016); // NTE_BAD_KEYSET
+    if (auto code = fake::detail::FaultFor(fake::Call::RandomOpen, kBadKeyset)) {
+        Fail(*code);
         return nullptr;
     }
     ++state.openRandomSources;
@@ -352,9 +378,9 @@ RandomSource OpenRandomSource() {
 bool FillRandom(RandomSource source, void* bytes, uint32_t size) {
     Transfer& state = State();
     if (source != &state.nextRandom) return Fail(kInvalidHandle);
-    const int piece = static_cast<int>(state.randomPieces.size());
     state.randomPieces.push_back(size);
-    if (state.randomFaults.count(piece) != 0) return Fail(kInvalidHandle);
+    if (auto code = fake::detail::FaultFor(fake::Call::RandomFill, kRandomFailure))
+        return Fail(*code);
     auto* at = static_cast<uint8_t*>(bytes);
     for (uint32_t i = 0; i < size; ++i) {
         at[i] = state.nextRandom;
@@ -371,7 +397,8 @@ void CloseRandomSource(RandomSource source) {
 // that a test sees which range was given; the real digests are the backends' to get right.
 size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size, uint8_t* out) {
     State().digestSizes.push_back(size);
-    if (State().digestFails || out == nullptr || (bytes == nullptr && size != 0)) return 0;
+    if (out == nullptr || (bytes == nullptr && size != 0)) return 0;
+    if (fake::detail::FaultFor(fake::Call::Digest, kNoMemory)) return 0;
     constexpr size_t kLengths[] = {16, 20, 32, 48, 64};
     const size_t length = kLengths[static_cast<int>(algorithm)];
     for (size_t i = 0; i < length; ++i) out[i] = static_cast<uint8_t>(size);

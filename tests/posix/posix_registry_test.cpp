@@ -71,7 +71,8 @@ TEST(PosixRegistry, ThreadsMayWriteAtOnce) {
             for (int i = 0; i < kValuesEach; ++i) {
                 std::u16string name = u"t" + std::u16string(1, char16_t(u'a' + t));
                 for (char c : std::to_string(i)) name.push_back(char16_t(c));
-                sys::SetRegistryValue(key, name.c_str(), sys::kRegDword, &i, sizeof i);
+                EXPECT_EQ(sys::SetRegistryValue(key, name.c_str(), sys::kRegDword, &i, sizeof i),
+                          sys::kRegOk);
             }
         });
     }

@@ -95,7 +95,7 @@ TEST_F(SplitArgumentsTest, QuotedTextsKeepTheirBlanksAndAreKnownAsQuoted) {
         {kTexts, u"\"a \" b  ,x\" \"\t", {u"a  b", u"x "}}, // blanks after the quotes still go
     });
     const bool quoted[] = {true, false, false, true};
-    SplitArguments(kTexts, u"\"0x41\",0x41,,a\"\"b");
+    EXPECT_EQ(SplitArguments(kTexts, u"\"0x41\",0x41,,a\"\"b"), 4);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(ArgQuoted(i), i < 4 && quoted[i]) << i;
 }
 

@@ -269,7 +269,7 @@ TEST_F(DumpOptions, FitsTheLineToTheConsoleWindow) {
     }
     fake::SetConsoleDeviceColumns(132);
     const int openBefore = fake::OpenConsoleDevices();
-    fake::FailConsoleOpens(1);
+    fake::PlanFault(fake::Call::ConsoleOpen);
     EXPECT_EQ(SettingsOf(u"/$ /K:0", h), Settings(0x480, 1000, 0, 0, 0, 0, 1, 8, 0, 80));
     EXPECT_EQ(fake::OpenConsoleDevices(), openBefore);
 }

@@ -230,10 +230,20 @@ TEST_F(BBList, AnEmptyListSaysSo) {
 TEST_F(BBList, OneBufferWithHeaderRowAndCount) {
     Allocate(0x00A41000, 100);
     fake::SetLocalTimeOffset(90);
-    EXPECT_EQ(List(""), kHeader + Z +
-                            "00A41000            100     0.10 kB  2024-03-15 14:04:56\r\n"
-                            "\r\n1 buffer.\r\n");
+    const std::string listing = kHeader + Z +
+                                "00A41000            100     0.10 kB  2024-03-15 14:04:56\r\n"
+                                "\r\n1 buffer.\r\n";
+    EXPECT_EQ(List(""), listing);
     EXPECT_EQ(Result(), 0);
+    // Its lines need no memory of the heap: the list is all that does.
+    fake::PlanFault(fake::Call::Memory, 2, fake::kUsualCode, fake::kEveryCall);
+    EXPECT_EQ(List(""), listing);
+    EXPECT_EQ(fake::FaultsMet(), 0);
+    fake::ClearFaults();
+    fake::PlanFault(fake::Call::Memory);
+    EXPECT_EQ(List(""), "");
+    EXPECT_EQ(fake::StdErr(), "Korvanite plugin: Cannot read the buffer list: error 8\r\n");
+    EXPECT_EQ(Result(), 1);
 }
 
 TEST_F(BBList, TimesAreLocalUnlessUtcIsAsked) {
@@ -303,10 +313,15 @@ TEST_F(BBList, UsageAndSortKeyHelp) {
     EXPECT_EQ(List("/?"), usage);
     EXPECT_EQ(Result(), 0);
     EXPECT_EQ(List("/b /?x /o:x"), usage);
-    EXPECT_EQ(List("/??"), usage + "\r\n\t\t\t\tKorvanite  " + PluginVersionText(4) + " (" +
-                               text::ToUtf8(plugin::kPlatform) +
-                               ")\r\n"
-                               "\t\t\t\tBBListCmd  0.93.0.0\r\n");
+    const std::string versions = usage + "\r\n\t\t\t\tKorvanite  " + PluginVersionText(4) + " (" +
+                                 text::ToUtf8(plugin::kPlatform) +
+                                 ")\r\n"
+                                 "\t\t\t\tBBListCmd  0.93.0.0\r\n";
+    EXPECT_EQ(List("/??"), versions);
+    // The module's lines do not depend on the system's converting them.
+    fake::PlanFault(fake::Call::CodePage, 1, fake::kUsualCode, fake::kEveryCall);
+    EXPECT_EQ(List("/??"), versions);
+    fake::ClearFaults();
     const std::string help = "BBLIST /O:  \xE2\x80\x94 sort buffers\n\n\tA\tby address "
                              "(handle)\n\tS\tby size\n\tT\tby creation time\n\t-\treverse the "
                              "following key\n";
@@ -361,7 +376,7 @@ TEST_F(BBList, CtrlCWhileRowsAreWrittenStopsWithTheMark) {
 
 TEST_F(BBList, RedirectedOutputIsNeitherPagedNorColoured) {
     for (uint32_t i = 0; i < 30; ++i) Allocate(0x01000000 + i * 0x10000, 64);
-    sys::SetEnv(u"Highlight", u"0x4E");
+    EXPECT_TRUE(sys::SetEnv(u"Highlight", u"0x4E"));
     EXPECT_NE(List("/p").find("\r\n30 buffers.\r\n"), std::string::npos);
     EXPECT_EQ(fake::ConsoleDeviceText(), "");
     EXPECT_EQ(NormalAttr, 0);
@@ -373,6 +388,22 @@ TEST_F(BBList, UnloadRemovesTheControlHandler) {
     host::UnloadPlugin(session, 1);
     EXPECT_FALSE(fake::ControlHandlerInstalled());
     EXPECT_EQ(CtrlHandlerInstalled, 0);
+}
+
+TEST_F(BBList, AHandlerThatCannotBeAddedOrRemovedIsNeverLostTrackOf) {
+    Allocate(0x00A41000, 100);
+    // Not added: the listing runs without it, and nothing claims it is there.
+    fake::PlanFault(fake::Call::ControlHandler);
+    EXPECT_NE(List("").find("1 buffer."), std::string::npos);
+    EXPECT_EQ(CtrlHandlerInstalled, 0);
+    // Not removed: it stays known as installed until a later removal takes it away, at the
+    // latest at unload, so that it never outlives the library.
+    fake::PlanFault(fake::Call::ControlHandler, 2);
+    EXPECT_NE(List("").find("1 buffer."), std::string::npos);
+    EXPECT_TRUE(fake::ControlHandlerInstalled());
+    EXPECT_EQ(CtrlHandlerInstalled, 1);
+    host::UnloadPlugin(session, 1);
+    EXPECT_FALSE(fake::ControlHandlerInstalled());
 }
 
 } // namespace

@@ -375,7 +375,7 @@ TEST_F(ContentCompareCopy, GivesTheDigestsOfExactlyTheRange) {
     for (int i = 0; i < 48; ++i) digest += "5a";
     EXPECT_EQ(Invoke(f_bhash, h + u",sha384,10").text, digest);
     EXPECT_EQ(fake::DigestSizes(), (std::vector<size_t>{3, 90}));
-    fake::SetDigestFails(true);
+    fake::PlanFault(fake::Call::Digest);
     EXPECT_EQ(Invoke(f_bhash, h + u",sha256").text, "0"); // without a message
     EXPECT_EQ(fake::StdErr(), "");
 }

@@ -210,7 +210,7 @@ TEST_F(ContentFill, BrandfillFillsExactlyItsRangeInPiecesOfAtMost8192Bytes) {
 
 TEST_F(ContentFill, BrandfillGivesZeroWhenTheGeneratorCannotBeOpened) {
     const std::u16string handle = NewBuffer(16);
-    fake::SetRandomOpenFails(true);
+    fake::PlanFault(fake::Call::RandomOpen);
     const storetest::Call call = Invoke(f_brandfill, handle);
     EXPECT_EQ(call.result, 0);
     EXPECT_EQ(call.text, "0");
@@ -220,7 +220,7 @@ TEST_F(ContentFill, BrandfillGivesZeroWhenTheGeneratorCannotBeOpened) {
 
 TEST_F(ContentFill, BrandfillClaimsNothingWhenAPieceFails) {
     const std::u16string handle = NewBuffer(20000);
-    fake::FailRandomPiece(1);
+    fake::PlanFault(fake::Call::RandomFill, 2);
     const storetest::Call call = Invoke(f_brandfill, handle);
     EXPECT_EQ(call.result, 0);
     EXPECT_EQ(call.text, "0");

@@ -101,16 +101,18 @@ TEST_F(ContentLoad, RefusesAFileBeyondTheLimitAndAnEmptyOne) {
 TEST_F(ContentLoad, LeavesTheSystemsCodeOrItsOwn) {
     ExpectFailure(u"missing.bin", 2);
     fake::PutTransferFile(u"data.bin", Pattern(20000));
-    fake::FailFileOpens(32); // held by another process without sharing
+    fake::PlanFault(fake::Call::FileOpen, 1, 32); // held by another process without sharing
     ExpectFailure(u"data.bin", 32);
-    fake::FailFileOpens(0); // a failure without a code
+    fake::PlanFault(fake::Call::FileOpen, 1, 0); // a failure without a code
     ExpectFailure(u"data.bin", 490);
-    fake::SetFileSizeFails(6);
+    fake::PlanFault(fake::Call::FileSize, 1, 6);
     ExpectFailure(u"data.bin", 6);
-    fake::SetFileSizeFails(0);
-    fake::SetHeapRefuses(true);
+    fake::PlanFault(fake::Call::HeapBlock, 1, fake::kUsualCode, fake::kEveryCall);
     ExpectFailure(u"data.bin", 8);
-    fake::SetHeapRefuses(false);
+    fake::ClearFaults();
+    // A file read whole has given its bytes, whatever its closing says.
+    fake::PlanFault(fake::Call::FileClose);
+    ExpectLoaded(u"data.bin", Pattern(20000));
 }
 
 TEST_F(ContentLoad, ReleasesTheBufferOfAFailedRead) {
@@ -123,7 +125,7 @@ TEST_F(ContentLoad, ReleasesTheBufferOfAFailedRead) {
         SCOPED_TRACE(c.piece);
         fake::Reset();
         fake::PutTransferFile(u"data.bin", Pattern(20000));
-        fake::FailReadPiece(c.piece, c.code);
+        fake::PlanFault(fake::Call::FileRead, c.piece + 1, c.code);
         ExpectFailure(u"data.bin", c.lastError);
     }
 }
@@ -227,13 +229,13 @@ TEST_F(ContentLoad, FailsCleanlyWithoutClipboardText) {
     fake::SetClipboardUnits(u"");
     ExpectFailure(u"clip:", 490); // an empty block
     fake::SetClipboardUnits(u"ABC");
-    fake::FailClipboardOpens(5);
+    fake::PlanFault(fake::Call::ClipboardOpen, 1, 5);
     ExpectFailure(u"clip:", 5); // held by another program
-    fake::FailClipboardOpens(0);
+    fake::PlanFault(fake::Call::ClipboardOpen, 1, 0);
     ExpectFailure(u"clip:", 490);
-    fake::SetHeapRefuses(true);
+    fake::PlanFault(fake::Call::HeapBlock, 1, fake::kUsualCode, fake::kEveryCall);
     ExpectFailure(u"clip:", 8);
-    fake::SetHeapRefuses(false);
+    fake::ClearFaults();
     EXPECT_FALSE(fake::ClipboardIsLocked());
 }
 
@@ -271,9 +273,9 @@ TEST_F(ContentLoad, LoadsOnlyThePartOfAFileItsArgumentsName) {
     // and one past what the file really holds ends short.
     fake::SetReportedFileSize(uint64_t{5} << 30);
     ExpectFailure(u"data.bin,0", 491, f_bloadpart);
-    fake::SetHeapRefuses(true);
+    fake::PlanFault(fake::Call::HeapBlock, 1, fake::kUsualCode, fake::kEveryCall);
     ExpectFailure(u"data.bin,1,4294967295", 8, f_bloadpart);
-    fake::SetHeapRefuses(false);
+    fake::ClearFaults();
     ExpectFailure(u"data.bin,3145720,100", 493, f_bloadpart);
 }
 

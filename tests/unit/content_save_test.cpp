@@ -93,20 +93,25 @@ TEST_F(ContentSave, LeavesTheCodeOfAFailedCreateOrWrite) {
         int writePiece;    // -1: every write works
         uint32_t writeCode;
         int32_t lastError;
-        size_t bytesLeft; // what stays in the file
+        size_t bytesLeft;       // what stays in the file
+        uint32_t closeCode = 0; // 0: the close works
     } cases[] = {
         {5, -1, 0, 5, 0},       // read-only file or directory
         {32, -1, 0, 32, 0},     // held by another process
         {0, 1, 112, 112, 8192}, // the disk became full
-        {0, 0, 0, 490, 0},      // a write that reports success with nothing written
-        {0, 2, 0, 490, 16384},  //
+        // A network file whose delayed write fails only as it is closed.
+        {0, -1, 0, 59, 20000, 59},
+        {0, 0, fake::kMovesNothing, 490, 0}, // a write that reports success with nothing written
+        {0, 2, fake::kMovesNothing, 490, 16384},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lastError);
         fake::Reset();
         const std::u16string handle = CountingBuffer(20000);
-        if (c.openCode != 0) fake::FailFileOpens(c.openCode);
-        if (c.writePiece >= 0) fake::FailWritePiece(c.writePiece, c.writeCode);
+        if (c.openCode != 0) fake::PlanFault(fake::Call::FileOpen, 1, c.openCode);
+        if (c.writePiece >= 0)
+            fake::PlanFault(fake::Call::FileWrite, c.writePiece + 1, c.writeCode);
+        if (c.closeCode != 0) fake::PlanFault(fake::Call::FileClose, 1, c.closeCode);
         const storetest::Call call = Invoke(f_bsave, handle + u",out.bin");
         EXPECT_EQ(call.result, -1);
         EXPECT_EQ(call.text, "0");
@@ -201,11 +206,16 @@ TEST_F(ContentSave, PatchesTheRangeIntoAnExistingFileInPlace) {
         EXPECT_EQ(LastError, c.lastError);
         EXPECT_EQ(fake::OpenTransferFiles(), 0);
     }
-    // A write that fails midway leaves what it wrote, "0" and the code.
-    fake::FailWritePiece(1, 112);
+    // A write that fails midway leaves what it wrote, "0" and the code; so does one that fails
+    // only as the file is closed.
+    fake::PlanFault(fake::Call::FileWrite, 2, 112);
     EXPECT_EQ(Invoke(f_bpatch, CountingBuffer(3 << 20) + u",data.bin,0").text, "0");
     EXPECT_EQ(LastError, 112);
     EXPECT_EQ(fake::TransferFile(u"data.bin"), Range(0, 1 << 20));
+    fake::PlanFault(fake::Call::FileClose);
+    EXPECT_EQ(Invoke(f_bpatch, CountingBuffer(10) + u",data.bin,0").text, "0");
+    EXPECT_EQ(LastError, 112);
+    EXPECT_EQ(fake::OpenTransferFiles(), 0);
 }
 
 } // namespace

@@ -48,9 +48,9 @@ TEST_F(FakeHeap, ChosenAddressesAndRefusal) {
     EXPECT_EQ(sys::HeapAllocZeroed(16), nullptr);
     fake::SetNextHeapAddress(0x00B10004); // not a multiple of 8
     EXPECT_EQ(sys::HeapAllocZeroed(16), nullptr);
-    fake::SetHeapRefuses(true);
+    fake::PlanFault(fake::Call::HeapBlock, 1, fake::kUsualCode, fake::kEveryCall);
     EXPECT_EQ(sys::HeapAllocZeroed(16), nullptr);
-    fake::SetHeapRefuses(false);
+    fake::ClearFaults();
     EXPECT_TRUE(sys::HeapRelease(first));
     EXPECT_FALSE(sys::HeapRelease(first));
     EXPECT_EQ(sys::HeapBlockSize(first), 0u);

@@ -46,9 +46,9 @@ protected:
     void SetUp() override {
         HelpViewerProcess = nullptr;
         AttachedPluginTest::SetUp();
-        sys::SetEnv(u"KorvaniteHelp", u"/docs/korvanite");
-        sys::SetEnv(u"PluginHelp", u"/docs/plugins");
-        sys::SetEnv(u"windir", u"/win");
+        EXPECT_TRUE(sys::SetEnv(u"KorvaniteHelp", u"/docs/korvanite"));
+        EXPECT_TRUE(sys::SetEnv(u"PluginHelp", u"/docs/plugins"));
+        EXPECT_TRUE(sys::SetEnv(u"windir", u"/win"));
         fake::SetModulePath(u"/lib/plug/Korvanite.so");
         fake::SetExecutablePath(u"/host/bin/plughost");
         fake::SetProgramLocation(u"hh.exe", kViewer);
@@ -131,15 +131,15 @@ TEST_F(HelpLauncher, AnUnsetOrEmptyVariableIsSkippedWithoutLookingAtTheDisk) {
         SetUp();
         fake::AddFile(u"/fake/cwd/Korvanite.chm", "chm");
         fake::AddFile(kPlaces[1].file, "chm");
-        sys::SetEnv(u"KorvaniteHelp", value);
+        EXPECT_TRUE(sys::SetEnv(u"KorvaniteHelp", value));
         EXPECT_EQ(AskHelp(u"bblist"), 1);
         EXPECT_EQ(OnlyCommandLine(), CommandLine(kPlaces[1].openedAs, u"bblist"));
     }
     TearDown();
     SetUp();
     fake::AddFile(u"/fake/cwd/Korvanite.chm", "chm");
-    sys::SetEnv(u"KorvaniteHelp", nullptr);
-    sys::SetEnv(u"PluginHelp", nullptr);
+    EXPECT_TRUE(sys::SetEnv(u"KorvaniteHelp", nullptr));
+    EXPECT_TRUE(sys::SetEnv(u"PluginHelp", nullptr));
     EXPECT_EQ(AskHelp(u"bblist"), 1);
     EXPECT_TRUE(fake::StartedProcesses().empty());
     EXPECT_EQ(fake::MessageBoxes().size(), 1u);
@@ -219,7 +219,7 @@ TEST_F(HelpLauncher, NoViewerOnTheSearchPathSaysTheFileIsMissing) {
 
 TEST_F(HelpLauncher, AViewerThatCannotStartSaysTheFileIsMissing) {
     fake::AddFile(kPlaces[0].file, "chm");
-    fake::SetProcessStartFails(true);
+    fake::PlanFault(fake::Call::ProcessStart, 1, fake::kUsualCode, fake::kEveryCall);
     EXPECT_EQ(AskHelp(u"bbdump"), 1);
     EXPECT_EQ(fake::MessageBoxes().size(), 1u);
     EXPECT_EQ(HelpViewerProcess, nullptr);
@@ -238,7 +238,7 @@ TEST_F(HelpLauncher, ASecondCallEndsTheFirstViewerAfterTheNewOneStarts) {
 TEST_F(HelpLauncher, AFailedSecondCallKeepsTheFirstViewer) {
     fake::AddFile(kPlaces[0].file, "chm");
     EXPECT_EQ(AskHelp(u"bbdump"), 1);
-    fake::SetProcessStartFails(true);
+    fake::PlanFault(fake::Call::ProcessStart, 1, fake::kUsualCode, fake::kEveryCall);
     EXPECT_EQ(AskHelp(u"bblist"), 1);
     EXPECT_EQ(fake::ProcessEvents(), (std::vector<std::string>{"start 1"}));
     EXPECT_EQ(HelpViewerProcess, fake::StartedProcesses()[0].handle);

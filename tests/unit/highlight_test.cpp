@@ -34,8 +34,8 @@ protected:
                    const char16_t* noColor = nullptr) {
         SetColors(int(current));
         fake::SetConsoleAttribute(uint16_t(current));
-        sys::SetEnv(u"Highlight", highlight);
-        sys::SetEnv(u"NO_COLOR", noColor);
+        EXPECT_TRUE(sys::SetEnv(u"Highlight", highlight));
+        EXPECT_TRUE(sys::SetEnv(u"NO_COLOR", noColor));
         NormalAttr = 0;
         HighlightAttr = 0;
         return SetupHighlight();

@@ -11,9 +11,9 @@ class HostExpand : public HostFixture {
 protected:
     void SetUp() override {
         HostFixture::SetUp();
-        sys::SetEnv(u"Name", u"World");
-        sys::SetEnv(u"inner", u"name");
-        sys::SetEnv(u"_batch", u"7"); // loses to the host variable
+        EXPECT_TRUE(sys::SetEnv(u"Name", u"World"));
+        EXPECT_TRUE(sys::SetEnv(u"inner", u"name"));
+        EXPECT_TRUE(sys::SetEnv(u"_batch", u"7")); // loses to the host variable
         session.script.args = {u"s.btm", u"one", u"two"};
     }
 
@@ -109,7 +109,7 @@ TEST_F(HostExpand, BatchVariablesFollowTheScript) {
 }
 
 TEST_F(HostExpand, CmdprocFollowsTheEnvironment) {
-    sys::SetEnv(u"PLUGHOST_CMDPROC", u"TCCLE");
+    EXPECT_TRUE(sys::SetEnv(u"PLUGHOST_CMDPROC", u"TCCLE"));
     EXPECT_EQ(Expanded(u"%_cmdproc"), u"TCCLE");
 }
 
@@ -201,7 +201,7 @@ TEST_F(HostExpand, DeepNestingIsRefusedNotRecursedInto) {
 
 TEST_F(HostExpand, ResultIsBoundedByTheExpansionBuffer) {
     std::u16string longest(host::kMaxTextUnits, u'x');
-    sys::SetEnv(u"big", longest.c_str());
+    EXPECT_TRUE(sys::SetEnv(u"big", longest.c_str()));
     std::u16string out;
     EXPECT_EQ(host::ExpandText(session, u"%big%", out).fault, host::ExpandFault::None);
     EXPECT_EQ(out.size(), host::kMaxTextUnits);
@@ -221,7 +221,7 @@ TEST_F(HostExpand, ServiceExpandsInPlace) {
 
 TEST_F(HostExpand, ServiceLeavesTheTextAloneWhenItFails) {
     std::u16string longest(host::kMaxTextUnits, u'x');
-    sys::SetEnv(u"big", longest.c_str());
+    EXPECT_TRUE(sys::SetEnv(u"big", longest.c_str()));
     const char16_t* inputs[] = {u"%big%%big%", u"a%@ffail[]b", u"%@xyz[]"};
     for (const char16_t* input : inputs) {
         auto buffer = std::make_unique<char16_t[]>(kHostExpandCapacity);
@@ -240,7 +240,7 @@ TEST_F(HostExpand, ServiceGivesTheExportsResultWhenOneFails) {
 TEST_F(HostExpand, ServiceFillsTheBufferExactly) {
     auto buffer = std::make_unique<char16_t[]>(kHostExpandCapacity);
     std::u16string half(4000, u'h');
-    sys::SetEnv(u"half", half.c_str());
+    EXPECT_TRUE(sys::SetEnv(u"half", half.c_str()));
     // 4000 + 191 + 4000 = 8191 units: the buffer holds them and the terminator.
     std::u16string input = u"%half%" + std::u16string(191, u'm') + u"%half%";
     text::CopyBounded(buffer.get(), kHostExpandCapacity, input.c_str());

@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(HostLines, EchoPrintsTheExpandedText) {
-    sys::SetEnv(u"who", u"you");
+    EXPECT_TRUE(sys::SetEnv(u"who", u"you"));
     EXPECT_EQ(Run(u"echo hello %who%"), "hello you\r\n");
     EXPECT_EQ(Run(u"echo"), "ECHO is OFF\r\n");
     EXPECT_EQ(Run(u"echo offset kept"), "offset kept\r\n");
@@ -76,7 +76,7 @@ TEST_F(HostLines, SetAndUnsetChangeTheEnvironment) {
 }
 
 TEST_F(HostLines, ResetRestoresTheEnvironmentAScriptChanged) {
-    sys::SetEnv(u"kept", u"before");
+    EXPECT_TRUE(sys::SetEnv(u"kept", u"before"));
     Run(u"set kept=after");
     Run(u"set kept=again");
     Run(u"set fresh=new");
@@ -102,7 +102,7 @@ TEST_F(HostLines, AnnouncedCommandWithoutExportIsReported) {
 
 TEST_F(HostLines, PluginCommandGetsTheRestAndGivesTheResult) {
     Log().commandResult = -7;
-    sys::SetEnv(u"x", u"X");
+    EXPECT_TRUE(sys::SetEnv(u"x", u"X"));
     Run(u"FCMD   /a %x% trailing ");
     EXPECT_EQ(Log().commandText, u"/a X trailing ");
     EXPECT_EQ(LastResult(), -7);
@@ -147,7 +147,7 @@ TEST_F(HostLines, LongLinesAreRefused) {
     host::RunScriptText(session, open, u"/w/o.btm", {u"o.btm"});
     EXPECT_EQ(fake::StdErr(), "plughost: /w/o.btm [1]  missing \")\"\r\n");
 
-    sys::SetEnv(u"big", std::u16string(8000, u'b').c_str());
+    EXPECT_TRUE(sys::SetEnv(u"big", std::u16string(8000, u'b').c_str()));
     EXPECT_EQ(Run(u"echo %big%%big%"), "");
     EXPECT_EQ(fake::StdErr(),
               "plughost: expanded line too long (more than 8191 characters): not run\r\n");
@@ -277,7 +277,7 @@ struct LineCase {
 };
 
 TEST_F(HostLines, ConditionsBlocksAndSeparators) {
-    sys::SetEnv(u"n", u"7");
+    EXPECT_TRUE(sys::SetEnv(u"n", u"7"));
     fake::AddDirectory(u"/fake/cwd/dir");
     const LineCase cases[] = {
         {u"if %n == 7 echo y", "y\r\n", ""},
@@ -364,7 +364,7 @@ TEST_F(HostLines, RedirectionSendsOneCommandsOutputToAFile) {
     EXPECT_EQ(Run(u"echo %@ffail[] > out.txt"), "");
     EXPECT_EQ(fake::StdErr(), "ffail failed\r\n");
     EXPECT_EQ(fake::TransferFile(u"/fake/cwd/out.txt"), "");
-    sys::SetEnv(u"big", std::u16string(8000, u'b').c_str());
+    EXPECT_TRUE(sys::SetEnv(u"big", std::u16string(8000, u'b').c_str()));
     EXPECT_EQ(Run(u"echo %big%%big% 2>long.txt"), "");
     EXPECT_EQ(fake::TransferFile(u"/fake/cwd/long.txt"),
               "plughost: expanded line too long (more than 8191 characters): not run\r\n");
@@ -373,10 +373,21 @@ TEST_F(HostLines, RedirectionSendsOneCommandsOutputToAFile) {
     EXPECT_EQ(fake::TransferFile(u"/fake/cwd/outer.txt"), "");
     EXPECT_EQ(fake::OpenTransferFiles(), 0);
 
-    fake::FailFileOpens(5, 1);
+    fake::PlanFault(fake::Call::FileOpen, 1, 5);
     EXPECT_EQ(Run(u"echo lost > f.txt"), "");
     EXPECT_EQ(fake::StdErr(), "plughost: cannot open \"f.txt\" for output\r\n");
     EXPECT_EQ(LastResult(), 1);
+    // A file that fails as it is closed (a delayed write on a network) fails the command; so
+    // does one whose writes failed, once.
+    fake::PlanFault(fake::Call::FileClose, 1, 59);
+    EXPECT_EQ(Run(u"echo late > f.txt"), "");
+    EXPECT_EQ(fake::StdErr(), "plughost: cannot write to \"f.txt\": error 59\r\n");
+    EXPECT_EQ(LastResult(), 1);
+    fake::PlanFault(fake::Call::StreamWrite);
+    fake::PlanFault(fake::Call::FileClose);
+    EXPECT_EQ(Run(u"echo full > f.txt"), "");
+    EXPECT_EQ(fake::StdErr(), "plughost: cannot write to \"f.txt\": the disk is full\r\n");
+    EXPECT_EQ(fake::OpenTransferFiles(), 0);
     Run(u"echo x >");
     EXPECT_EQ(fake::StdErr(), "plughost: a file name is missing after \">\"\r\n");
 }

@@ -146,7 +146,7 @@ TEST_F(HostServices, QueryMemSizeKnowsOnlyHeapBlocks) {
     EXPECT_EQ(QueryMemSize(reinterpret_cast<void*>(uintptr_t(0xDEADBEE8))), 0u);
     int local = 0;
     EXPECT_EQ(QueryMemSize(&local), 0u);
-    sys::HeapRelease(block);
+    EXPECT_TRUE(sys::HeapRelease(block));
     EXPECT_EQ(QueryMemSize(block), 0u);
 }
 

@@ -304,16 +304,25 @@ TEST_F(Paging, PauseKeysAreIgnoredWhilePagedOrNotOnAConsole) {
     EXPECT_EQ(LinesLeft, 0u);
 }
 
-TEST_F(Paging, TheControlHandlerTakesCtrlCAndCtrlBreakOnly) {
+TEST_F(Paging, TheControlHandlerTakesCtrlCAndCtrlBreakOnlyWhileACommandRuns) {
     struct Case {
         uint32_t event;
         int handled;
     };
+    InstallCtrlHandler();
     for (Case c : {Case{0, 1}, Case{1, 1}, Case{2, 0}, Case{5, 0}, Case{6, 0}}) {
         CtrlCPressed = 0;
         EXPECT_EQ(ConsoleCtrlHandler(c.event), c.handled) << c.event;
         EXPECT_EQ(CtrlCPressed, c.handled) << c.event;
     }
+    // A handler that could not be removed lets Ctrl-C through to the host.
+    fake::PlanFault(fake::Call::ControlHandler);
+    RemoveCtrlHandler();
+    EXPECT_TRUE(fake::ControlHandlerInstalled());
+    EXPECT_EQ(ConsoleCtrlHandler(sys::kCtrlCEvent), 0);
+    EXPECT_EQ(CtrlCPressed, 0);
+    RemoveCtrlHandler();
+    EXPECT_FALSE(fake::ControlHandlerInstalled());
 }
 
 TEST_F(Paging, TheHandlerIsInstalledOnceAndRemoved) {

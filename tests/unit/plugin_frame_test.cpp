@@ -62,7 +62,9 @@ TEST_F(PluginFrame, LoadMessageOnlyWhenNotTransientNotPipedAndNoloadmsgEmpty) {
         fake::Reset();
         session.script.transient = c.transient;
         session.script.pipe = c.pipe;
-        if (c.noloadmsg != nullptr) sys::SetEnv(u"noloadmsg", c.noloadmsg);
+        if (c.noloadmsg != nullptr) {
+            EXPECT_TRUE(sys::SetEnv(u"noloadmsg", c.noloadmsg));
+        }
         EXPECT_EQ(Load(), host::LoadOutcome::Loaded);
         EXPECT_EQ(fake::StdOut(), c.expected) << c.transient << c.pipe;
         EXPECT_EQ(fake::StdErr(), "");
@@ -73,7 +75,7 @@ TEST_F(PluginFrame, LoadMessageOnlyWhenNotTransientNotPipedAndNoloadmsgEmpty) {
 TEST_F(PluginFrame, RefusesTheLiteEditionInAnyCase) {
     for (const char16_t* name : {u"TCCLE", u"tccle", u"TccLe"}) {
         fake::Reset();
-        sys::SetEnv(u"PLUGHOST_CMDPROC", name);
+        EXPECT_TRUE(sys::SetEnv(u"PLUGHOST_CMDPROC", name));
         EXPECT_EQ(InitializePlugin(), 1);
         EXPECT_EQ(fake::StdErr(),
                   "Korvanite plugin: This plugin is not for TCC/LE!  Plugin not loaded.\r\n");
@@ -82,14 +84,14 @@ TEST_F(PluginFrame, RefusesTheLiteEditionInAnyCase) {
     }
     for (const char16_t* name : {u"TCC", u"TCCLE2", u" TCCLE"}) {
         fake::Reset();
-        sys::SetEnv(u"PLUGHOST_CMDPROC", name);
+        EXPECT_TRUE(sys::SetEnv(u"PLUGHOST_CMDPROC", name));
         EXPECT_EQ(InitializePlugin(), 0) << text::ToUtf8(name);
         ShutdownPlugin(1);
     }
 }
 
 TEST_F(PluginFrame, RefusalInsideABatchFileNamesTheFileAndLine) {
-    sys::SetEnv(u"PLUGHOST_CMDPROC", u"tccle");
+    EXPECT_TRUE(sys::SetEnv(u"PLUGHOST_CMDPROC", u"tccle"));
     session.script.inBatch = true;
     session.script.batchName = u"/jobs/100%load.btm";
     session.script.batchLine = 12;
@@ -107,7 +109,8 @@ TEST_F(PluginFrame, ConsoleDeviceIsRetriedOnceAfter50Milliseconds) {
     } cases[] = {{0, true, 1, 0}, {1, true, 2, 50}, {2, false, 2, 50}, {5, false, 2, 50}};
     for (const Case& c : cases) {
         fake::Reset();
-        fake::FailConsoleOpens(c.failures);
+        if (c.failures > 0)
+            fake::PlanFault(fake::Call::ConsoleOpen, 1, fake::kUsualCode, c.failures);
         EXPECT_EQ(InitializePlugin(), 0);
         EXPECT_EQ(ConsoleOut != nullptr, c.open) << c.failures;
         EXPECT_EQ(fake::ConsoleOpenAttempts(), c.attempts);
@@ -120,8 +123,8 @@ TEST_F(PluginFrame, ConsoleDeviceIsRetriedOnceAfter50Milliseconds) {
 
 TEST_F(PluginFrame, ALongVariableCannotOverrunTheLoadChecks) {
     std::u16string longValue(5000, u'x');
-    sys::SetEnv(u"noloadmsg", longValue.c_str());
-    sys::SetEnv(u"PLUGHOST_CMDPROC", longValue.c_str());
+    EXPECT_TRUE(sys::SetEnv(u"noloadmsg", longValue.c_str()));
+    EXPECT_TRUE(sys::SetEnv(u"PLUGHOST_CMDPROC", longValue.c_str()));
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(fake::StdOut(), "");
     ShutdownPlugin(1);
@@ -225,9 +228,13 @@ TEST_F(PluginFrame, UsageGivesTheSyntaxTextOfCommandsOnly) {
 }
 
 TEST_F(PluginFrame, ClverAnswersItsVersionText) {
-    char16_t out[1024] = u"";
-    EXPECT_EQ(ClverExport(AsHost(out)), 0);
-    EXPECT_EQ(text::ToUtf8(out), "1.1.1.3");
+    for (bool converts : {true, false}) {
+        // A system that cannot convert the text (no memory) still gets the version.
+        if (!converts) fake::PlanFault(fake::Call::CodePage);
+        char16_t out[1024] = u"";
+        EXPECT_EQ(ClverExport(AsHost(out)), 0);
+        EXPECT_EQ(text::ToUtf8(out), "1.1.1.3");
+    }
     EXPECT_EQ(ClverExport(nullptr), -1);
 }
 

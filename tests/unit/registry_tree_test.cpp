@@ -233,16 +233,16 @@ TEST_F(RegistryTree, ReadOnlyAndUnknownHandlesCannotWrite) {
 
 TEST_F(RegistryTree, InjectedFaultsRefuseKeysAndValues) {
     sys::RegistryKey key = Create(u"K");
-    fake::SetKeyCreationFails(true);
+    fake::PlanFault(fake::Call::RegistryCreate, 1, fake::kUsualCode, fake::kEveryCall);
     sys::RegistryKey refused = &key;
     EXPECT_EQ(sys::CreateRegistryKey(User(), u"K", sys::KeyLifetime::Ordinary, &refused),
               sys::kRegAccessDenied);
     EXPECT_EQ(refused, nullptr);
-    fake::SetKeyCreationFails(false);
+    fake::ClearFaults();
 
-    fake::SetValueWritesFail(true);
+    fake::PlanFault(fake::Call::RegistrySet, 1, sys::kRegAccessDenied, fake::kEveryCall);
     EXPECT_EQ(sys::SetRegistryValue(key, u"v", sys::kRegBinary, "1", 1), sys::kRegAccessDenied);
-    fake::SetValueWritesFail(false);
+    fake::ClearFaults();
     EXPECT_TRUE(Values(key).empty());
     sys::CloseRegistryKey(key);
 }

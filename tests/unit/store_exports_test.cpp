@@ -101,7 +101,7 @@ TEST_F(StoreExports, BallocReportsBadSizes) {
 }
 
 TEST_F(StoreExports, BallocWithoutRoomGivesZeroAndNoError) {
-    fake::SetHeapRefuses(true);
+    fake::PlanFault(fake::Call::HeapBlock, 1, fake::kUsualCode, fake::kEveryCall);
     const storetest::Call call = Invoke(f_balloc, u"1M");
     EXPECT_EQ(call.result, 0);
     EXPECT_EQ(call.text, "0");
@@ -252,6 +252,53 @@ TEST_F(StoreExports, BfreeallCountsRecordsWhoseBlocksAreGone) {
     EXPECT_EQ(Invoke(f_bfreeall, u"").text, "2");
     EXPECT_TRUE(Records().empty());
     EXPECT_EQ(fake::LiveHeapBlocks(), 0u);
+}
+
+// ---- A list that cannot be read or changed ---------------------------------------------------
+
+TEST_F(StoreExports, AListThatCannotBeReadOrChangedKeepsEveryBufferAndSaysSo) {
+    struct Case {
+        FeatureExport feature;
+        const char16_t* argument;
+        fake::Call call;
+        int nth; // of that kind of call in the feature
+        int result;
+        const char* message;
+    } cases[] = {
+        // @BFREE reads the list to find the record, and again to free it.
+        {f_bfree, u"a41000", fake::Call::RegistryCreate, 1, -1, "read the buffer list: error 5"},
+        {f_bfree, u"a41000", fake::Call::RegistryRead, 1, -1, "read the buffer list: error 1018"},
+        {f_bfree, u"a41000", fake::Call::Memory, 1, -1, "read the buffer list: error 8"},
+        {f_bfree, u"a41000", fake::Call::RegistryRead, 4, -1, "read the buffer list: error 1018"},
+        {f_bfree, u"a41000,1", fake::Call::RegistryRead, 1, -1, "read the buffer list: error 1018"},
+        {f_bfree, u"a41000", fake::Call::RegistryDelete, 1, -1, "change the buffer list: error 5"},
+        {f_bfreeall, u"", fake::Call::RegistryRead, 2, -1, "read the buffer list: error 1018"},
+        {f_bfreeall, u"", fake::Call::RegistryDelete, 1, -1, "change the buffer list: error 5"},
+        {bblist, u"", fake::Call::RegistryRead, 1, 1, "read the buffer list: error 1018"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(fake::CallName(c.call)) + " " + std::to_string(c.nth));
+        fake::Reset();
+        ASSERT_EQ(Load(), host::LoadOutcome::Loaded);
+        fake::SetNextHeapAddress(0x00A41000);
+        ASSERT_EQ(Invoke(f_balloc, u"64").text, storetest::kHandleZeros + "00A41000");
+        fake::PlanFault(c.call, c.nth);
+        const storetest::Call call = Invoke(c.feature, c.argument);
+        EXPECT_EQ(call.result, c.result);
+        EXPECT_EQ(fake::StdErr(), std::string("Korvanite plugin: Cannot ") + c.message + "\r\n");
+        EXPECT_EQ(fake::StdOut(), "");
+        fake::ClearFaults();
+        EXPECT_EQ(sys::HeapBlockSize(BufferAt(0x00A41000)), 64u);
+        EXPECT_EQ(Records().size(), 1u);
+    }
+    // @BFREEALL frees what it can: the buffer whose record stays is the one kept.
+    fake::SetNextHeapAddress(0x00B41000);
+    ASSERT_EQ(Invoke(f_balloc, u"16").text, storetest::kHandleZeros + "00B41000");
+    fake::PlanFault(fake::Call::RegistryDelete, 1);
+    EXPECT_EQ(Invoke(f_bfreeall, u"").result, -1);
+    EXPECT_EQ(fake::LiveHeapBlocks(), 1u);
+    EXPECT_EQ(Records().size(), 1u);
+    EXPECT_EQ(sys::HeapBlockSize(BufferAt(0x00A41000)), 64u);
 }
 
 // ---- _BBLASTERR, _BLOADSIZE and missing texts ------------------------------------------------

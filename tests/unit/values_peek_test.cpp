@@ -240,6 +240,12 @@ TEST_F(Peek, GivesBytesAsHexDigitsAndTextInEveryEncoding) {
                       {h + u",0,1,aw", "Bad encoding: \"AW\""},
                   },
                   buffer, letters);
+    // A code page the system cannot convert, in either of the two steps, is no empty text.
+    for (int step : {1, 2}) {
+        fake::PlanFault(fake::Call::CodePage, step);
+        ExpectRefused(f_bgettext, {{h + u",0,5,o", "Code page 437 not available"}}, buffer,
+                      letters);
+    }
 }
 
 } // namespace

@@ -94,6 +94,19 @@ Handle OpenFileForAppending(const char16_t* path) {
     return OpenFile(path, O_WRONLY | O_CREAT | O_APPEND);
 }
 
+// close() reports what a delayed write met (EIO, ENOSPC on a network file system). The
+// descriptor is gone whatever it says, EINTR included, so it is never closed twice.
+bool CloseFile(Handle file) {
+    const int fd = posix::DescriptorOf(file);
+    if (fd < 0) {
+        posix::SetLastErrorCode(posix::WindowsErrorOf(EBADF));
+        return false;
+    }
+    if (close(fd) == 0 || errno == EINTR) return true;
+    posix::SetLastErrorFromErrno();
+    return false;
+}
+
 bool FileSizeOf(Handle file, uint64_t* size) {
     struct stat status {};
     if (size == nullptr || fstat(posix::DescriptorOf(file), &status) != 0) {

@@ -184,13 +184,16 @@ uint32_t WindowsDirectory(char16_t* out, uint32_t capacity) {
     return length;
 }
 
+// A message box cannot fail to show: what standard error does not take is lost.
 void ShowMessageBox(const char16_t* caption, const char16_t* text) {
     Handle error = StdHandle(StdStream::Error);
     for (const char16_t* part : {caption, text}) {
         if (part == nullptr) continue;
         size_t length = text::Length(part);
-        WriteText(error, part, length);
-        if (length == 0 || part[length - 1] != u'\n') WriteText(error, u"\n", 1);
+        bool written = WriteText(error, part, length);
+        if (written && (length == 0 || part[length - 1] != u'\n'))
+            written = WriteText(error, u"\n", 1);
+        (void)written;
     }
 }
 

@@ -69,6 +69,9 @@ public:
 
     size_t size() const { return order_.size(); }
 
+    // Every value in its place, for a reader that changes nothing.
+    const std::list<RegistryValue>& InOrder() const { return order_; }
+
 private:
     using Place = std::list<RegistryValue>::iterator;
     std::list<RegistryValue> order_;

@@ -38,6 +38,10 @@ Handle OpenFileForPatching(const char16_t* path) {
     return static_cast<Handle>(file);
 }
 
+bool CloseFile(Handle file) {
+    return ::CloseHandle(static_cast<HANDLE>(file)) != FALSE;
+}
+
 bool SeekFile(Handle file, uint64_t offset) {
     LARGE_INTEGER distance{};
     distance.QuadPart = static_cast<LONGLONG>(offset);
