@@ -3,8 +3,11 @@
 what the documents show.
 
     run_examples.py PLUGHOST SOURCE_DIR DOCUMENT... [--pending FILE] [--list] [--print]
+    run_examples.py --write DIR SOURCE_DIR DOCUMENT...
 
---list names the examples found; --print shows what each one printed.
+--list names the examples found; --print shows what each one printed. --write runs nothing: it
+writes each example as a script DIR/NAME.btm, its files in DIR/NAME.files/ and its variables as
+leading "rem env" lines, for the fault sweep (tests/sweep/), which runs them as they run here.
 
 DOCUMENT is a path below SOURCE_DIR: a help page (src/resources/help/*.html), a Markdown file
 (README.md, docs/*.md), src/resources/INSTALL.txt or a batch file (demo/*.btm).
@@ -230,7 +233,8 @@ def masked(text, varies):
     return "\n".join(line.rstrip() for line in text.split("\n")).strip("\n")
 
 
-def run(plughost, example):
+def script_lines(example):
+    """The lines the example runs, or a problem with its note."""
     note = example.note
     body = list(example.lines)
     for old, new in note["replace"]:
@@ -238,19 +242,47 @@ def run(plughost, example):
         if changed == body:
             return f"replace: \"{old}\" is not in the example"
         body = changed
+    return note["setup"] + body + note["after"]
+
+
+def make_files(example, work):
+    """The example's files, in the folder it runs in."""
+    note = example.note
+    for name, content in note["file"]:
+        with open(os.path.join(work, name), "wb") as f:
+            f.write(unescape(content).encode("latin-1"))
+    for made in note["random-file"]:
+        name, size = made.rsplit(" ", 1)
+        with open(os.path.join(work, name), "wb") as f:
+            f.write(random_bytes(name, int(size)))
+
+
+def write(example, directory):
+    """The example as a script of its own for the fault sweep; a problem, or nothing."""
+    lines = script_lines(example)
+    if isinstance(lines, str):
+        return lines
+    name = re.sub(r"[^0-9A-Za-z]+", "_", example.name)
+    files = os.path.join(directory, name + ".files")
+    os.makedirs(files, exist_ok=True)
+    make_files(example, files)
+    env = [("noloadmsg", "1")] + example.note["env"]
+    with open(os.path.join(directory, name + ".btm"), "w", encoding="utf-8") as f:
+        f.write("".join(f"rem env {k}={v}\n" for k, v in env) + "\n".join(lines) + "\n")
+    return ""
+
+
+def run(plughost, example):
+    note = example.note
+    lines = script_lines(example)
+    if isinstance(lines, str):
+        return lines
     setup = note["setup"]
-    script_lines = setup + body + note["after"]
     with tempfile.TemporaryDirectory(prefix="kv-doc-") as work:
-        for name, content in note["file"]:
-            with open(os.path.join(work, name), "wb") as f:
-                f.write(unescape(content).encode("latin-1"))
-        for made in note["random-file"]:
-            name, size = made.rsplit(" ", 1)
-            with open(os.path.join(work, name), "wb") as f:
-                f.write(random_bytes(name, int(size)))
+        make_files(example, work)
         script = os.path.join(work, "example.btm")
         with open(script, "w", encoding="utf-8") as f:
-            f.write("\n".join(script_lines) + "\n")
+            f.write("\n".join(lines) + "\n")
         env = {k: v for k, v in os.environ.items()
                if k not in ("NO_COLOR", "Highlight", "PLUGHOST_CMDPROC", "PLUGHOST_PLUGIN",
                             "PLUGHOST_CLIPBOARD")}
@@ -314,6 +346,12 @@ def wrong_versions(source_dir, document):
 
 def main(argv):
     args = [a for a in argv[1:]]
+    writing = None
+    if "--write" in args:
+        i = args.index("--write")
+        writing = args[i + 1]
+        del args[i:i + 2]
+        args.insert(0, "")  # no plughost
     pending = set()
     if "--pending" in args:
         i = args.index("--pending")
@@ -345,7 +383,16 @@ def main(argv):
                 print(f"{example.name}: {example.lines[0]}")
                 continue
             if "skip" in example.note:
-                print(f"skip {example.name}: {example.note['skip']}")
+                if writing is None:
+                    print(f"skip {example.name}: {example.note['skip']}")
+                continue
+            if writing is not None:
+                problem = write(example, writing)
+                if problem:
+                    failed += 1
+                    print(f"FAIL {example.name}: {problem}")
+                else:
+                    passed += 1
                 continue
             problem = run(plughost, example)
             if not problem:
@@ -358,7 +405,9 @@ def main(argv):
             else:
                 failed += 1
                 print(f"FAIL {example.name}: {problem}")
-    if not listing:
+    if writing is not None:
+        print(f"{passed} written, {failed} failed")
+    elif not listing:
         print(f"{passed} passed, {failed} failed" + (f", {waiting} pending" if waiting else ""))
     return 1 if failed else 0
 
