@@ -205,7 +205,8 @@ std::vector<std::string> Judge(const Run& baseline, const Run& run) {
         // could not be removed lets every event through until the next removal takes it away.
         const int consoleChange = got.name == "InitializePlugin" ? 1 : 0;
         Resources before = run.resourcesBefore;
-        if (run.faultKind == fake::Call::ControlHandler) before.handlerInstalled = true;
+        if (run.faultKind == fake::Call::ControlHandler && !run.handlerTakesEvents)
+            before.handlerInstalled = true;
         add(ResourceFault(run.resourcesAfter, before, consoleChange));
         add(StoreFault(run.storeAfter, unlisted));
     }

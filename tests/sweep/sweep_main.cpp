@@ -113,11 +113,16 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-// What is being run now, for a crash's report.
-std::string Running;
+// What is being run now, for a crash's report (which may come as the program ends, when no
+// string is left).
+char Running[512];
+
+void NoteRunning(const std::string& what) {
+    std::snprintf(Running, sizeof Running, "%s", what.c_str());
+}
 
 void ReportRunning() {
-    std::fprintf(stderr, "sweep: the crash above came in %s\n", Running.c_str());
+    std::fprintf(stderr, "sweep: the crash above came in %s\n", Running);
 }
 
 // A child at work, with the pipe its findings come through.
@@ -133,7 +138,7 @@ public:
 
     // Runs one script at every chosen position; true in a child once its run is over.
     bool RunScript(const sweep::Script& script) {
-        Running = script.name + " without a fault";
+        NoteRunning(script.name + " without a fault");
         baseline_ = sweep::Run{};
         baseline_.baseline = true;
         sweep::RunScript(script, baseline_);
@@ -150,9 +155,10 @@ public:
             return true;
         }
         while (!children_.empty()) Reap();
-        for (int call : trunk.leakingCalls)
-            Report("finding: " + script.name + ": memory kept past the end of " +
-                   trunk.calls[size_t(call)].name + " without a fault");
+        // The run without a fault keeps the promises of the end of a run too.
+        NoteRunning("the end of " + script.name);
+        for (const std::string& fault : sweep::Judge(baseline_, trunk))
+            Report("finding: " + script.name + " without a fault: " + fault);
 #if defined(__SANITIZE_ADDRESS__)
         if (__lsan_do_recoverable_leak_check() != 0)
             Report("finding: " + script.name + ": memory leaked (LeakSanitizer's report above)");
@@ -194,7 +200,7 @@ private:
                 childPipe_ = fds[1];
                 children_.clear();
                 where_ = where;
-                Running = where + ")";
+                NoteRunning(where + ")");
                 alarm(kChildSeconds);
                 return code;
             }
@@ -290,14 +296,18 @@ int main(int argc, char** argv) {
     for (const std::filesystem::path& folder : options.folders)
         ReadScripts(folder, options.only, scripts);
     if (options.every > 1)
-        std::printf("sweep: every %llu. position from %llu\n",
+        std::printf("sweep: positions %llu, %llu + %llu, ... (--every %llu --from %llu)\n",
+                    static_cast<unsigned long long>(options.from + 1),
+                    static_cast<unsigned long long>(options.from + 1),
                     static_cast<unsigned long long>(options.every),
-                    static_cast<unsigned long long>(options.from + 1));
+                    static_cast<unsigned long long>(options.every),
+                    static_cast<unsigned long long>(options.from));
     Sweep sweep(options);
     for (const sweep::Script& script : scripts)
         if (sweep.RunScript(script)) return 0; // a child's run is over
     std::printf("sweep: %zu scripts, %llu fault positions, %llu findings\n", scripts.size(),
                 static_cast<unsigned long long>(sweep.Positions()),
                 static_cast<unsigned long long>(sweep.Findings()));
+    std::fflush(stdout); // before a leak found as the program ends cuts it short
     return sweep.Findings() == 0 ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "check/suite.h"
+#include "console/interrupt.h"
 #include "frame/exports.h"
 #include "frame/feature_exports.h"
 #include "frame/plugin_identity.h"
@@ -215,6 +216,8 @@ void NoteFaultedCall(Run& run, const ExportCall& call, int index) {
     if (!run.faultMet) run.harnessFaults.push_back("the fault fell outside the call");
     if (!run.before) return;
     run.change = ChangeSince(*run.before, !WritesFiles(call.name));
+    run.handlerTakesEvents =
+        fake::ControlHandlerInstalled() && ConsoleCtrlHandler(sys::kCtrlCEvent) != 0;
     run.storeAfter = ViewStore();
     run.resourcesAfter = CaptureResources();
     const ExportCall& expected = run.trunkOf->calls[size_t(index)];

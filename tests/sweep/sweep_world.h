@@ -140,6 +140,7 @@ struct Run {
     StoreView storeAfter;
     std::optional<WorldDigests> digestAfter; // taken when its result is the baseline's
     std::string writtenFilesFault;           // sweep_checks.h's WrittenFileFault, for a writer
+    bool handlerTakesEvents = false;         // the control handler would take Ctrl-C after it
     Resources resourcesBefore, resourcesAfter;
     // After it.
     bool stoppedEarly = false; // ended at the first plug-in call on a later line, not made

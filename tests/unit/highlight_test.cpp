@@ -161,6 +161,13 @@ TEST_F(Highlight, ReadHighlightValueReportsWhyItGaveNothing) {
     SetHighlightValue(RegistryRoot::CurrentUser, kPluginKey, sys::kRegString, u"bright red");
     EXPECT_EQ(ReadHighlightValue(RegistryRoot::CurrentUser, kPluginKey, out), 0u);
     EXPECT_EQ(text::ToUtf8(out), "bright red");
+    // A key or value that cannot be read gives its code and no text.
+    for (fake::Call call : {fake::Call::RegistryOpen, fake::Call::RegistryRead}) {
+        fake::PlanFault(call);
+        EXPECT_EQ(ReadHighlightValue(RegistryRoot::CurrentUser, kPluginKey, out),
+                  call == fake::Call::RegistryOpen ? 5u : 1018u);
+        EXPECT_EQ(out[0], 0);
+    }
 }
 
 TEST_F(Highlight, AValueThatFillsTheBufferWithoutEndIsRefused) {
