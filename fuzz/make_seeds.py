@@ -13,6 +13,9 @@ import re
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CORPUS = ROOT / "fuzz" / "corpus"
 SETUP = 0x2E  # buffers of 4096 and 256 bytes; see fuzz_harness.cpp
+# The second byte places a fault (fuzz_input.h): each text runs without one and with the first
+# call that can fail failing, from which the fuzzer moves the fault along.
+FAULTS = (0, 1)
 
 UNIT_FILES = {
     "args_test.cpp": ["split_arguments"],
@@ -41,8 +44,8 @@ VARIABLES = set(re.findall(r"^KV_VARIABLE\(([a-z0-9_]+)\)", TABLE, re.MULTILINE)
 HANDLE = re.compile(r"\b[0-9A-Fa-f]{8}\b|%\[?[A-Za-z_][A-Za-z0-9_]*\]?")
 
 
-def encode(text):
-    out = bytearray([SETUP])
+def encode(text, fault):
+    out = bytearray([SETUP, fault])
     slot = 0
     at = 0
     for match in HANDLE.finditer(text):
@@ -112,9 +115,10 @@ def main():
         directory = CORPUS / target
         directory.mkdir(parents=True, exist_ok=True)
         for text in sorted(texts):
-            data = encode(text)
-            (directory / hashlib.sha1(data).hexdigest()).write_bytes(data)
-        print(f"{target}: {len(texts)} seeds")
+            for fault in FAULTS:
+                data = encode(text, fault)
+                (directory / hashlib.sha1(data).hexdigest()).write_bytes(data)
+        print(f"{target}: {len(texts) * len(FAULTS)} seeds")
 
 
 if __name__ == "__main__":

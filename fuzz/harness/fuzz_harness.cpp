@@ -1,7 +1,8 @@
-// Runs one fuzz input against the plug-in bound to the host engine over the fake backend, and
-// checks what every feature promises: a terminated result within the host's buffer, a result
-// code from the documented set, an error message for every reported failure, buffers and their
-// records in step, and no handle, clipboard or temporary block held after the call.
+// Runs one fuzz input against the plug-in bound to the host engine over the fake backend, with
+// the fault the input places, and checks what every feature promises: a terminated result
+// within the host's buffer, a result code from the documented set, an error message for every
+// reported failure, buffers and their records in step, and no handle, clipboard or temporary
+// block held after the call.
 #include "harness/fuzz_harness.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 
 #include "plugin/plugin_loader.h"
 #include "session/session.h"
+#include "console/interrupt.h"
 #include "fake/fake_sys.h"
 #include "fake/linked_plugin.h"
 #include "frame/args.h"
@@ -50,9 +52,9 @@ TargetInfo FeatureInfo(const char* name, FeatureExport feature, bool variable) {
     if (variable) info.results = {0, 87};
     if (n == "bbdump") info = {name, feature, {0, 1, -1, 2, 3, 87}, true, true, true};
     if (n == "bblist") info = {name, feature, {0, 1, 3, 87}, true, true, true};
-    if (n == "bsave") info.silentFailure = true; // a file that cannot be written
-    if (n == "bfree" || n == "bfreeall") info.keepsBuffersOnError = false;
-    if (n == "bgettext") info.mayGiveEmpty = true; // a text that begins with its terminator
+    if (n == "bsave") info.silentFailure = true;           // a file that cannot be written
+    if (n == "bfreeall") info.keepsBuffersOnError = false; // it frees what it can
+    if (n == "bgettext") info.mayGiveEmpty = true;         // a text that begins with its terminator
     return info;
 }
 
@@ -165,6 +167,8 @@ public:
         registryKeys_ = fake::OpenRegistryKeys();
         consoleDevices_ = fake::OpenConsoleDevices();
         fake::ClearOutput();
+        // From here on only the features' own calls count, and can meet the input's fault.
+        fake::CountFallibleCalls(false);
     }
     ~World() {
         if (session_.plugin.loaded) host::UnloadPlugin(session_, 1);
@@ -192,8 +196,15 @@ public:
         return contents;
     }
 
+    // A buffer the documents let go without a record: one allocated by a call whose record
+    // could not be written.
+    void AcceptUnlisted(BufferAddress address) { unlisted_.insert(address); }
+    // A control handler whose removal failed.
+    void AcceptLeftHandler() { handlerLeft_ = true; }
+
     // Every record names a live block of its size, once; every other live block is the
-    // unrecorded one; no file, clipboard, random source, key input or handler outlives a call.
+    // unrecorded one, or one let go unlisted; no file, clipboard, random source, key input or
+    // handler outlives a call.
     std::string CheckResources() const {
         BufferRecord* list = nullptr;
         const int count = ReadBufferRecords(list);
@@ -208,7 +219,10 @@ public:
         FreeBufferRecords(list);
         if (!fault.empty()) return fault;
         if (count < 0) return "the records cannot be read";
-        const size_t unrecordedLive = sys::HeapBlockSize(BufferAt(unrecorded_)) != 0 ? 1 : 0;
+        size_t unrecordedLive = sys::HeapBlockSize(BufferAt(unrecorded_)) != 0 ? 1 : 0;
+        for (BufferAddress address : unlisted_)
+            if (sys::HeapBlockSize(BufferAt(address)) != 0 && addresses.count(address) == 0)
+                ++unrecordedLive;
         if (addresses.count(unrecorded_) != 0) return "a record of a block the plug-in never made";
         if (fake::LiveHeapBlocks() != static_cast<size_t>(count) + unrecordedLive)
             return "a heap block without a record";
@@ -216,7 +230,11 @@ public:
         if (fake::ClipboardIsOpen() || fake::ClipboardIsLocked()) return "the clipboard left open";
         if (fake::OpenRandomSources() != 0) return "a random source left open";
         if (fake::KeyInputDepth() != 0) return "key input left on";
-        if (fake::ControlHandlerInstalled()) return "the control handler left installed";
+        // A handler that could not be removed stays until a later removal takes it away, and
+        // meanwhile lets every event through.
+        if (fake::ControlHandlerInstalled() &&
+            (!handlerLeft_ || ConsoleCtrlHandler(sys::kCtrlCEvent) != 0))
+            return "the control handler left installed";
         if (fake::OpenRegistryKeys() != registryKeys_) return "a registry key left open";
         if (fake::OpenConsoleDevices() != consoleDevices_) return "a console device left open";
         return "";
@@ -229,6 +247,8 @@ private:
     uint32_t sizes_[kHandleSlots] = {};
     BufferAddress handles_[kHandleSlots] = {};
     BufferAddress unrecorded_ = 0;
+    std::set<BufferAddress> unlisted_;
+    bool handlerLeft_ = false;
     size_t registryKeys_ = 0;
     int consoleDevices_ = 0;
 };
@@ -327,19 +347,40 @@ std::string CheckParser(Target target, const std::u16string& text,
     }
 }
 
+bool IsRegistryCall(fake::Call call) {
+    return call == fake::Call::RegistryCreate || call == fake::Call::RegistryOpen ||
+           call == fake::Call::RegistrySet;
+}
+
 std::string CheckExport(const TargetInfo& info, const std::u16string& text, bool nullText,
-                        const World& world) {
+                        World& world) {
     const std::vector<std::vector<uint8_t>> before = world.Contents();
     HostBuffer buffer(text);
     fake::ClearOutput();
+    const int faultsBefore = fake::FaultsMet();
+    fake::CountFallibleCalls(true);
     const int result = info.feature(nullText ? nullptr : AsHost(buffer.units.get()));
+    fake::CountFallibleCalls(false);
+    const bool faulted = fake::FaultsMet() != faultsBefore;
     const std::string err = fake::StdErr();
     if (std::find(info.results.begin(), info.results.end(), result) == info.results.end())
         return "an undocumented result " + std::to_string(result);
     if (nullText != (result == 87)) return "87 is for a missing text only";
     if (!buffer.Terminated()) return "the result text is not terminated within the buffer";
-    if (result == -1 && !info.silentFailure && err.empty()) return "a failure without a message";
-    if (!err.empty() && (err.size() < 2 || err.compare(err.size() - 2, 2, "\r\n") != 0))
+    // A message that standard error did not take is lost with it.
+    const bool messageLost = faulted && fake::LastFaultCall() == fake::Call::StreamWrite;
+    if (result == -1 && !info.silentFailure && err.empty() && !messageLost)
+        return "a failure without a message";
+    // A buffer whose record could not be written is still allocated and returned, unlisted.
+    const std::string_view name(info.name);
+    BufferAddress handed = 0;
+    if (faulted && IsRegistryCall(fake::LastFaultCall()) && result == 0 &&
+        (name == "balloc" || name == "bload" || name == "bloadpart") &&
+        ReadHandleNumber(buffer.units.get(), &handed) && handed != 0)
+        world.AcceptUnlisted(handed);
+    if (faulted && fake::LastFaultCall() == fake::Call::ControlHandler) world.AcceptLeftHandler();
+    if (!err.empty() && !messageLost &&
+        (err.size() < 2 || err.compare(err.size() - 2, 2, "\r\n") != 0))
         return "a message that does not end its line";
     if (!info.mayGiveEmpty && result == 0 && buffer.units[0] == 0) return "an empty result";
     if (result == -1 && info.keepsBuffersOnError && world.Contents() != before)
@@ -355,11 +396,16 @@ const char* TargetName(Target target) {
 
 std::string RunInput(Target target, const uint8_t* data, size_t size) {
     const uint8_t setup = size > 0 ? data[0] : 0;
+    const uint8_t fault = size > 1 ? data[1] : 0;
     World world(setup);
     if (!world.Ready()) return "the plug-in or its buffers could not be set up";
-    if (std::string fault = world.CheckResources(); !fault.empty()) return "setup: " + fault;
+    if (std::string broken = world.CheckResources(); !broken.empty()) return "setup: " + broken;
+    if ((fault & 0x7F) != 0)
+        fake::PlanFault(fake::Call::Any, fault & 0x7F,
+                        (fault & 0x80) != 0 ? fake::kMovesNothing : fake::kUsualCode);
+    const size_t skipped = size < 2 ? size : 2;
     const std::vector<std::u16string> texts =
-        DecodeTexts(size > 0 ? data + 1 : data, size > 0 ? size - 1 : 0, world.Handles());
+        DecodeTexts(data + skipped, size - skipped, world.Handles());
     const TargetInfo& info = Info(target);
     for (size_t i = 0; i < texts.size(); ++i) {
         std::string fault;

@@ -62,6 +62,9 @@ std::optional<uint32_t> FaultFor(Call call, uint32_t usualCode) {
             fault = *code == kUsualCode ? usualCode : *code;
     }
     if (fault) {
+        // Only a read or a write can move nothing; any other call fails as it usually does.
+        if (*fault == kMovesNothing && call != Call::FileRead && call != Call::FileWrite)
+            fault = usualCode;
         ++state.met;
         state.lastMet = call;
     }

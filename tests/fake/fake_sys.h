@@ -57,7 +57,8 @@ enum class Call {
 };
 
 // A code for "the call's usual failure" (above), and for a read or write that reports success
-// having moved nothing (a file that became shorter, a device that took nothing).
+// having moved nothing (a file that became shorter, a device that took nothing); any other call
+// given that code fails as it usually does.
 constexpr uint32_t kUsualCode = UINT32_MAX;
 constexpr uint32_t kMovesNothing = UINT32_MAX - 1;
 // A count for "every call from then on".
