@@ -325,8 +325,15 @@ TEST(TrimBlanks, RemovesWhiteSpaceAtBothEnds) {
         const char16_t* text;
         const char16_t* expected;
     } cases[] = {
-        {u"  5K ", u"5K"}, {u"   ", u""}, {u"", u""}, {u"\t\r\n x y \v\f", u"x y"},
-        {u"abc", u"abc"},  {u" a", u"a"},
+        {u"  5K ", u"5K"},
+        {u"   ", u""},
+        {u"", u""},
+        {u"\t\r\n x y \v\f", u"x y"},
+        {u"abc", u"abc"},
+        {u" a", u"a"},
+        // Windows' white space, the no-break spaces among it; U+0085 and U+200B are none.
+        {u"\u00A0x\u2007\u202F\u3000", u"x"},
+        {u"\u0085x\u200B", u"\u0085x\u200B"},
     };
     for (const Case& c : cases) {
         std::u16string buffer = c.text;
