@@ -1,6 +1,6 @@
 # Checks that includes run one way: cmake -DKV_ROOT=<source folder> -P check_includes.cmake
 #  - each room of the host includes only its own room and the rooms before it (host/rooms.cmake);
-#  - the plug-in's text services (src/frame/text) include nothing of the project but themselves,
+#  - the plug-in's text services (src/text) include nothing of the project but themselves,
 #    so that the system backends below the frame may use them;
 #  - the system backends include nothing of the plug-in but those text services.
 cmake_minimum_required(VERSION 3.20)
@@ -64,13 +64,13 @@ foreach(folder IN LISTS strays)
 endforeach()
 
 set(plugin_folders frame/ store/ content/ values/ console/ commands/ sys/)
-file(GLOB text_files ${KV_ROOT}/src/frame/text/*)
+file(GLOB text_files ${KV_ROOT}/src/text/*)
 foreach(file IN LISTS text_files)
-  kv_refuse_includes(${file} "${plugin_folders}" "frame/text/")
+  kv_refuse_includes(${file} "${plugin_folders}" "text/")
 endforeach()
 file(GLOB_RECURSE sys_files ${KV_ROOT}/src/sys/*)
 foreach(file IN LISTS sys_files)
-  kv_refuse_includes(${file} "frame/;store/;content/;values/;console/;commands/" "frame/text/")
+  kv_refuse_includes(${file} "frame/;store/;content/;values/;console/;commands/" "text/")
 endforeach()
 
 if(problems)

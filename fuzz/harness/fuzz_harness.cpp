@@ -13,8 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "fake/linked_plugin.h"
 #include "frame/args.h"
@@ -23,11 +21,13 @@
 #include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
 #include "harness/fuzz_input.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace fuzzing {
 namespace {

@@ -1,8 +1,8 @@
 #include "plugin/export_check.h"
 
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "session/plugin_slot.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 #include <string>
 

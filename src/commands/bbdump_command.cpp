@@ -9,9 +9,9 @@
 #include "frame/host_services.h"
 #include "frame/numbers.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace dump {
 

@@ -13,8 +13,8 @@
 #include "console/line_batch.h"
 #include "frame/host_services.h"
 #include "frame/numbers.h"
-#include "frame/text/format.h"
 #include "frame/text_services.h"
+#include "text/format.h"
 
 namespace dump {
 

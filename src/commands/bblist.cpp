@@ -7,10 +7,10 @@
 #include "frame/args.h"
 #include "frame/function_start.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
 #include "store/buffer_registry.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 

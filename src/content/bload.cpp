@@ -4,8 +4,8 @@
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "frame/args.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 

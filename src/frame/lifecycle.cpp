@@ -5,8 +5,8 @@
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
 #include "store/process_key.h"
+#include "text/u16.h"
 
 sys::Handle ConsoleOut = nullptr;
 

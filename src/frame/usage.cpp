@@ -2,8 +2,8 @@
 #include "commands/usage_texts.h"
 #include "frame/exports.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 KV_EXPORT int KV_API Usage(const HostChar* hostName, HostChar* hostOut) {
     const char16_t* name = FromHost(hostName);

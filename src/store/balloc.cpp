@@ -4,9 +4,9 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
 #include "frame/text_services.h"
 #include "store/buffer_allocation.h"
+#include "text/format.h"
 
 namespace {
 

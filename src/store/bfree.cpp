@@ -5,9 +5,9 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/buffer_registry.h"
+#include "text/format.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/buffer_registry.h"
+#include "text/format.h"
 
 // The argument text is ignored. The result counts the records read, also those that had no
 // block left to release.

@@ -3,8 +3,8 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
 #include "store/last_transfer.h"
+#include "text/format.h"
 
 KV_EXPORT int KV_API _bblasterr(HostChar* text) {
     if (text == nullptr) return kNoArgumentText;

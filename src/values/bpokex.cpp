@@ -3,7 +3,7 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 #include "values/value_arguments.h"
 #include "values/value_word.h"
 

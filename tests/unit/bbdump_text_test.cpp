@@ -9,8 +9,8 @@
 #include "commands/bbdump.h"
 #include "commands/bbdump_vector.h"
 #include "fake/fake_sys.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 

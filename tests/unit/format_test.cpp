@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 

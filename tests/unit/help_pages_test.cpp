@@ -11,7 +11,7 @@
 
 #include "frame/help_topic.h"
 #include "frame/plugin_identity.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

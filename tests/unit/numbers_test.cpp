@@ -7,9 +7,9 @@
 
 #include "fake/fake_sys.h"
 #include "frame/numbers.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 

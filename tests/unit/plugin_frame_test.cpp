@@ -17,11 +17,11 @@
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
 #include "plugin/plugin_loader.h"
 #include "runner/expand.h"
 #include "session/session.h"
+#include "text/u16.h"
 #include "unit/plugin_exports.h"
 
 namespace {

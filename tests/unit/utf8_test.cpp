@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

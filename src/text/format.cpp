@@ -1,6 +1,6 @@
 // The bounded formatter. Every unit goes through Sink::Put, which counts what the whole text
 // needs and stores only what fits, so no conversion can write past the caller's buffer.
-#include "frame/text/format.h"
+#include "text/format.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Null-terminated UTF-16 helpers and UTF-8 conversion.
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 #include <array>
 #include <bit>
