@@ -1,10 +1,10 @@
 # Checks that includes run one way: cmake -DKV_ROOT=<source folder> -P check_includes.cmake
 #  - each room of the host includes only its own room and the rooms before it (host/rooms.cmake);
-#  - the plug-in's text services (src/text) include nothing of the project but themselves,
-#    so that the system backends below the frame may use them;
-#  - the system backends include nothing of the plug-in but those text services.
+#  - each room of the plug-in under src/ includes only its own room and the floors below it, and
+#    every folder of src/ but resources is a room (src/rooms.cmake).
 cmake_minimum_required(VERSION 3.20)
 include(${KV_ROOT}/host/rooms.cmake)
+include(${KV_ROOT}/src/rooms.cmake)
 set(problems "")
 
 # Appends to `problems` each include of FILE that starts with a prefix in FORBIDDEN and with none
@@ -63,16 +63,42 @@ foreach(folder IN LISTS strays)
   endif()
 endforeach()
 
-set(plugin_folders frame/ store/ content/ values/ console/ commands/ sys/)
-file(GLOB text_files ${KV_ROOT}/src/text/*)
-foreach(file IN LISTS text_files)
-  kv_refuse_includes(${file} "${plugin_folders}" "text/")
+# The plug-in's floors: every room that is not on a floor below a room's own is closed to it.
+set(src_rooms "")
+foreach(floor IN LISTS KV_SOURCE_FLOORS)
+  string(REPLACE "+" ";" floor_rooms "${floor}")
+  list(APPEND src_rooms ${floor_rooms})
 endforeach()
-file(GLOB_RECURSE sys_files ${KV_ROOT}/src/sys/*)
-foreach(file IN LISTS sys_files)
-  kv_refuse_includes(${file} "frame/;store/;content/;values/;console/;commands/" "text/")
+set(below "")
+foreach(floor IN LISTS KV_SOURCE_FLOORS)
+  string(REPLACE "+" ";" floor_rooms "${floor}")
+  foreach(room IN LISTS floor_rooms)
+    set(closed "")
+    foreach(other IN LISTS src_rooms)
+      if(NOT other STREQUAL room AND NOT other IN_LIST below)
+        list(APPEND closed "${other}/")
+      endif()
+    endforeach()
+    file(GLOB_RECURSE files ${KV_ROOT}/src/${room}/*)
+    if(NOT files)
+      set(problems "${problems}\n  src/${room} is empty")
+    endif()
+    foreach(file IN LISTS files)
+      kv_refuse_includes(${file} "${closed}")
+    endforeach()
+  endforeach()
+  list(APPEND below ${floor_rooms})
+endforeach()
+file(GLOB strays ${KV_ROOT}/src/*/)
+foreach(folder IN LISTS strays)
+  if(IS_DIRECTORY ${folder})
+    get_filename_component(name ${folder} NAME)
+    if(NOT name IN_LIST src_rooms AND NOT name STREQUAL "resources")
+      set(problems "${problems}\n  src/${name} is no room of src/rooms.cmake")
+    endif()
+  endif()
 endforeach()
 
 if(problems)
-  message(FATAL_ERROR "includes against the layers:${problems}")
+  message(FATAL_ERROR "includes against the floors:${problems}")
 endif()

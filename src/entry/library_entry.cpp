@@ -1,8 +1,6 @@
 // The library entry point: it only remembers which module this is.
 #include "frame/plugin_state.h"
 
-const void* ModuleInstance = nullptr;
-
 #if defined(_WIN32)
 // Declared by hand so that no platform header enters the plug-in's code.
 extern "C" int __stdcall DllMain(void* instance, unsigned long reason, void* /*reserved*/) {

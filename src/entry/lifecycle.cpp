@@ -8,8 +8,6 @@
 #include "store/process_key.h"
 #include "text/u16.h"
 
-sys::Handle ConsoleOut = nullptr;
-
 namespace {
 
 PluginInfoRecord PluginInfo;
