@@ -64,9 +64,9 @@ const TargetInfo& Info(Target target) {
         {"parse_s64", nullptr, {}, false, false, false},
         {"parse_size", nullptr, {}, false, false, false},
         {"parse_buffer_handle", nullptr, {}, false, false, false},
-#define KV_COMMAND(name) FeatureInfo(#name, name, false),
-#define KV_FUNCTION(name) FeatureInfo(#name, f_##name, false),
-#define KV_VARIABLE(name) FeatureInfo(#name, _##name, true),
+#define KV_COMMAND(name, ...) FeatureInfo(#name, name, false),
+#define KV_FUNCTION(name, ...) FeatureInfo(#name, f_##name, false),
+#define KV_VARIABLE(name, ...) FeatureInfo(#name, _##name, true),
 #include "frame/features.def"
     };
     return infos[static_cast<int>(target)];
