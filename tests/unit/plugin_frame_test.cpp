@@ -178,8 +178,7 @@ TEST(FeatureTable, EveryListFollowsTheTable) {
         EXPECT_EQ(text::ToUtf8(found), topic);
         // The seeds of its fuzz program (fuzz/make_seeds.py), its section in the features.
         const std::string name = shown.substr(shown[0] == '@' || shown[0] == '_' ? 1 : 0);
-        EXPECT_TRUE(
-            std::filesystem::is_directory(std::string(KV_SOURCE_DIR) + "/fuzz/corpus/" + name))
+        EXPECT_TRUE(std::filesystem::is_directory(std::string(KV_SEED_CORPUS_DIR) + "/" + name))
             << name;
         EXPECT_NE(document.find(shown), std::string::npos) << shown;
     }
