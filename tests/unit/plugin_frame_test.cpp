@@ -20,6 +20,7 @@
 #include "frame/text_services.h"
 #include "plugin/plugin_loader.h"
 #include "runner/expand.h"
+#include "runner/line_runner.h"
 #include "session/session.h"
 #include "text/u16.h"
 #include "unit/plugin_exports.h"
@@ -183,6 +184,23 @@ TEST(FeatureTable, EveryListFollowsTheTable) {
         EXPECT_NE(document.find(shown), std::string::npos) << shown;
     }
     EXPECT_EQ(list, joined);
+}
+
+// plughost's `plugin /exports` names a feature only when it is missing or misbehaves.
+TEST_F(PluginFrame, ExportCheckNamesOnlyTheFeaturesThatFail) {
+    ASSERT_EQ(Load(), host::LoadOutcome::Loaded);
+    host::RunLine(session, u"plugin /exports");
+    const int faults = session.script.lastResult;
+    const std::string all = fake::StdOut();
+    EXPECT_EQ(all.substr(all.find("_clver$")),
+              "_clver$: missing\r\nevery feature of the list: 87\r\n");
+    session.plugin.features.push_back(u"@bnothing");
+    fake::ClearOutput();
+    host::RunLine(session, u"plugin /exports");
+    const std::string one = fake::StdOut();
+    EXPECT_EQ(one.substr(one.find("_clver$")),
+              "_clver$: missing\r\nf_bnothing: missing\r\nevery other feature of the list: 87\r\n");
+    EXPECT_EQ(session.script.lastResult, faults + 1);
 }
 
 TEST_F(PluginFrame, UsageGivesTheSyntaxTextOfCommandsOnly) {
