@@ -164,37 +164,46 @@ bool StartsWithNoCase(const char16_t* s, std::u16string_view prefix) {
     return true;
 }
 
+Utf8Lead Utf8LeadOf(unsigned char byte) {
+    if (byte < 0x80) return {0, 0, 0};
+    if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
+    if (byte == 0xE0) return {2, 0xA0, 0xBF}; // not overlong
+    if (byte == 0xED) return {2, 0x80, 0x9F}; // not the surrogates
+    if (byte >= 0xE1 && byte <= 0xEF) return {2, 0x80, 0xBF};
+    if (byte == 0xF0) return {3, 0x90, 0xBF}; // not overlong
+    if (byte == 0xF4) return {3, 0x80, 0x8F}; // not past U+10FFFF
+    if (byte >= 0xF1 && byte <= 0xF3) return {3, 0x80, 0xBF};
+    return {-1, 0, 0};
+}
+
+char32_t DecodeUtf8(const unsigned char* bytes, size_t count, size_t* taken) {
+    constexpr char32_t kReplacement = 0xFFFD;
+    const Utf8Lead lead = Utf8LeadOf(bytes[0]);
+    *taken = 1;
+    if (lead.continuations == 0) return bytes[0];
+    if (lead.continuations < 0) return kReplacement;
+    static const unsigned char kLeadBits[] = {0, 0x1F, 0x0F, 0x07};
+    char32_t code = bytes[0] & kLeadBits[lead.continuations];
+    for (int k = 0; k < lead.continuations; ++k, ++*taken) {
+        // A sequence cut short, by the end or by a byte that cannot continue it, is one
+        // replacement for the bytes it had; that byte begins the next character.
+        if (*taken == count) return kReplacement;
+        const unsigned char next = bytes[*taken];
+        if (next < (k == 0 ? lead.low : 0x80) || next > (k == 0 ? lead.high : 0xBF))
+            return kReplacement;
+        code = code << 6 | (next & 0x3F);
+    }
+    return code;
+}
+
 std::u16string FromUtf8(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        int extra = lead < 0x80           ? 0
-                    : (lead >> 5) == 0x6  ? 1
-                    : (lead >> 4) == 0xE  ? 2
-                    : (lead >> 3) == 0x1E ? 3
-                                          : -1;
-        static const unsigned char kLeadMask[] = {0x7F, 0x1F, 0x0F, 0x07};
-        char32_t code = extra < 0 ? 0 : lead & kLeadMask[extra];
-        bool valid = extra >= 0 && i + static_cast<size_t>(extra) < utf8.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80)
-                valid = false;
-            else
-                code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        static const char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (valid &&
-            (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
-            valid = false;
-        if (!valid) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (size_t i = 0; i < utf8.size();) {
+        size_t taken = 0;
+        char32_t code = DecodeUtf8(bytes + i, utf8.size() - i, &taken);
+        i += taken;
         if (code >= 0x10000) {
             code -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
@@ -202,7 +211,6 @@ std::u16string FromUtf8(std::string_view utf8) {
         } else {
             out.push_back(static_cast<char16_t>(code));
         }
-        i += static_cast<size_t>(extra) + 1;
     }
     return out;
 }

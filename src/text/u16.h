@@ -25,7 +25,22 @@ bool EqualNoCase(const char16_t* a, const char16_t* b);
 bool EqualNoCase(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(const char16_t* s, std::u16string_view prefix);
 
-// Conversions; invalid input becomes U+FFFD.
+// The one UTF-8 decoder. How a byte begins a character: the continuation bytes it needs (0 for
+// ASCII, -1 for a byte that begins none) and the range its first continuation lies in (the
+// others lie in 0x80 to 0xBF), so that no overlong form, surrogate or value past U+10FFFF is
+// UTF-8.
+struct Utf8Lead {
+    int continuations;
+    unsigned char low, high;
+};
+Utf8Lead Utf8LeadOf(unsigned char byte);
+
+// The character that begins at `bytes` (`count` > 0 of them), with the bytes it takes in
+// `*taken`. Malformed input gives one U+FFFD for each maximal subpart, as Unicode recommends: the
+// longest start of a sequence that could still have become a character, or else one byte.
+char32_t DecodeUtf8(const unsigned char* bytes, size_t count, size_t* taken);
+
+// Conversions; invalid input becomes U+FFFD as DecodeUtf8 gives it.
 std::u16string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::u16string_view utf16);
 
