@@ -15,12 +15,8 @@ enum PokeArgument { Handle, Offset, WordSize, Value, Flags };
 
 KV_EXPORT int KV_API f_bpokex(HostChar* argument) {
     char16_t* text = nullptr;
-    BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
-        stop != 0)
-        return stop;
     WordPlace place;
-    if (!ReadWordPlace(buffer, &place)) return -1;
+    if (const int stop = BeginWordFunction(argument, &text, &place); stop != 0) return stop;
     uint32_t flags;
     if (!ReadFlagsArgument(Flags, &flags)) return -1;
     // The value is tested before the bounds, and both before the first byte is written.
