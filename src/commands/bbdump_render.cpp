@@ -467,7 +467,7 @@ int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, boo
     if (showSizeLine) {
         struct Unit {
             uint32_t bytes;
-            const char16_t* format;
+            text::FormatString<const char16_t*> format;
         };
         static const Unit kUnits[] = {
             {1073741824, u"  (%s GB)"}, {1048576, u"  (%s MB)"}, {1024, u"  (%s kB)"}};

@@ -248,7 +248,7 @@ size_t FormatV(char16_t* out, size_t capacity, const char16_t* format, va_list a
     return sink.needed;
 }
 
-size_t Format(char16_t* out, size_t capacity, const char16_t* format, ...) {
+size_t FormatUnchecked(char16_t* out, size_t capacity, const char16_t* format, ...) {
     va_list args;
     va_start(args, format);
     size_t needed = FormatV(out, capacity, format, args);
