@@ -15,12 +15,4 @@ set(KV_SOURCE_FLOORS text sys frame store+console+values content+commands entry)
 # The rooms of the plug-in's own code, above the system seam: what kv_plugin compiles.
 set(KV_PLUGIN_ROOMS frame store console values content commands entry)
 
-# The sources (*.cpp) of the ROOMS under ROOT/src, in VARIABLE.
-function(kv_room_sources root variable)
-  set(patterns)
-  foreach(room IN LISTS ARGN)
-    list(APPEND patterns ${root}/src/${room}/*.cpp)
-  endforeach()
-  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
-  set(${variable} ${sources} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/rooms.cmake)
