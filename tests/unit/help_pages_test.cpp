@@ -102,12 +102,18 @@ TEST(HelpPages, TheProjectCompilesEveryPageIntoKorvaniteChm) {
     for (const std::string& topic : FeatureTopics())
         EXPECT_EQ(files.count(topic + ".html"), 1u) << topic;
     EXPECT_EQ(files.count("index.html"), 1u);
-    // Nothing listed that is not there, nothing there that is not listed.
+    // Nothing listed that is not there, nothing there that is not listed; and every file with
+    // Windows line ends, as the help compiler gets them, the lists made from the table too.
     for (const std::string& file : files) EXPECT_FALSE(ReadFile(file).empty()) << file;
     for (const auto& entry : std::filesystem::directory_iterator(kHelpDirectory)) {
         const std::string name = entry.path().filename().string();
         if (name != "Korvanite.hhp" && name != "Korvanite.hhc" && name != "Korvanite.hhk") {
             EXPECT_EQ(files.count(name), 1u) << name;
+        }
+        const std::string content = ReadFile(name);
+        for (size_t end = content.find('\n'); end != std::string::npos;
+             end = content.find('\n', end + 1)) {
+            ASSERT_TRUE(end > 0 && content[end - 1] == '\r') << name << " at byte " << end;
         }
     }
 }
