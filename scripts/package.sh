@@ -45,8 +45,10 @@ for preset in $presets; do
 done
 # A help file built before SOURCE_DATE_EPOCH was set still has its compile time.
 python3 cmake/stamp_chm.py "$stage/Korvanite.chm"
-# Texts a user opens on Windows have its line ends, for the Notepad of older Windows too.
-sed -e "s/@VERSION@/$version/" -e 's/$/\r/' src/resources/INSTALL.txt >"$stage/INSTALL.txt"
+# Texts a user opens on Windows have its line ends, for the Notepad of older Windows too. The
+# guide's Features come from the table of features.
+python3 cmake/feature_lists.py install "$root" | sed -e "s/@VERSION@/$version/" -e 's/$/\r/' \
+    >"$stage/INSTALL.txt"
 sed -e 's/$/\r/' LICENSE >"$stage/LICENSE"
 
 # The DLLs in the glob's sorted order: x64 first, as the guide lists them.

@@ -13,8 +13,8 @@
 #include "console/line_batch.h"
 #include "frame/host_services.h"
 #include "frame/numbers.h"
-#include "frame/text/format.h"
 #include "frame/text_services.h"
+#include "text/format.h"
 
 namespace dump {
 
@@ -453,7 +453,7 @@ int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, boo
     if (showSizeLine) {
         struct Unit {
             uint32_t bytes;
-            const char16_t* format;
+            text::FormatString<const char16_t*> format;
         };
         static const Unit kUnits[] = {
             {1073741824, u"  (%s GB)"}, {1048576, u"  (%s MB)"}, {1024, u"  (%s kB)"}};

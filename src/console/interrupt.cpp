@@ -3,7 +3,7 @@
 
 #include "console/console_output.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 volatile int32_t CtrlCPressed = 0;
 int32_t CtrlHandlerInstalled = 0;

@@ -7,8 +7,8 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -6,7 +6,8 @@ what the documents show.
 
 --list names the examples found; --print shows what each one printed.
 
-DOCUMENT is a path below SOURCE_DIR: a help page (src/resources/help/*.html), a Markdown file
+DOCUMENT is a path below SOURCE_DIR: a help page (src/resources/help/*.html, or a page's
+template *.html.in, whose examples are the page's), a Markdown file
 (README.md, docs/*.md), src/resources/INSTALL.txt or a batch file (demo/*.btm).
 
 Where the examples lie:
@@ -207,7 +208,7 @@ def examples_of(source_dir, document):
     path = os.path.join(source_dir, document)
     with open(path, encoding="utf-8") as f:
         text = f.read().replace("\r\n", "\n")
-    if document.endswith(".html"):
+    if document.endswith((".html", ".html.in")):
         return html_examples(document, text)
     if document.endswith(".md"):
         return markdown_examples(document, text)

@@ -14,8 +14,8 @@
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/format.h"
 #include "store/last_transfer.h"
+#include "text/format.h"
 
 namespace {
 
