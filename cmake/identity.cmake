@@ -36,11 +36,11 @@ endfunction()
 # EXPORTS (bbdump, f_balloc, _bblasterr).
 function(kv_read_features root names exports)
   file(STRINGS ${root}/src/frame/features.def lines
-       REGEX "^KV_(COMMAND|FUNCTION|VARIABLE)\\([a-z0-9_]+\\)")
+       REGEX "^KV_(COMMAND|FUNCTION|VARIABLE)\\([a-z0-9_]+,")
   set(found_names)
   set(found_exports)
   foreach(line ${lines})
-    string(REGEX MATCH "^KV_([A-Z]+)\\(([a-z0-9_]+)\\)" found "${line}")
+    string(REGEX MATCH "^KV_([A-Z]+)\\(([a-z0-9_]+)," found "${line}")
     list(APPEND found_names ${CMAKE_MATCH_2})
     if(CMAKE_MATCH_1 STREQUAL "FUNCTION")
       list(APPEND found_exports f_${CMAKE_MATCH_2})

@@ -10,12 +10,4 @@
 #   entry     plughost's command line
 set(KV_HOST_ROOMS language session plugin builtins runner services check entry)
 
-# The sources of every room of the host under ROOT, in VARIABLE.
-function(kv_host_sources root variable)
-  set(patterns)
-  foreach(room IN LISTS KV_HOST_ROOMS)
-    list(APPEND patterns ${root}/host/${room}/*.cpp)
-  endforeach()
-  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
-  set(${variable} ${sources} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/rooms.cmake)

@@ -61,6 +61,9 @@ if unzip -q "$zip" -d "$unpacked" 2>/dev/null; then
         check "$text in the zip has Windows line ends" \
             bash -c "test -s '$unpacked/$text' && ! grep -q \$'[^\\r]\$' '$unpacked/$text'"
     done
+    check "INSTALL.txt in the zip has its version and Features filled in" \
+        bash -c "! grep -q '@VERSION@\\|@FEATURES@' '$unpacked/INSTALL.txt' &&
+                 grep -q '^    @BALLOC\\[size\\] ' '$unpacked/INSTALL.txt'"
     check "LICENSE in the zip is the repository's" \
         bash -c "diff <(tr -d '\\r' <'$unpacked/LICENSE') LICENSE"
     # The DLLs as they ship, beside their debug information from the symbols zip: exports,

@@ -2,8 +2,9 @@
 # Builds the fuzz programs (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
 # both widths of handles (32-bit, and 64-bit over a heap above 4 GiB, as the x64 DLL has them)
 # and runs each for SECONDS (default 600) in each width, two at a time, starting from the seed
-# corpus. Prints the number of runs of each; an input that breaks an invariant is saved as
-# fuzz/regressions/<target>/crash-<hash> (replayed by the unit tests from then on).
+# corpus that fuzz/make_seeds.py makes from the tests. Prints the number of runs of each; an
+# input that breaks an invariant is saved as fuzz/regressions/<target>/crash-<hash> (replayed
+# by the unit tests from then on).
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     (FUZZ_BUILD_DIR, default /tmp/build-fuzz, and
 #                                              the same with -wide; FUZZ_JOBS, default 2)
@@ -37,6 +38,8 @@ for width in narrow wide; do
     cmake --build "$dir" -j"$jobs" > "$dir/build.log" 2>&1 || { cat "$dir/build.log"; exit 1; }
 done
 
+python3 fuzz/make_seeds.py "$build/seeds" || exit 1
+
 if (($# == 0)); then
     set -- $(ls "$build" | sed -n 's/^fuzz_//p' | sort)
 fi
@@ -44,7 +47,7 @@ fi
 run_target() { # NAME BUILD_DIRECTORY LABEL
     local name=$1 dir=$2 label=$3 work=$2/runs/$1
     mkdir -p "$work/corpus" "$root/fuzz/regressions/$name"
-    cp -n "$root/fuzz/corpus/$name/"* "$work/corpus/" 2> /dev/null
+    cp -n "$build/seeds/$name/"* "$work/corpus/" 2> /dev/null
     "$dir/fuzz_$name" "$work/corpus" -max_total_time="$seconds" -max_len=20000 -len_control=0 \
         -rss_limit_mb=3072 -timeout=30 -print_final_stats=1 \
         -artifact_prefix="$root/fuzz/regressions/$name/" > "$work/log" 2>&1

@@ -16,7 +16,17 @@ version=$(sed -nE 's/^project\(Korvanite VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p
 # The commit's time stands for "now" in everything the package holds; TZ=UTC so that the local
 # time written into the version resource is the same everywhere.
 # safe.directory: in a CI container the checkout belongs to another user than the one building.
-SOURCE_DATE_EPOCH=$(git -c safe.directory="$root" log -1 --format=%ct 2>/dev/null || date +%s)
+# Without the commit's time the zips would differ from build to build: CI (which sets CI) builds
+# releases and stops; a tree without git history gets the current time, and a warning.
+if ! SOURCE_DATE_EPOCH=$(git -c safe.directory="$root" log -1 --format=%ct) ||
+    [[ ! $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]]; then
+    if [ -n "${CI:-}" ]; then
+        echo "package: git gives no commit time, without which the zips are not reproducible" >&2
+        exit 1
+    fi
+    echo "package: git gives no commit time: the zips take the current time and are not reproducible" >&2
+    SOURCE_DATE_EPOCH=$(date +%s)
+fi
 export SOURCE_DATE_EPOCH TZ=UTC
 
 # Every Windows product preset there is; the first also gives the help file.
@@ -35,8 +45,10 @@ for preset in $presets; do
 done
 # A help file built before SOURCE_DATE_EPOCH was set still has its compile time.
 python3 cmake/stamp_chm.py "$stage/Korvanite.chm"
-# Texts a user opens on Windows have its line ends, for the Notepad of older Windows too.
-sed -e "s/@VERSION@/$version/" -e 's/$/\r/' src/resources/INSTALL.txt >"$stage/INSTALL.txt"
+# Texts a user opens on Windows have its line ends, for the Notepad of older Windows too. The
+# guide's Features come from the table of features.
+python3 cmake/feature_lists.py install "$root" | sed -e "s/@VERSION@/$version/" -e 's/$/\r/' \
+    >"$stage/INSTALL.txt"
 sed -e 's/$/\r/' LICENSE >"$stage/LICENSE"
 
 # The DLLs in the glob's sorted order: x64 first, as the guide lists them.

@@ -15,10 +15,15 @@ file=$work/large.bin
 size=$((5 * 1024 * 1024 * 1024 + 16))
 device=/dev/null
 case $plughost in *.exe) device=nul ;; esac
-# Windows marks the file sparse before it grows, lest NTFS write 5 GiB of zeros.
+# Windows (Git Bash, which has cygpath) marks the file sparse before it grows, lest NTFS write
+# 5 GiB of zeros: without the mark the test stops.
 : >"$file" || exit 1
-if [ -z "$launcher" ] && command -v cygpath >/dev/null && command -v fsutil >/dev/null; then
-    fsutil sparse setflag "$(cygpath -w "$file")" >/dev/null 2>&1
+if [ -z "$launcher" ] && command -v cygpath >/dev/null; then
+    if ! said=$(fsutil sparse setflag "$(cygpath -w "$file")" 2>&1); then
+        echo "FAILED: fsutil sparse setflag could not mark $file sparse: $(tr -d '\r' <<<"$said")"
+        echo "large_file: 0 passed, 1 failed"
+        exit 1
+    fi
 fi
 printf 'sixteen bytes!!!' | dd of="$file" bs=1 seek=$((size - 16)) conv=notrunc status=none ||
     exit 1

@@ -14,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "console/interrupt.h"
 #include "fake/fake_sys.h"
 #include "fake/linked_plugin.h"
@@ -25,11 +23,13 @@
 #include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
 #include "harness/fuzz_input.h"
+#include "plugin/plugin_loader.h"
+#include "session/session.h"
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace fuzzing {
 namespace {
@@ -66,9 +66,9 @@ const TargetInfo& Info(Target target) {
         {"parse_s64", nullptr, {}, false, false, false},
         {"parse_size", nullptr, {}, false, false, false},
         {"parse_buffer_handle", nullptr, {}, false, false, false},
-#define KV_COMMAND(name) FeatureInfo(#name, name, false),
-#define KV_FUNCTION(name) FeatureInfo(#name, f_##name, false),
-#define KV_VARIABLE(name) FeatureInfo(#name, _##name, true),
+#define KV_COMMAND(name, ...) FeatureInfo(#name, name, false),
+#define KV_FUNCTION(name, ...) FeatureInfo(#name, f_##name, false),
+#define KV_VARIABLE(name, ...) FeatureInfo(#name, _##name, true),
 #include "frame/features.def"
     };
     return infos[static_cast<int>(target)];

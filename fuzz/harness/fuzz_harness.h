@@ -19,9 +19,9 @@ enum class Target {
     ParseS64,
     ParseSize,
     ParseBufferHandle,
-#define KV_COMMAND(name) name,
-#define KV_FUNCTION(name) name,
-#define KV_VARIABLE(name) name,
+#define KV_COMMAND(name, ...) name,
+#define KV_FUNCTION(name, ...) name,
+#define KV_VARIABLE(name, ...) name,
 #include "frame/features.def"
     End
 };

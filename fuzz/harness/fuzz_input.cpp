@@ -1,7 +1,7 @@
 // Decoding fuzz inputs into argument texts: tokens that reach the syntax the features share.
 #include "harness/fuzz_input.h"
 
-#include "frame/text/format.h"
+#include "text/format.h"
 
 #include <cstdio>
 #include <iterator>

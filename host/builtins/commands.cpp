@@ -1,12 +1,12 @@
 // The host's own commands, and the plug-in's commands called by name.
 #include "builtins/commands.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
 #include "plugin/export_check.h"
 #include "plugin/feature_call.h"
 #include "plugin/plugin_loader.h"
 #include "session/files.h"
+#include "text/u16.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
 // The host's own variable functions @comma, @path and @eval.
 #include "builtins/host_functions.h"
 
-#include "frame/text/u16.h"
 #include "language/eval.h"
 #include "language/words.h"
+#include "text/u16.h"
 
 namespace host {
 

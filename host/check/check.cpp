@@ -8,9 +8,9 @@
 #include "check/suite.h"
 #include "check/suite_files.h"
 #include "frame/host_services.h"
-#include "frame/text/u16.h"
 #include "runner/script_runner.h"
 #include "session/files.h"
+#include "text/u16.h"
 
 #include <string_view>
 

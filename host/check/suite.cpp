@@ -1,11 +1,11 @@
 // One script test with fresh host state.
 #include "check/suite.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
 #include "plugin/clipboard_variable.h"
 #include "plugin/plugin_loader.h"
 #include "runner/script_runner.h"
+#include "text/u16.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 // takes a UTF-16 path on every platform.
 #include "check/suite_files.h"
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 #include <algorithm>
 #include <filesystem>

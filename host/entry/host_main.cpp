@@ -2,13 +2,13 @@
 // plughost --check DIR|SCRIPT... to run and judge script tests in one process, or plughost --help.
 #include "check/check.h"
 #include "entry/host_api.h"
-#include "frame/text/u16.h"
 #include "plugin/clipboard_variable.h"
 #include "plugin/plugin_loader.h"
 #include "runner/line_runner.h"
 #include "runner/script_runner.h"
 #include "session/output_failure.h"
 #include "session/session.h"
+#include "text/u16.h"
 
 #include <string>
 #include <vector>

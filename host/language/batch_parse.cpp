@@ -1,8 +1,8 @@
 // The structure of a command line before its variables are expanded.
 #include "language/batch_parse.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
+#include "text/u16.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 // Colour descriptions and console attributes.
 #include "language/colors.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
+#include "text/u16.h"
 
 #include <vector>
 

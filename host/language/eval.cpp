@@ -1,8 +1,8 @@
 // @eval: integer arithmetic on 64-bit signed numbers, by recursive descent.
 #include "language/eval.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
+#include "text/u16.h"
 
 namespace host {
 

@@ -1,8 +1,8 @@
 #include "plugin/export_check.h"
 
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "session/plugin_slot.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 #include <string>
 
@@ -62,39 +62,58 @@ void CheckExports(Session& session) {
         return;
     }
     int faults = 0;
-    auto check = [&](const std::string& name, int arguments) {
+    // What the export answers, after its name: "found", its result, or why it fails. True when
+    // it does what `expected` asks (any result when it is null).
+    auto check = [&](const std::string& name, int arguments, const int* expected,
+                     std::u16string& line) {
         // `_clver$` reads the same on every platform, whatever its symbol is called.
         const std::string& shown = name == kClverSymbol ? std::string("_clver$") : name;
-        std::u16string line(shown.begin(), shown.end());
+        line.assign(shown.begin(), shown.end());
         void* symbol = plugin.binding.find(plugin.binding.context, name.c_str());
         if (symbol == nullptr) {
-            ++faults;
-            line += u": missing";
-        } else if (arguments == 0) {
-            line += u": found";
-        } else {
-            int drift = 0;
-            int result = CallMeasured(symbol, arguments, nullptr, nullptr, &drift);
-            char16_t text[96];
-            text::Format(text, 96, u": %d", result);
+            line += u": missing\r\n";
+            return false;
+        }
+        if (arguments == 0) {
+            line += u": found\r\n";
+            return true;
+        }
+        int drift = 0;
+        const int result = CallMeasured(symbol, arguments, nullptr, nullptr, &drift);
+        char16_t text[96];
+        text::Format(text, 96, u": %d", result);
+        line += text;
+        if (drift != 0) {
+            text::Format(text, 96, u" (not __stdcall: the stack moved by %d bytes)", drift);
             line += text;
-            if (drift != 0) {
-                ++faults;
-                text::Format(text, 96, u" (not __stdcall: the stack moved by %d bytes)", drift);
-                line += text;
-            }
         }
         line += u"\r\n";
-        WriteOut(session, line);
+        return drift == 0 && (expected == nullptr || result == *expected);
     };
-    for (const Probe& probe : kProtocol) check(probe.name, probe.arguments);
-    // Every feature answers a null text with 87 and nothing else.
+    std::u16string line;
+    for (const Probe& probe : kProtocol) {
+        if (!check(probe.name, probe.arguments, nullptr, line)) ++faults;
+        WriteOut(session, line);
+    }
+    // Every feature answers a null text with 87 and nothing else: only those that do not are
+    // named.
+    const int kNoText = 87;
+    size_t answered = 0;
     for (const std::u16string& entry : plugin.features) {
         FeatureKind kind = entry.starts_with(u'@')   ? FeatureKind::Function
                            : entry.starts_with(u'_') ? FeatureKind::Variable
                                                      : FeatureKind::Command;
-        check(ExportNameOf(entry, kind), 1);
+        if (check(ExportNameOf(entry, kind), 1, &kNoText, line)) {
+            ++answered;
+            continue;
+        }
+        ++faults;
+        WriteOut(session, line);
     }
+    if (answered == plugin.features.size())
+        WriteOut(session, u"every feature of the list: 87\r\n");
+    else if (answered > 0)
+        WriteOut(session, u"every other feature of the list: 87\r\n");
     session.script.lastResult = faults;
 }
 

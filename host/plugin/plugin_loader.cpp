@@ -1,7 +1,7 @@
 // Loading and unloading the plug-in.
 #include "plugin/plugin_loader.h"
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace host {
 

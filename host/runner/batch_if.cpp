@@ -1,9 +1,9 @@
 // The conditions of `if`.
 #include "runner/batch_if.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
 #include "runner/expand.h"
+#include "text/u16.h"
 
 #include <optional>
 

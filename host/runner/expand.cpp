@@ -2,9 +2,9 @@
 #include "runner/expand.h"
 
 #include "builtins/host_functions.h"
-#include "frame/text/u16.h"
 #include "language/words.h"
 #include "plugin/feature_call.h"
+#include "text/u16.h"
 
 #include <optional>
 

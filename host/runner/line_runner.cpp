@@ -3,12 +3,12 @@
 
 #include "builtins/commands.h"
 
-#include "frame/text/u16.h"
 #include "language/batch_parse.h"
 #include "language/words.h"
 #include "runner/batch_if.h"
 #include "runner/expand.h"
 #include "runner/redirection.h"
+#include "text/u16.h"
 
 namespace host {
 

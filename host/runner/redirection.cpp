@@ -1,10 +1,10 @@
 // A command's redirections for the time it runs.
 #include "runner/redirection.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
 #include "runner/expand.h"
 #include "session/output_failure.h"
+#include "text/u16.h"
 
 namespace host {
 

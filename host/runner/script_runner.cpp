@@ -1,10 +1,10 @@
 // Running scripts: batch files, script text, and lines from standard input.
 #include "runner/script_runner.h"
 
-#include "frame/text/u16.h"
 #include "runner/line_runner.h"
 #include "runner/stdin_lines.h"
 #include "session/files.h"
+#include "text/u16.h"
 
 #include <algorithm>
 #include <memory>

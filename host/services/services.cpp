@@ -1,10 +1,10 @@
 // The eleven services the host offers its plug-in.
 #include "frame/host_services.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "language/colors.h"
 #include "runner/expand.h"
 #include "session/session.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 #include <cstdarg>
 #include <memory>

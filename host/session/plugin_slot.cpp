@@ -1,7 +1,7 @@
 // Feature lookup in the plug-in's announced feature list.
 #include "session/plugin_slot.h"
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace host {
 

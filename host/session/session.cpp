@@ -1,8 +1,8 @@
 // The host's session state, its output and its environment changes.
 #include "session/session.h"
 
-#include "frame/text/u16.h"
 #include "language/words.h"
+#include "text/u16.h"
 
 namespace host {
 

@@ -9,9 +9,9 @@
 #include "frame/host_services.h"
 #include "frame/numbers.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace dump {
 
@@ -247,19 +247,19 @@ int DumpHandles(Command& command) {
 
 } // namespace dump
 
-KV_EXPORT int KV_API bbdump(HostChar* text) {
+KV_EXPORT int KV_API bbdump(HostChar* hostText) {
     using namespace dump;
-    if (text == nullptr) return kNoArgumentText;
+    char16_t* text = nullptr;
+    if (const int stop =
+            BeginCommand(hostText, ArgBlanks | ArgSlashOptions | ArgBracketGroups, &text);
+        stop != 0)
+        return stop;
     static Command command;
     command = Command{};
     command.flags = PollKeys;
     ResetCommandOutput();
 
-    // A text too long to split has been reported already.
-    const int count =
-        SplitArguments(ArgBlanks | ArgSlashOptions | ArgBracketGroups, FromHost(text));
-    if (count < 0) return kResultFailed;
-    if (count == 0) {
+    if (ArgTable.ArgCount == 0) {
         ReportMessage(u"Must specify a binary buffer handle to dump\r\n");
         return kResultFailed;
     }

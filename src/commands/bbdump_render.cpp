@@ -13,8 +13,8 @@
 #include "console/line_batch.h"
 #include "frame/host_services.h"
 #include "frame/numbers.h"
-#include "frame/text/format.h"
 #include "frame/text_services.h"
+#include "text/format.h"
 
 namespace dump {
 
@@ -239,30 +239,19 @@ void PutByteValues(Dump& dump, Line& line, uint64_t offset) {
     }
 }
 
-// The value of `length` bytes from p: least significant byte first, or reversed for big-endian
-// words.
-uint64_t WordAt(const Dump& dump, uint64_t p, uint32_t length) {
+// The value whose first byte is at p: least significant byte first, or reversed for big-endian
+// words. A word that the end of the range cuts short keeps its full width: the bytes at or beyond
+// the end count as 0, so that they sit at the high end of a little-endian word and at the low end
+// of a big-endian one, as od pads them.
+uint64_t WordAt(const Dump& dump, uint64_t p) {
     uint8_t bytes[8] = {};
-    length = std::min<uint32_t>(length, sizeof bytes);
-    std::memcpy(bytes, dump.buffer + p, length);
+    const uint32_t length = std::min<uint32_t>(dump.wordLen, sizeof bytes);
+    for (uint32_t i = 0; i < length; ++i)
+        if (p + i < dump.end) bytes[i] = dump.buffer[p + i];
     if (Has(dump, BigEndianWords)) ReverseBytes(static_cast<int>(length), bytes);
     uint64_t value = 0;
     for (uint32_t i = length; i-- > 0;) value = (value << 8) | bytes[i];
     return value;
-}
-
-// A word that the end of the range cuts short shows the bytes it has and nothing in place of
-// the others, which are not part of what is displayed (past the buffer, or past /E, /M or /ML):
-// in hexadecimal each byte keeps its two columns and a missing byte's are blank (the high end
-// of a little-endian word, the low end of a big-endian one); in the other bases, whose digits
-// belong to no byte, the bytes there are read as a word of their own, right-aligned.
-void PutPartialWord(const Dump& dump, Line& line, uint64_t p, uint32_t length) {
-    const uint32_t own = ValueDigits(length, dump.format);
-    const uint32_t missing = dump.digits - own;
-    const bool blanksAfter = dump.format == Hexadecimal && Has(dump, BigEndianWords);
-    if (!blanksAfter) line.PutBlanks(missing);
-    PutValue(line, WordAt(dump, p, length), length, dump.format, own, dump.digitTable);
-    if (blanksAfter) line.PutBlanks(missing);
 }
 
 void PutWordValues(Dump& dump, Line& line, uint64_t offset) {
@@ -272,11 +261,8 @@ void PutWordValues(Dump& dump, Line& line, uint64_t offset) {
         const uint64_t p = offset + k;
         if (p >= dump.end) {
             line.PutBlanks(dump.digits + trailing);
-        } else if (p + dump.wordLen > dump.end) {
-            PutPartialWord(dump, line, p, static_cast<uint32_t>(dump.end - p));
-            line.PutBlanks(trailing);
         } else {
-            PutValue(line, WordAt(dump, p, dump.wordLen), dump.wordLen, dump.format, dump.digits,
+            PutValue(line, WordAt(dump, p), dump.wordLen, dump.format, dump.digits,
                      dump.digitTable);
             line.PutBlanks(trailing);
         }
@@ -467,7 +453,7 @@ int WriteDumpHeader(uint32_t codePage, BufferAddress address, uint32_t size, boo
     if (showSizeLine) {
         struct Unit {
             uint32_t bytes;
-            const char16_t* format;
+            text::FormatString<const char16_t*> format;
         };
         static const Unit kUnits[] = {
             {1073741824, u"  (%s GB)"}, {1048576, u"  (%s MB)"}, {1024, u"  (%s kB)"}};

@@ -6,7 +6,7 @@
 
 #include "commands/bbdump.h"
 #include "commands/bbdump_vector.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace dump {
 

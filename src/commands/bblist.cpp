@@ -7,14 +7,13 @@
 #include "frame/args.h"
 #include "frame/function_start.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
 #include "store/buffer_registry.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 
-constexpr int kCommandFailed = 1;
 constexpr int kCommandStopped = 3;
 constexpr int kGroupedSizeCapacity = 64;
 
@@ -132,10 +131,11 @@ int WriteListing(const BufferRecord* list, int count, const ListOptions& options
 } // namespace
 
 KV_EXPORT int KV_API bblist(HostChar* hostText) {
-    if (hostText == nullptr) return kNoArgumentText;
+    char16_t* text = nullptr;
+    if (const int stop = BeginCommand(hostText, ArgBlanks | ArgSlashOptions, &text); stop != 0)
+        return stop;
     ListOptions options;
     ResetCommandOutput();
-    if (SplitArguments(ArgBlanks | ArgSlashOptions, FromHost(hostText)) < 0) return kCommandFailed;
     const OptionsOutcome outcome = ReadOptions(options);
     if (!outcome.list) return outcome.result;
     if (options.pauseLines != 0) SetPageLength(options.pauseLines);

@@ -1,6 +1,6 @@
 // Sizes in binary units for BBLIST's listing.
 #include "commands/bblist.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 int FormatHumanSize(char16_t* out, uint64_t size) {
     if (out == nullptr) return -1;

@@ -5,8 +5,8 @@
 #include "frame/host_services.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 // Per background colour: a foreground that stands out on it (row 0), and the fallback for when
 // that is the colour already in use (row 1).

@@ -4,6 +4,7 @@
 #include "console/console_output.h"
 #include "console/console_window.h"
 #include "frame/plugin_state.h"
+#include "text/u16.h"
 
 volatile int32_t CtrlCPressed = 0;
 int32_t CtrlHandlerInstalled = 0;

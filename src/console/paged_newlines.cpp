@@ -3,7 +3,7 @@
 #include "console/console_window.h"
 #include "frame/host_services.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

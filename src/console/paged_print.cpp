@@ -6,7 +6,7 @@
 #include "console/console_output.h"
 #include "console/console_window.h"
 #include "frame/host_services.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 

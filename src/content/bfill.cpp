@@ -14,7 +14,7 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 
@@ -114,10 +114,7 @@ uint64_t FillPattern(uint8_t* buffer, uint32_t bufferSize, uint32_t offset, cons
 KV_EXPORT int KV_API f_bfill(HostChar* argument) {
     char16_t* text = nullptr;
     BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer,
-                                             kFillHandleMessages);
-        stop != 0)
-        return stop;
+    if (const int stop = BeginFillFunction(argument, &text, &buffer); stop != 0) return stop;
 
     uint32_t size = 1;
     if (!ReadOptionalU32(kValueSize, &size))

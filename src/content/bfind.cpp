@@ -6,8 +6,8 @@
 #include "frame/args.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 
@@ -68,7 +68,8 @@ KV_EXPORT int KV_API f_bfind(HostChar* argument) {
     if (hex) {
         length = ReadHexBytes(patternText + 2, bytes, sizeof bytes);
         if (length < 0) return RefuseArgument(kBadPattern, kPattern);
-    } else if (!ArgQuoted(kPattern)) {
+    } else if (!ArgWholeQuoted(kPattern)) {
+        // A text is one quoted text as a whole: quotes elsewhere (Jo"hn", "a""b") are no text.
         return RefuseArgument(kBadPattern, kPattern);
     }
 

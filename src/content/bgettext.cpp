@@ -5,7 +5,7 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

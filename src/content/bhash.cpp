@@ -5,8 +5,8 @@
 #include "frame/args.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
-#include "frame/text_services.h"
+#include "text/u16.h"
 
 namespace {
 
@@ -30,15 +29,11 @@ bool IsBlankOnly(const char16_t* text) {
 } // namespace
 
 KV_EXPORT int KV_API f_bload(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
     // The whole text is the name: commas and blanks inside it belong to it.
-    TrimBlanks(text);
+    char16_t* text = nullptr;
+    if (const int stop = BeginTrimmedText(argument, &text); stop != 0) return stop;
     RemoveQuotes(text);
-    if (IsBlankOnly(text)) {
-        ReportMessage(u"Missing filename\r\n");
-        return -1;
-    }
+    if (IsBlankOnly(text)) return Refuse(u"Missing filename\r\n");
     if (text::EqualNoCase(text, kClipboardName)) {
         LoadClipboard(text);
         return 0;

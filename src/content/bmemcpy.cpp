@@ -9,7 +9,7 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 

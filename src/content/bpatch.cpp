@@ -5,7 +5,7 @@
 #include "frame/args.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 
@@ -28,10 +28,8 @@ uint32_t WriteAt(sys::Handle file, uint64_t offset, const uint8_t* bytes, uint32
 KV_EXPORT int KV_API f_bpatch(HostChar* argument) {
     char16_t* text = nullptr;
     BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas, &text, &buffer); stop != 0)
-        return stop;
     char16_t path[kPathCapacity];
-    if (!ReadFileName(kFileName, path)) return -1;
+    if (const int stop = BeginFileWrite(argument, &text, &buffer, path); stop != 0) return stop;
     uint64_t fileOffset = 0;
     if (!ReadFileOffset(kFileOffset, false, &fileOffset)) return -1;
     ByteRange range;

@@ -8,7 +8,7 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 
@@ -35,10 +35,7 @@ bool FillWithRandomBytes(uint8_t* bytes, uint32_t size) {
 KV_EXPORT int KV_API f_brandfill(HostChar* argument) {
     char16_t* text = nullptr;
     BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer,
-                                             kFillHandleMessages);
-        stop != 0)
-        return stop;
+    if (const int stop = BeginFillFunction(argument, &text, &buffer); stop != 0) return stop;
 
     uint32_t offset = 0;
     if (!ReadBufferOffset(kOffset, false, buffer, &offset)) return -1;

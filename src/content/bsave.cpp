@@ -8,7 +8,7 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 
@@ -19,10 +19,8 @@ enum Arg { kHandle, kFileName, kStart, kLength };
 KV_EXPORT int KV_API f_bsave(HostChar* argument) {
     char16_t* text = nullptr;
     BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas, &text, &buffer); stop != 0)
-        return stop;
     char16_t path[kPathCapacity];
-    if (!ReadFileName(kFileName, path)) return -1;
+    if (const int stop = BeginFileWrite(argument, &text, &buffer, path); stop != 0) return stop;
     ByteRange range;
     if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;
 

@@ -69,6 +69,20 @@ bool WriteFits(uint32_t offset, uint64_t count, const BufferArgument& buffer) {
     return false;
 }
 
+int BeginFillFunction(HostChar* argument, char16_t** text, BufferArgument* buffer) {
+    static constexpr HandleMessages kFillHandleMessages{u"Missing binary buffer handle\r\n",
+                                                        u"Bad binary buffer handle: \"%s\"\r\n"};
+    return BeginBufferFunction(argument, ArgCommas | ArgUpperCase, text, buffer,
+                               kFillHandleMessages);
+}
+
+int BeginFileWrite(HostChar* argument, char16_t** text, BufferArgument* buffer,
+                   char16_t (&path)[kPathCapacity]) {
+    if (const int stop = BeginBufferFunction(argument, ArgCommas, text, buffer); stop != 0)
+        return stop;
+    return ReadFileName(1, path) ? 0 : -1;
+}
+
 bool ReadFileName(int index, char16_t (&path)[kPathCapacity]) {
     if (!ArgGiven(index)) return Fail(u"Missing filename\r\n");
     path[0] = 0;

@@ -10,9 +10,14 @@
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
 
-// The fill functions name the handle a "binary buffer handle".
-inline constexpr HandleMessages kFillHandleMessages{u"Missing binary buffer handle\r\n",
-                                                    u"Bad binary buffer handle: \"%s\"\r\n"};
+// How @BFILL and @BRANDFILL start: the text split at commas and upper-cased, and the handle,
+// which they name a "binary buffer handle". 0, or the export's result (BeginBufferFunction).
+int BeginFillFunction(HostChar* argument, char16_t** text, BufferArgument* buffer);
+
+// How @BSAVE and @BPATCH start: the text split at commas, the handle, and the file name after it
+// completed to its full path (ReadFileName). 0, or the export's result.
+int BeginFileWrite(HostChar* argument, char16_t** text, BufferArgument* buffer,
+                   char16_t (&path)[kPathCapacity]);
 
 // Argument `index` as a ParseU32 number (the whole text). A missing argument leaves `value` as
 // it is and succeeds; false when it is given and no number.

@@ -4,9 +4,9 @@
 #include "content/transfer_outcome.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/last_transfer.h"
+#include "text/format.h"
 
 namespace {
 

@@ -21,10 +21,11 @@ void WriteDigits(const uint8_t* bytes, size_t count, char16_t* out, const char* 
 
 } // namespace
 
-int ReadHexBytes(const char16_t* text, uint8_t* out, size_t capacity) {
+int ReadHexBytes(const char16_t* text, uint8_t* out, size_t capacity, HexSeparators separators) {
+    const bool commas = separators == HexSeparators::BlanksAndCommas;
     size_t count = 0;
     for (const char16_t* c = text; *c != 0;) {
-        if (sys::IsSpace(*c)) {
+        if (sys::IsSpace(*c) || (commas && *c == u',')) {
             ++c;
             continue;
         }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace {
 
@@ -45,47 +45,11 @@ struct UnitSink {
     }
 };
 
-// The bytes a UTF-8 lead byte may be followed by as its first continuation, and how many
-// continuations it needs; none for a byte that leads nothing.
-struct Lead {
-    int continuations;
-    uint8_t low, high; // the range of the first continuation
-};
-
-Lead LeadOf(uint8_t b) {
-    if (b >= 0xC2 && b <= 0xDF) return {1, 0x80, 0xBF};
-    if (b == 0xE0) return {2, 0xA0, 0xBF};
-    if (b == 0xED) return {2, 0x80, 0x9F}; // not the surrogates
-    if (b >= 0xE1 && b <= 0xEF) return {2, 0x80, 0xBF};
-    if (b == 0xF0) return {3, 0x90, 0xBF};
-    if (b == 0xF4) return {3, 0x80, 0x8F}; // not past U+10FFFF
-    if (b >= 0xF1 && b <= 0xF3) return {3, 0x80, 0xBF};
-    return {0, 0, 0};
-}
-
-int64_t DecodeUtf8(const uint8_t* bytes, size_t count, UnitSink& sink) {
+// UTF-8 up to the first zero byte, by the one decoder's rules.
+int64_t DecodeUtf8Text(const uint8_t* bytes, size_t count, UnitSink& sink) {
     for (size_t i = 0; i < count && bytes[i] != 0 && !sink.full;) {
-        const uint8_t b = bytes[i];
-        if (b < 0x80) {
-            sink.Put(b);
-            ++i;
-            continue;
-        }
-        const Lead lead = LeadOf(b);
-        static const uint8_t kLeadBits[] = {0, 0x1F, 0x0F, 0x07};
-        uint32_t code = b & kLeadBits[lead.continuations];
-        size_t taken = 1;
-        for (int k = 0; k < lead.continuations && i + taken < count; ++k, ++taken) {
-            const uint8_t next = bytes[i + taken];
-            const uint8_t low = k == 0 ? lead.low : 0x80;
-            const uint8_t high = k == 0 ? lead.high : 0xBF;
-            if (next < low || next > high) break;
-            code = code << 6 | (next & 0x3F);
-        }
-        // A lead byte with all its continuations is a character; anything shorter, the maximal
-        // part of a sequence, is one replacement.
-        sink.Put(lead.continuations > 0 && taken == size_t(lead.continuations) + 1 ? code
-                                                                                   : kReplacement);
+        size_t taken = 0;
+        sink.Put(text::DecodeUtf8(bytes + i, count - i, &taken));
         i += taken;
     }
     return sink.Finish();
@@ -213,7 +177,7 @@ int64_t DecodeText(TextEncoding encoding, const uint8_t* bytes, size_t count, ch
     if (encoding == TextEncoding::Utf16) return DecodeUtf16(bytes, count, sink);
     // A system whose code page is UTF-8 decodes it by the same rules as "8".
     const uint32_t codePage = CodePageOf(encoding);
-    if (codePage == kUtf8CodePage) return DecodeUtf8(bytes, count, sink);
+    if (codePage == kUtf8CodePage) return DecodeUtf8Text(bytes, count, sink);
     return DecodeCodePage(codePage, bytes, count, sink);
 }
 

@@ -1,10 +1,10 @@
 #include "content/transfer_outcome.h"
 
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/last_transfer.h"
 #include "sys/sys.h"
+#include "text/format.h"
 
 uint32_t SystemFailureCode() {
     const uint32_t code = sys::LastErrorCode();

@@ -27,6 +27,8 @@ struct Splitter {
     int start = 0;                     // its pool position
     int length = 0;                    // its length so far
     int kept = 0;                      // with ArgQuotedTexts: its length at its last closing quote
+    int quotes = 0;                    // the current argument's double quotes
+    bool outside = false;              // it stored a character that is not white space outside them
     int keptLength[kArgMaxCount] = {}; // each argument's `kept`, which trailing blanks spare
     bool inQuotes = false;
     bool bracketGroup = false;
@@ -41,8 +43,11 @@ struct Splitter {
         ArgTable.text[index] = &ArgTable.pool[start];
         ArgTable.length[index] = 0;
         ArgTable.quoted[index] = false;
+        ArgTable.whole[index] = false;
         ArgTable.pool[start] = 0;
         kept = 0;
+        quotes = 0;
+        outside = false;
     }
 
     // A double quote: the argument was quoted, and what its quotes hold is kept whole.
@@ -50,6 +55,8 @@ struct Splitter {
         inQuotes = !inQuotes;
         if (Dropped()) return;
         ArgTable.quoted[index] = true;
+        ++quotes;
+        ArgTable.whole[index] = quotes == 2 && !outside;
         if (!inQuotes && Has(ArgQuotedTexts)) kept = length;
     }
 
@@ -71,6 +78,10 @@ struct Splitter {
     bool Store(char16_t c) {
         if (Dropped()) return true;
         if (start + length + 2 > kArgPoolUnits) return ReportOverflow(start + length + 1);
+        if (!inQuotes && !sys::IsSpace(c)) {
+            outside = true;
+            ArgTable.whole[index] = false;
+        }
         char16_t* text = ArgTable.text[index];
         text[length++] = Has(ArgUpperCase) ? sys::ToUpper(c) : c;
         text[length] = 0;
@@ -151,4 +162,8 @@ int ArgLength(int index) {
 
 bool ArgQuoted(int index) {
     return index >= 0 && index < ArgTable.ArgCount && ArgTable.quoted[index];
+}
+
+bool ArgWholeQuoted(int index) {
+    return index >= 0 && index < ArgTable.ArgCount && ArgTable.whole[index];
 }

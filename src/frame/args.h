@@ -25,6 +25,7 @@ struct ArgTableData {
     char16_t* text[kArgMaxCount];
     int length[kArgMaxCount];
     bool quoted[kArgMaxCount]; // the argument held a double quote
+    bool whole[kArgMaxCount];  // it was one quoted text: two quotes, with only blanks around them
     char16_t pool[kArgPoolUnits];
 };
 
@@ -42,3 +43,5 @@ inline bool ArgGiven(int index) {
 }
 // Whether the argument held a double quote (which the split removed): "0x41" is a text.
 bool ArgQuoted(int index);
+// Whether the argument was one whole quoted text, "John": not Jo"hn", "Jo"hn or "John"" ".
+bool ArgWholeQuoted(int index);

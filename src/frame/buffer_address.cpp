@@ -1,7 +1,7 @@
 // The handle text of a buffer address.
 #include "frame/buffer_address.h"
 
-#include "frame/text/format.h"
+#include "text/format.h"
 
 void FormatHandle(char16_t* out, size_t capacity, BufferAddress address) {
 #if defined(KV_WIDE_ADDRESSES)

@@ -6,7 +6,7 @@
 
 #include "frame/exports.h"
 
-#define KV_COMMAND(name) KV_EXPORT int KV_API name(HostChar* text);
-#define KV_FUNCTION(name) KV_EXPORT int KV_API f_##name(HostChar* text);
-#define KV_VARIABLE(name) KV_EXPORT int KV_API _##name(HostChar* text);
+#define KV_COMMAND(name, ...) KV_EXPORT int KV_API name(HostChar* text);
+#define KV_FUNCTION(name, ...) KV_EXPORT int KV_API f_##name(HostChar* text);
+#define KV_VARIABLE(name, ...) KV_EXPORT int KV_API _##name(HostChar* text);
 #include "frame/features.def"

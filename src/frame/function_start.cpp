@@ -4,11 +4,28 @@
 #include "frame/args.h"
 #include "frame/numbers.h"
 #include "frame/report.h"
+#include "frame/text_services.h"
 
-int BeginFunction(HostChar* argument, unsigned splitOptions, char16_t** text) {
+int BeginWholeText(HostChar* argument, char16_t** text) {
     if (argument == nullptr) return kNoArgumentText;
     *text = FromHost(argument);
+    return 0;
+}
+
+int BeginTrimmedText(HostChar* argument, char16_t** text) {
+    if (const int stop = BeginWholeText(argument, text); stop != 0) return stop;
+    TrimBlanks(*text);
+    return 0;
+}
+
+int BeginFunction(HostChar* argument, unsigned splitOptions, char16_t** text) {
+    if (const int stop = BeginWholeText(argument, text); stop != 0) return stop;
     return SplitArguments(splitOptions, *text) < 0 ? -1 : 0;
+}
+
+int BeginCommand(HostChar* argument, unsigned splitOptions, char16_t** text) {
+    const int stop = BeginFunction(argument, splitOptions, text);
+    return stop == -1 ? kCommandFailed : stop;
 }
 
 int BeginBufferFunction(HostChar* argument, unsigned splitOptions, char16_t** text,

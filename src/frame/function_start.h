@@ -1,7 +1,7 @@
-// How every variable function starts: the host's text, split into arguments, and the buffer its
-// handle argument names. A function that starts here gets its neighbours' rules by construction:
-// no text gives kNoArgumentText without a word, a split that overflows is reported, and a
-// missing or bad handle gives the message of its kind.
+// How every export of a feature starts: the host's text, taken whole or split into arguments,
+// and the buffer its handle argument names. A feature that starts here gets its neighbours' rules
+// by construction: no text gives kNoArgumentText without a word, a split that overflows is
+// reported, and a missing or bad handle gives the message of its kind.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,9 @@
 
 // What a feature export returns when the host passes no text: Windows' ERROR_INVALID_PARAMETER.
 constexpr int kNoArgumentText = 87;
+
+// What a command returns when its text cannot be split (the overflow is reported).
+constexpr int kCommandFailed = 1;
 
 // A buffer a handle argument names, with its size as the host knows it.
 struct BufferArgument {
@@ -27,10 +30,20 @@ struct HandleMessages {
 };
 inline constexpr HandleMessages kHandleMessages{u"Missing handle\r\n", u"Bad handle: \"%s\"\r\n"};
 
+// Starts a feature that takes its text whole: 0, with `*text` the host's text (which takes the
+// result); kNoArgumentText for no text.
+int BeginWholeText(HostChar* argument, char16_t** text);
+
+// The same, with the text's leading and trailing white space removed.
+int BeginTrimmedText(HostChar* argument, char16_t** text);
+
 // Starts a function: 0, with `*text` the host's text (which takes the result) split into
 // ArgTable under `splitOptions`; otherwise the export's result: kNoArgumentText for no text, -1
 // after a reported split overflow.
 [[nodiscard]] int BeginFunction(HostChar* argument, unsigned splitOptions, char16_t** text);
+
+// Starts a command the same way; kCommandFailed after a reported split overflow.
+int BeginCommand(HostChar* argument, unsigned splitOptions, char16_t** text);
 
 // Starts a function whose first argument is a buffer handle (ParseBufferHandle): 0 with the
 // text split and `*buffer` the buffer; otherwise the export's result, the messages' after a

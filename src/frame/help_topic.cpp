@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "frame/plugin_identity.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 bool HelpTopicOf(const char16_t* name, char16_t (&topic)[kTopicCapacity]) {
     topic[0] = 0;

@@ -4,8 +4,8 @@
 #include "frame/host_services.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 #include <string_view>
 
@@ -17,15 +17,16 @@ constexpr int kCandidateCapacity = 1024;
 constexpr int kMessageCapacity = 1024;
 constexpr int kWindowsDirectoryCapacity = 260;
 
-// The places the help file may lie, in the order they are tried; every %s is the plug-in's name.
-constexpr const char16_t* kHelpFilePlaces[] = {
-    u"%%[%sHelp]\\%s.chm",              // the directory in the variable KorvaniteHelp
-    u"%%[PluginHelp]\\%s.chm",          // the directory in the variable PluginHelp
-    u"~\\%s.chm",                       // beside the library
-    u"~\\Help\\%s.chm",                 // in Help below the library's directory
-    u"%%@path[%%_cmdspec]%s.chm",       // beside the host program
-    u"%%@path[%%_cmdspec]help\\%s.chm", // in help below the host program's directory
-    u"%%windir\\help\\%s.chm",          // in the Windows help directory
+// The places the help file may lie, in the order they are tried. Each takes the plug-in's name
+// twice; a place that names it once takes the second without printing it (%.0s).
+constexpr text::FormatString<const char16_t*, const char16_t*> kHelpFilePlaces[] = {
+    u"%%[%sHelp]\\%s.chm",                  // the directory in the variable KorvaniteHelp
+    u"%%[PluginHelp]\\%s.chm%.0s",          // the directory in the variable PluginHelp
+    u"~\\%s.chm%.0s",                       // beside the library
+    u"~\\Help\\%s.chm%.0s",                 // in Help below the library's directory
+    u"%%@path[%%_cmdspec]%s.chm%.0s",       // beside the host program
+    u"%%@path[%%_cmdspec]help\\%s.chm%.0s", // in help below the host program's directory
+    u"%%windir\\help\\%s.chm%.0s",          // in the Windows help directory
 };
 
 constexpr char16_t kMissingCaption[] = u"Missing Help File";
@@ -161,7 +162,7 @@ int OpenHelpTopic(const char16_t* candidate, const char16_t* topic) {
 }
 
 int ShowHelpTopic(const char16_t* topic) {
-    for (const char16_t* place : kHelpFilePlaces) {
+    for (const auto& place : kHelpFilePlaces) {
         char16_t candidate[kCandidateCapacity];
         text::Format(candidate, kCandidateCapacity, place, plugin::kName, plugin::kName);
         if (OpenHelpTopic(candidate, topic) == 1) return 1;

@@ -29,9 +29,9 @@ inline constexpr char16_t kPlatform[] = u"x86";
 // "bbdump,bblist,@balloc,...": the table's names, each with its kind's prefix, a comma before
 // each; the list starts after the first comma.
 inline constexpr char16_t kCommaFeatureList[] =
-#define KV_COMMAND(name) u"," #name
-#define KV_FUNCTION(name) u",@" #name
-#define KV_VARIABLE(name) u",_" #name
+#define KV_COMMAND(name, ...) u"," #name
+#define KV_FUNCTION(name, ...) u",@" #name
+#define KV_VARIABLE(name, ...) u",_" #name
 #include "frame/features.def"
     ;
 inline constexpr const char16_t* kFeatureList = kCommaFeatureList + 1;

@@ -3,7 +3,7 @@
 
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 int ReportError() {
     void* standardError = sys::StdHandle(sys::StdStream::Error);

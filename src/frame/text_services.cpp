@@ -5,9 +5,9 @@
 #include "frame/host_services.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 constexpr int kLongestGroupableText = 8182;

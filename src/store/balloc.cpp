@@ -3,10 +3,8 @@
 #include "frame/function_start.h"
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
-#include "frame/report.h"
-#include "frame/text/format.h"
-#include "frame/text_services.h"
 #include "store/buffer_allocation.h"
+#include "text/format.h"
 
 namespace {
 
@@ -16,13 +14,9 @@ constexpr uint32_t kDefaultBufferSize = 64;
 } // namespace
 
 KV_EXPORT int KV_API f_balloc(HostChar* argument) {
-    if (argument == nullptr) return kNoArgumentText;
-    char16_t* text = FromHost(argument);
-    TrimBlanks(text);
-    if (text[0] == 0) {
-        ReportMessage(u"Missing size\r\n");
-        return -1;
-    }
+    char16_t* text = nullptr;
+    if (const int stop = BeginTrimmedText(argument, &text); stop != 0) return stop;
+    if (text[0] == 0) return Refuse(u"Missing size\r\n");
     uint32_t size = 0;
     if (ParseSize(text, &size) != 0) return -1;
     if (size == 0) size = kDefaultBufferSize;

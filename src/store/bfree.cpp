@@ -5,9 +5,9 @@
 #include "frame/numbers.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/format.h"
 #include "store/buffer_allocation.h"
 #include "store/buffer_registry.h"
+#include "text/u16.h"
 
 namespace {
 
@@ -43,6 +43,6 @@ KV_EXPORT int KV_API f_bfree(HostChar* argument) {
     // A buffer whose record cannot be deleted stays, with its record.
     uint32_t recordedSize = 0;
     if (!FreeBuffer(address, &recordedSize)) return ReportRecordFailure();
-    text::Format(text, kTextCapacity, recordedSize != 0 ? u"0" : u"1");
+    text::CopyBounded(text, kTextCapacity, recordedSize != 0 ? u"0" : u"1");
     return 0;
 }

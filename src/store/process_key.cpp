@@ -1,7 +1,7 @@
 #include "store/process_key.h"
 
 #include "frame/plugin_identity.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 
 namespace {
 

@@ -38,12 +38,8 @@ bool ShiftCountFits(const WordPlace& place, uint64_t count) {
 
 KV_EXPORT int KV_API f_bmodval(HostChar* argument) {
     char16_t* text = nullptr;
-    BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
-        stop != 0)
-        return stop;
     WordPlace place;
-    if (!ReadWordPlace(buffer, &place)) return -1;
+    if (const int stop = BeginWordFunction(argument, &text, &place); stop != 0) return stop;
     WordOperation operation;
     if (!ReadOperationArgument(&operation)) return -1;
     uint32_t flags;

@@ -15,12 +15,8 @@ enum PeekArgument { Handle, Offset, WordSize, Format, Flags };
 
 KV_EXPORT int KV_API f_bpeekx(HostChar* argument) {
     char16_t* text = nullptr;
-    BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
-        stop != 0)
-        return stop;
     WordPlace place;
-    if (!ReadWordPlace(buffer, &place)) return -1;
+    if (const int stop = BeginWordFunction(argument, &text, &place); stop != 0) return stop;
     OutputFormat format;
     if (!ReadFormatArgument(Format, &format)) return -1;
     uint32_t flags;

@@ -3,7 +3,7 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 #include "values/value_arguments.h"
 #include "values/value_word.h"
 
@@ -15,12 +15,8 @@ enum PokeArgument { Handle, Offset, WordSize, Value, Flags };
 
 KV_EXPORT int KV_API f_bpokex(HostChar* argument) {
     char16_t* text = nullptr;
-    BufferArgument buffer;
-    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
-        stop != 0)
-        return stop;
     WordPlace place;
-    if (!ReadWordPlace(buffer, &place)) return -1;
+    if (const int stop = BeginWordFunction(argument, &text, &place); stop != 0) return stop;
     uint32_t flags;
     if (!ReadFlagsArgument(Flags, &flags)) return -1;
     // The value is tested before the bounds, and both before the first byte is written.

@@ -6,6 +6,14 @@
 #include "frame/report.h"
 #include "values/value_word.h"
 
+int BeginWordFunction(HostChar* argument, char16_t** text, WordPlace* place) {
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, text, &buffer);
+        stop != 0)
+        return stop;
+    return ReadWordPlace(buffer, place) ? 0 : -1;
+}
+
 bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place) {
     if (!ArgGiven(1)) return Fail(u"Missing offset\r\n");
     uint32_t offset = 0;

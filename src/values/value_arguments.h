@@ -22,6 +22,10 @@ struct WordPlace {
 // missing, invalid or outside 1 to 8.
 [[nodiscard]] bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place);
 
+// How @BPEEKX, @BPOKEX and @BMODVAL start: the text split at commas and upper-cased, and the word
+// its handle, offset and word size name (ReadWordPlace). 0, or the export's result.
+int BeginWordFunction(HostChar* argument, char16_t** text, WordPlace* place);
+
 // An optional flags argument (0 when not given).
 [[nodiscard]] bool ReadFlagsArgument(int index, uint32_t* flags);
 

@@ -2,7 +2,7 @@
 #include "values/value_format.h"
 
 #include "frame/numbers.h"
-#include "frame/text/format.h"
+#include "text/format.h"
 #include "values/value_word.h"
 
 bool ParseOutputFormat(const char16_t* text, OutputFormat* format) {

@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 #include "values/value_word.h"
 
 namespace {

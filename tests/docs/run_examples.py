@@ -9,7 +9,8 @@ what the documents show.
 writes each example as a script DIR/NAME.btm, its files in DIR/NAME.files/ and its variables as
 leading "rem env" lines, for the fault sweep (tests/sweep/), which runs them as they run here.
 
-DOCUMENT is a path below SOURCE_DIR: a help page (src/resources/help/*.html), a Markdown file
+DOCUMENT is a path below SOURCE_DIR: a help page (src/resources/help/*.html, or a page's
+template *.html.in, whose examples are the page's), a Markdown file
 (README.md, docs/*.md), src/resources/INSTALL.txt or a batch file (demo/*.btm).
 
 Where the examples lie:
@@ -46,7 +47,8 @@ A41000."), which has no leading zeros, reads %ADDRESS%; then every run of exactl
 upper-case hexadecimal digits reads %HANDLE% and every time "YYYY-MM-DD hh:mm:ss" reads %TIME%.
 So a header that a document shows with a leading zero, which BBDUMP never prints, fails however
 many digits the address has where the example runs. Blanks at line ends and empty lines at the
-start and end are not compared. An example without shown output must print nothing.
+end are not compared; empty lines at the start are (in a <pre>, after the line end that follows
+its tag, which a browser does not show). An example without shown output must print nothing.
 
 Every mention of the plug-in's version (Korvanite 0.66.4, Korvanite-0.66.4.zip, Korvanite
 v0.66.4, Version 0.66.4) must be the version of CMakeLists.txt's project(), the one statement of
@@ -120,7 +122,8 @@ def unescape(text):
 
 
 def pre_text(body):
-    return html.unescape(re.sub(r"<[^>]+>", "", body))
+    # A browser shows nothing of a line end right after <pre>: an empty first line needs two.
+    return html.unescape(re.sub(r"<[^>]+>", "", body.removeprefix("\n")))
 
 
 def html_examples(document, text):
@@ -208,7 +211,7 @@ def examples_of(source_dir, document):
     path = os.path.join(source_dir, document)
     with open(path, encoding="utf-8") as f:
         text = f.read().replace("\r\n", "\n")
-    if document.endswith(".html"):
+    if document.endswith((".html", ".html.in")):
         return html_examples(document, text)
     if document.endswith(".md"):
         return markdown_examples(document, text)
@@ -230,7 +233,7 @@ def masked(text, varies):
     for pattern in varies:
         text = re.sub(pattern, "%VARIES%", text, flags=re.M)
     text = TIME.sub("%TIME%", HANDLE.sub("%HANDLE%", ADDRESS.sub("%ADDRESS%", text)))
-    return "\n".join(line.rstrip() for line in text.split("\n")).strip("\n")
+    return "\n".join(line.rstrip() for line in text.split("\n")).rstrip("\n")
 
 
 def script_lines(example):

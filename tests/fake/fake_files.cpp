@@ -8,9 +8,9 @@
 
 #include "fake/fake_sys.h"
 #include "fake/fake_topics.h"
-#include "frame/text/u16.h"
 #include "sys/posix/path_normalise.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "fake/fake_sys.h"
 #include "fake/fake_topics.h"
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <iterator>
 
-#include "session/plugin_slot.h"
 #include "frame/exports.h"
 #include "frame/feature_exports.h"
+#include "session/plugin_slot.h"
 
 inline const host::ExportTable& LinkedPluginExports() {
     static const host::NamedExport entries[] = {
@@ -16,9 +16,9 @@ inline const host::ExportTable& LinkedPluginExports() {
         {"GetPluginInfo", reinterpret_cast<void*>(&GetPluginInfo)},
         {"Usage", reinterpret_cast<void*>(&Usage)},
         {"Help", reinterpret_cast<void*>(&Help)},
-#define KV_COMMAND(name) {#name, reinterpret_cast<void*>(&name)},
-#define KV_FUNCTION(name) {"f_" #name, reinterpret_cast<void*>(&f_##name)},
-#define KV_VARIABLE(name) {"_" #name, reinterpret_cast<void*>(&_##name)},
+#define KV_COMMAND(name, ...) {#name, reinterpret_cast<void*>(&name)},
+#define KV_FUNCTION(name, ...) {"f_" #name, reinterpret_cast<void*>(&f_##name)},
+#define KV_VARIABLE(name, ...) {"_" #name, reinterpret_cast<void*>(&_##name)},
 #include "frame/features.def"
     };
     static const host::ExportTable table{entries, std::size(entries)};

@@ -38,7 +38,7 @@ int ChildReadsKeys(int slave, int report) {
     sys::BeginKeyInput();
     WriteAll(report, "ready\n");
     std::string codes;
-    for (int i = 0; i < 13; ++i) {
+    for (int i = 0; i < 16; ++i) {
         char text[16];
         std::snprintf(text, sizeof text, "%X ", unsigned(sys::ReadKeyCode()));
         codes += text;
@@ -90,9 +90,10 @@ TEST(PosixKeys, TerminalBytesBecomeConsoleKeyCodes) {
 
     EXPECT_EQ(ReadLine(report[0]), "ready");
     // A letter, up and down arrows in both forms, page up, e acute, Backspace, Enter, an emoji
-    // (a surrogate pair), and Esc alone.
-    WriteAll(master, "x\x1b[A\x1bOB\x1b[5~\xC3\xA9\x7F\r\xF0\x9F\x98\x80\x1b");
-    EXPECT_EQ(ReadLine(report[0]), "78 E0 48 E0 50 E0 49 E9 8 D D83D DE00 1B ");
+    // (a surrogate pair), a character cut short by a letter (one U+FFFD, then the letter), a
+    // byte that begins no character, and Esc alone.
+    WriteAll(master, "x\x1b[A\x1bOB\x1b[5~\xC3\xA9\x7F\r\xF0\x9F\x98\x80\xE2\x82x\xFF\x1b");
+    EXPECT_EQ(ReadLine(report[0]), "78 E0 48 E0 50 E0 49 E9 8 D D83D DE00 FFFD 78 FFFD 1B ");
 
     // A key typed before the Esc does not hide it.
     EXPECT_EQ(ReadLine(report[0]), "escape");

@@ -4,7 +4,7 @@
 #include <set>
 #include <string_view>
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace sweep {
 namespace {

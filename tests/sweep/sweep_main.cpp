@@ -24,9 +24,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "frame/text/u16.h"
 #include "sweep/sweep_checks.h"
 #include "sweep/sweep_world.h"
+#include "text/u16.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -121,7 +121,7 @@ void NoteRunning(const std::string& what) {
     std::snprintf(Running, sizeof Running, "%s", what.c_str());
 }
 
-void ReportRunning() {
+[[maybe_unused]] void ReportRunning() {
     std::fprintf(stderr, "sweep: the crash above came in %s\n", Running);
 }
 

@@ -12,8 +12,6 @@
 #include "frame/exports.h"
 #include "frame/feature_exports.h"
 #include "frame/plugin_identity.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "plugin/clipboard_variable.h"
 #include "plugin/plugin_loader.h"
 #include "runner/script_runner.h"
@@ -21,6 +19,8 @@
 #include "store/buffer_record.h"
 #include "store/last_transfer.h"
 #include "sweep/sweep_checks.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizers' allocator says whether a block is live (GCC ships no header for it).
@@ -302,9 +302,9 @@ const std::vector<WrappedExport>& WrappedExports() {
             Wrap<&Usage>("Usage"),
             Wrap<&Help>("Help"),
             Wrap<&ClverExport>("_clver$"),
-#define KV_COMMAND(name) Wrap<&name>(#name),
-#define KV_FUNCTION(name) Wrap<&f_##name>("f_" #name),
-#define KV_VARIABLE(name) Wrap<&_##name>("_" #name),
+#define KV_COMMAND(name, ...) Wrap<&name>(#name),
+#define KV_FUNCTION(name, ...) Wrap<&f_##name>("f_" #name),
+#define KV_VARIABLE(name, ...) Wrap<&_##name>("_" #name),
 #include "frame/features.def"
         };
         for (const WrappedExport& entry : exports) *entry.nameSlot = entry.name;

@@ -6,7 +6,7 @@
 
 #include "fake/fake_sys.h"
 #include "frame/args.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -29,6 +29,7 @@ TEST_F(DumpOptions, ReportsEachOptionErrorBeforeAnyOutput) {
         {u"/ux 8", "Unknown option: \"/UX\"", 1},
         {u"/0 8", "Unknown option: \"/0\"", 1},
         {u"/9 8", "Unknown option: \"/9\"", 1},
+        {u"/[!a b] 8", "Unknown option: \"/[!A B]\"", 1}, // a bracket group is one argument
         {u"/c:10 /e:10 8", "Start address must be less than end address: /C:10 \u2265 /E:10", 1},
         {u"/c:0x20 /e:16 8", "Start address must be less than end address: /C:32 \u2265 /E:16", 1},
         {u"/M:5X 8", "Unknown multiplier: \"/M:5X\"", 1},

@@ -10,15 +10,15 @@
 #include <string_view>
 
 #include "commands/bbdump.h"
-#include "runner/line_runner.h"
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
 #include "frame/numbers.h"
-#include "frame/text/u16.h"
+#include "plugin/plugin_loader.h"
+#include "runner/line_runner.h"
+#include "session/session.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 #include "unit/plugin_exports.h"
 
 namespace dumptest {

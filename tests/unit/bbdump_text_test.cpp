@@ -9,8 +9,8 @@
 #include "commands/bbdump.h"
 #include "commands/bbdump_vector.h"
 #include "fake/fake_sys.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 
@@ -273,7 +273,8 @@ TEST(DumpTextColumn, OffsetDigitsAreTheFormattersDigits) {
         for (bool upper : {false, true}) {
             char16_t digits[9] = {}, expected[9];
             ASSERT_EQ(PutHexDigits8(value, upper, digits), kVectorLoops);
-            text::Format(expected, 9, upper ? u"%08X" : u"%08x", value);
+            upper ? text::Format(expected, 9, u"%08X", value)
+                  : text::Format(expected, 9, u"%08x", value);
             if (kVectorLoops) {
                 EXPECT_EQ(std::u16string(digits), std::u16string(expected)) << value;
             }
@@ -284,7 +285,8 @@ TEST(DumpTextColumn, OffsetDigitsAreTheFormattersDigits) {
         std::u16string expected;
         for (size_t k = 0; k < sizeof bytes; ++k) {
             char16_t cell[4];
-            text::Format(cell, 4, upper ? u"%02X " : u"%02x ", bytes[k]);
+            upper ? text::Format(cell, 4, u"%02X ", bytes[k])
+                  : text::Format(cell, 4, u"%02x ", bytes[k]);
             expected += cell;
             if (k % 8 == 7) expected += u' ';
         }

@@ -15,11 +15,11 @@
 #include "frame/function_start.h"
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
 #include "plugin/plugin_loader.h"
 #include "runner/line_runner.h"
 #include "session/session.h"
 #include "store_test_fixture.h"
+#include "text/u16.h"
 #include "unit/plugin_exports.h"
 
 namespace {

@@ -9,13 +9,13 @@
 
 #include "fake/fake_sys.h"
 #include "frame/numbers.h"
-#include "frame/text/u16.h"
 #include "store/buffer_allocation.h"
 #include "store/buffer_record.h"
 #include "store/buffer_registry.h"
 #include "store/process_key.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/format.h"
 #include "store/last_transfer.h"
+#include "text/format.h"
 
 namespace {
 
@@ -158,6 +158,11 @@ TEST_F(ContentCompareCopy, BmemcmpReportsBadArguments) {
         {a + u",hello", "Bad pattern: \"HELLO\"", f_bfind}, // a text is quoted
         {a + u",0x123", "Bad pattern: \"0X123\"", f_bfind},
         {a + u",0x4 1", "Bad pattern: \"0X4 1\"", f_bfind},
+        // A text is one quoted text as a whole.
+        {a + u",Jo\"hn\"", "Bad pattern: \"JOHN\"", f_bfind},
+        {a + u",\"Jo\"hn", "Bad pattern: \"JOHN\"", f_bfind},
+        {a + u",\"John\"\" \"", "Bad pattern: \"JOHN \"", f_bfind},
+        {a + u",0x4\"1\"", "Bad pattern: \"0X41\"", f_bfind},
         // No UTF-8 for a lone surrogate.
         {a + u",\"\xD800\"", "Bad pattern: \"" + text::ToUtf8(u"\xD800") + "\"", f_bfind},
         {a + u",\"a\",16,r", "Start address past end of buffer: 16 \u2265 16", f_bfind},
@@ -298,7 +303,8 @@ TEST_F(ContentCompareCopy, FindsTextAndBytesForwardsAndBackwards) {
         {&h, u"0x00", "19"},           {&h, u"\"d! \"", "11"},     // quotes keep the blank
         {&h, u"\"\u00E9\"", "25"},     {&h, u"\"0x41\"", "-1"},    // quoted: a text
         {&w, u"\"BC\",0,wi", "2"},     {&w, u"\"bc\",,w", "-1"},
-        {&w, u"0x4100,0,w", "0"}, // W leaves a hexadecimal pattern as it is
+        {&w, u"0x4100,0,w", "0"},     // W leaves a hexadecimal pattern as it is
+        {&h, u" \"hello\" ,1", "14"}, // blanks around the quotes are no part of it
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.arguments));

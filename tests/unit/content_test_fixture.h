@@ -14,8 +14,8 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/numbers.h"
-#include "frame/text/u16.h"
 #include "store_test_fixture.h"
+#include "text/u16.h"
 
 namespace contenttest {
 

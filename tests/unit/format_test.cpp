@@ -5,17 +5,48 @@
 #include <string>
 #include <string_view>
 
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 
 template <typename... Args>
-std::string Fmt(const char16_t* format, Args... args) {
+std::string Fmt(text::FormatString<text::FormatArgument<Args>...> format, Args... args) {
     char16_t out[256];
     text::Format(out, 256, format, args...);
     return text::ToUtf8(out);
 }
+
+// Which formats fit which arguments, decided when this file is compiled: a call of text::Format
+// with a format that does not fit its arguments does not compile.
+using text::FormatFits;
+static_assert(FormatFits<int, int, unsigned>(u"%d|%i|%u"));
+static_assert(FormatFits<unsigned, unsigned, unsigned>(u"%x|%X|%o"));
+static_assert(FormatFits<uint8_t, char16_t, int16_t>(u"%u %d %d"));   // small types
+static_assert(FormatFits<int, const char16_t*, char16_t>(u"%-*s%c")); // a width from the arguments
+static_assert(FormatFits<int, unsigned>(u"%.*hu"));                   // h reads 32 bits
+static_assert(FormatFits<uint64_t, int64_t, uint64_t>(u"%I64u %lld %q")); // 64 bits
+static_assert(FormatFits<int64_t, double>(u"%q %07.2f"));
+static_assert(FormatFits<>(u"100%% of nothing"));
+static_assert(!FormatFits<unsigned>(u"%d")); // signedness
+static_assert(!FormatFits<int>(u"%u"));
+static_assert(!FormatFits<int16_t>(u"%x"));
+static_assert(!FormatFits<unsigned>(u"%I64u")); // a 32-bit value where 64 bits are read
+static_assert(!FormatFits<uint64_t>(u"%u"));    // and the other way round
+static_assert(!FormatFits<int64_t>(u"%I64u"));
+static_assert(!FormatFits<unsigned>(u"%q"));
+static_assert(!FormatFits<int>(u"%s"));         // a text
+static_assert(!FormatFits<const char*>(u"%s")); // not UTF-16
+static_assert(!FormatFits<const char16_t*>(u"%c"));
+static_assert(!FormatFits<int>(u"%f"));
+static_assert(!FormatFits<bool>(u"%d"));
+static_assert(!FormatFits<unsigned, const char16_t*>(u"%*s"));  // "*" takes an int
+static_assert(!FormatFits<const char16_t*>(u"%ls"));            // a size where it means nothing
+static_assert(!FormatFits<>(u"%d"));                            // too few arguments
+static_assert(!FormatFits<int, int>(u"%d"));                    // too many
+static_assert(!FormatFits<int>(u"%y"));                         // an unknown conversion
+static_assert(!FormatFits<>(u"50%"));                           // a "%" at the end
+static_assert(FormatFits<long>(u"%ld") == (sizeof(long) == 4)); // l reads 32 bits
 
 TEST(Format, Integers) {
     EXPECT_EQ(Fmt(u"%d|%i|%u", -42, 7, 4294967295u), "-42|7|4294967295");
@@ -52,8 +83,11 @@ TEST(Format, FixedPoint) {
     EXPECT_EQ(Fmt(u"%.0f|%.1f", 1023.5, 1048575.96), "1024|1048576.0");
 }
 
+// Which the checked Format refuses when it is compiled; FormatUnchecked copies them.
 TEST(Format, UnknownConversionsAreCopied) {
-    EXPECT_EQ(Fmt(u"%y %5k %"), "%y %5k ");
+    char16_t out[16];
+    text::FormatUnchecked(out, 16, u"%y %5k %");
+    EXPECT_EQ(text::ToUtf8(out), "%y %5k ");
 }
 
 TEST(Format, NeverWritesPastTheBufferAndAlwaysTerminates) {

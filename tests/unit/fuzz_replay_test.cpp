@@ -1,5 +1,6 @@
 // Replays the saved fuzz inputs through the fuzz harness: every input that once broke an
-// invariant (fuzz/regressions/<target>/) and the seed corpus (fuzz/corpus/<target>/).
+// invariant (fuzz/regressions/<target>/) and the seed corpus the build made from the tests
+// (fuzz-corpus/<target>/ in the tests' build folder).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,13 +18,12 @@ std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
-// Runs every file below fuzz/<kind>/<target>/; returns how many there were.
-int ReplayAll(const char* kind) {
+// Runs every file below <folder>/<target>/; returns how many there were.
+int ReplayAll(const std::filesystem::path& folder) {
     int replayed = 0;
     for (int t = 0; t < fuzzing::kTargetCount; ++t) {
         const auto target = static_cast<fuzzing::Target>(t);
-        const std::filesystem::path directory =
-            std::filesystem::path(KV_SOURCE_DIR) / "fuzz" / kind / fuzzing::TargetName(target);
+        const std::filesystem::path directory = folder / fuzzing::TargetName(target);
         if (!std::filesystem::is_directory(directory)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(directory)) {
             if (!entry.is_regular_file()) continue;
@@ -37,11 +37,11 @@ int ReplayAll(const char* kind) {
 }
 
 TEST(FuzzReplay, SavedFailuresNowPass) {
-    ReplayAll("regressions");
+    ReplayAll(std::filesystem::path(KV_SOURCE_DIR) / "fuzz" / "regressions");
 }
 
 TEST(FuzzReplay, SeedCorpusPasses) {
-    EXPECT_GT(ReplayAll("corpus"), 0);
+    EXPECT_GT(ReplayAll(KV_SEED_CORPUS_DIR), 0);
 }
 
 } // namespace

@@ -11,9 +11,9 @@
 #include "frame/exports.h"
 #include "frame/help_topic.h"
 #include "frame/help_viewer.h"
-#include "frame/text/u16.h"
 #include "plugin/plugin_loader.h"
 #include "session/session.h"
+#include "text/u16.h"
 #include "unit/plugin_exports.h"
 
 namespace {

@@ -1,8 +1,10 @@
-// The help pages in the source tree: every announced feature has its page under its topic name,
-// the help project compiles every page into the help file, and the index page links each one.
+// The help project the build makes (cmake/feature_lists.py): every announced feature has its
+// page under its topic name with the table's syntax, the project compiles every page into the
+// help file, and the index page, the contents and the index link each one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -11,11 +13,19 @@
 
 #include "frame/help_topic.h"
 #include "frame/plugin_identity.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 
-const std::string kHelpDirectory = std::string(KV_SOURCE_DIR) + "/src/resources/help/";
+const std::string kHelpDirectory = std::string(KV_HELP_DIR) + "/";
+
+// Each feature's topic, and its syntax as the Syntax of its page begins.
+const std::pair<std::string, std::string> kSyntaxes[] = {
+#define KV_COMMAND(name, section, place, syntax, purpose) {#name, syntax},
+#define KV_FUNCTION(name, section, place, syntax, purpose) {"f_" #name, "%" syntax},
+#define KV_VARIABLE(name, section, place, syntax, purpose) {"v_" #name, "%" syntax},
+#include "frame/features.def"
+};
 
 // The whole file, or nothing when it cannot be read.
 std::string ReadFile(const std::string& name) {
@@ -69,6 +79,14 @@ TEST(HelpPages, EveryFeatureHasItsPageWithEverySection) {
         for (const char* section : {"<title>", "<h2>Syntax</h2>", "<h2>Result</h2>",
                                     "<h2>Messages</h2>", "<h2>Example</h2>"})
             EXPECT_NE(page.find(section), std::string::npos) << section;
+        const auto row = std::find_if(std::begin(kSyntaxes), std::end(kSyntaxes),
+                                      [&](const auto& entry) { return entry.first == topic; });
+        ASSERT_NE(row, std::end(kSyntaxes));
+        const std::string_view opening = "<h2>Syntax</h2>\r\n<pre>";
+        const size_t syntax = page.find(opening);
+        ASSERT_NE(syntax, std::string::npos);
+        EXPECT_EQ(page.compare(syntax + opening.size(), row->second.size(), row->second), 0)
+            << row->second;
         // The pages are plain ASCII, with references for other characters, so that they read
         // the same whatever code page the help compiler assumes.
         for (unsigned char c : page) EXPECT_LT(c, 0x80u);
@@ -84,8 +102,20 @@ TEST(HelpPages, TheProjectCompilesEveryPageIntoKorvaniteChm) {
     for (const std::string& topic : FeatureTopics())
         EXPECT_EQ(files.count(topic + ".html"), 1u) << topic;
     EXPECT_EQ(files.count("index.html"), 1u);
-    // Nothing listed that is not there.
+    // Nothing listed that is not there, nothing there that is not listed; and every file with
+    // Windows line ends, as the help compiler gets them, the lists made from the table too.
     for (const std::string& file : files) EXPECT_FALSE(ReadFile(file).empty()) << file;
+    for (const auto& entry : std::filesystem::directory_iterator(kHelpDirectory)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "Korvanite.hhp" && name != "Korvanite.hhc" && name != "Korvanite.hhk") {
+            EXPECT_EQ(files.count(name), 1u) << name;
+        }
+        const std::string content = ReadFile(name);
+        for (size_t end = content.find('\n'); end != std::string::npos;
+             end = content.find('\n', end + 1)) {
+            ASSERT_TRUE(end > 0 && content[end - 1] == '\r') << name << " at byte " << end;
+        }
+    }
 }
 
 TEST(HelpPages, TheIndexAndTheContentsLinkEveryPage) {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "frame/host_services.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 // and exports that fail, re-enter the host or overrun its buffer.
 #pragma once
 
-#include "runner/expand.h"
-#include "runner/line_runner.h"
-#include "plugin/plugin_loader.h"
-#include "runner/script_runner.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/exports.h"
-#include "frame/text/u16.h"
+#include "plugin/plugin_loader.h"
+#include "runner/expand.h"
+#include "runner/line_runner.h"
+#include "runner/script_runner.h"
+#include "session/session.h"
+#include "text/u16.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 
 #include "fake/fake_sys.h"
 #include "frame/numbers.h"
-#include "frame/text/format.h"
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/format.h"
+#include "text/u16.h"
 
 namespace {
 
@@ -258,9 +258,10 @@ TEST_F(NumbersTest, ParseSizeNullPointersFailQuietly) {
 
 // ---- ParseBufferHandle ------------------------------------------------------------------------
 
+// Some of the table's texts take no value: they go to the formatter unchecked.
 std::u16string Formatted(const char16_t* format, uint32_t value) {
     char16_t out[64];
-    text::Format(out, 64, format, value);
+    text::FormatUnchecked(out, 64, format, value);
     return out;
 }
 

@@ -6,7 +6,7 @@
 
 #include "console/interrupt.h"
 #include "console/line_batch.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

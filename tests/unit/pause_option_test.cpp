@@ -1,7 +1,7 @@
 // The pause option: its syntax, the values it sets, and every message it gives.
 #include "console_test_fixture.h"
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 

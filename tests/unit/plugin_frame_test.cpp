@@ -17,11 +17,12 @@
 #include "frame/plugin_identity.h"
 #include "frame/plugin_state.h"
 #include "frame/report.h"
-#include "frame/text/u16.h"
 #include "frame/text_services.h"
 #include "plugin/plugin_loader.h"
 #include "runner/expand.h"
+#include "runner/line_runner.h"
 #include "session/session.h"
+#include "text/u16.h"
 #include "unit/plugin_exports.h"
 
 namespace {
@@ -157,9 +158,9 @@ TEST_F(PluginFrame, InformationRecordAnnouncesEveryFeature) {
 TEST(FeatureTable, EveryListFollowsTheTable) {
     // Each feature as the list shows it, and its help topic.
     const std::pair<std::string, std::string> features[] = {
-#define KV_COMMAND(name) {#name, #name},
-#define KV_FUNCTION(name) {"@" #name, "f_" #name},
-#define KV_VARIABLE(name) {"_" #name, "v_" #name},
+#define KV_COMMAND(name, ...) {#name, #name},
+#define KV_FUNCTION(name, ...) {"@" #name, "f_" #name},
+#define KV_VARIABLE(name, ...) {"_" #name, "v_" #name},
 #include "frame/features.def"
     };
     // The features that scripts written for the first version know keep their places.
@@ -169,14 +170,9 @@ TEST(FeatureTable, EveryListFollowsTheTable) {
                          0),
               0u);
     std::string joined;
-    std::vector<std::string> documents;
-    for (const char* path : {"/docs/features.md", "/src/resources/INSTALL.txt"}) {
-        std::ifstream file(std::string(KV_SOURCE_DIR) + path, std::ios::binary);
-        documents.emplace_back(std::istreambuf_iterator<char>(file),
-                               std::istreambuf_iterator<char>());
-        for (char& c : documents.back())
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    std::ifstream file(std::string(KV_SOURCE_DIR) + "/docs/features.md", std::ios::binary);
+    std::string document{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    for (char& c : document) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const auto& [shown, topic] : features) {
         joined += (joined.empty() ? "" : ",") + shown;
         std::string upper = shown;
@@ -184,15 +180,30 @@ TEST(FeatureTable, EveryListFollowsTheTable) {
         char16_t found[kTopicCapacity];
         EXPECT_TRUE(HelpTopicOf(text::FromUtf8(upper).c_str(), found));
         EXPECT_EQ(text::ToUtf8(found), topic);
-        // The seeds of its fuzz program (fuzz/make_seeds.py), its entries in both documents.
+        // The seeds of its fuzz program (fuzz/make_seeds.py), its section in the features.
         const std::string name = shown.substr(shown[0] == '@' || shown[0] == '_' ? 1 : 0);
-        EXPECT_TRUE(
-            std::filesystem::is_directory(std::string(KV_SOURCE_DIR) + "/fuzz/corpus/" + name))
+        EXPECT_TRUE(std::filesystem::is_directory(std::string(KV_SEED_CORPUS_DIR) + "/" + name))
             << name;
-        for (const std::string& document : documents)
-            EXPECT_NE(document.find(shown), std::string::npos) << shown;
+        EXPECT_NE(document.find(shown), std::string::npos) << shown;
     }
     EXPECT_EQ(list, joined);
+}
+
+// plughost's `plugin /exports` names a feature only when it is missing or misbehaves.
+TEST_F(PluginFrame, ExportCheckNamesOnlyTheFeaturesThatFail) {
+    ASSERT_EQ(Load(), host::LoadOutcome::Loaded);
+    host::RunLine(session, u"plugin /exports");
+    const int faults = session.script.lastResult;
+    const std::string all = fake::StdOut();
+    EXPECT_EQ(all.substr(all.find("_clver$")),
+              "_clver$: missing\r\nevery feature of the list: 87\r\n");
+    session.plugin.features.push_back(u"@bnothing");
+    fake::ClearOutput();
+    host::RunLine(session, u"plugin /exports");
+    const std::string one = fake::StdOut();
+    EXPECT_EQ(one.substr(one.find("_clver$")),
+              "_clver$: missing\r\nf_bnothing: missing\r\nevery other feature of the list: 87\r\n");
+    EXPECT_EQ(session.script.lastResult, faults + 1);
 }
 
 TEST_F(PluginFrame, UsageGivesTheSyntaxTextOfCommandsOnly) {
@@ -332,8 +343,15 @@ TEST(TrimBlanks, RemovesWhiteSpaceAtBothEnds) {
         const char16_t* text;
         const char16_t* expected;
     } cases[] = {
-        {u"  5K ", u"5K"}, {u"   ", u""}, {u"", u""}, {u"\t\r\n x y \v\f", u"x y"},
-        {u"abc", u"abc"},  {u" a", u"a"},
+        {u"  5K ", u"5K"},
+        {u"   ", u""},
+        {u"", u""},
+        {u"\t\r\n x y \v\f", u"x y"},
+        {u"abc", u"abc"},
+        {u" a", u"a"},
+        // Windows' white space, the no-break spaces among it; U+0085 and U+200B are none.
+        {u"\u00A0x\u2007\u202F\u3000", u"x"},
+        {u"\u0085x\u200B", u"\u0085x\u200B"},
     };
     for (const Case& c : cases) {
         std::u16string buffer = c.text;

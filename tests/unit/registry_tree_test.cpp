@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fake/fake_sys.h"
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/numbers.h"
-#include "frame/text/u16.h"
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
 #include "store_test_fixture.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace {
 

@@ -9,18 +9,18 @@
 #include <string>
 #include <utility>
 
-#include "runner/line_runner.h"
-#include "plugin/plugin_loader.h"
-#include "session/session.h"
 #include "fake/fake_sys.h"
 #include "frame/buffer_address.h"
 #include "frame/exports.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
 #include "frame/plugin_state.h"
-#include "frame/text/u16.h"
+#include "plugin/plugin_loader.h"
+#include "runner/line_runner.h"
+#include "session/session.h"
 #include "store/buffer_registry.h"
 #include "store/last_transfer.h"
+#include "text/u16.h"
 #include "unit/plugin_exports.h"
 
 namespace storetest {

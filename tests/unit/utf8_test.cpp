@@ -8,18 +8,36 @@
 #include <string>
 #include <string_view>
 
-#include "frame/text/u16.h"
+#include "text/u16.h"
 
 namespace {
 
 TEST(Utf8, RoundTripsAndReplacesInvalidInput) {
     EXPECT_EQ(text::ToUtf8(text::FromUtf8("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80")),
               "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
-    EXPECT_EQ(text::FromUtf8("\xf0\x9f\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(text::FromUtf8("\xc3"), u"\uFFFD");
-    EXPECT_EQ(text::FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");           // overlong
-    EXPECT_EQ(text::FromUtf8("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
     EXPECT_EQ(text::ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");
+    // One U+FFFD for each maximal subpart: the longest start of a sequence that could still
+    // have become a character, or else one byte.
+    const struct {
+        std::string_view bytes;
+        std::u16string_view units;
+    } cases[] = {
+        {"\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf", u"\U0001F600\U0010FFFF"},
+        {"\xc3", u"\uFFFD"},
+        {"\xe2\x82", u"\uFFFD"}, // cut short by the end
+        {"\xe2\x82"
+         "A\xf0\x9f\x98",
+         u"\uFFFDA\uFFFD"},            // by a byte that cannot continue it
+        {"\xc0\xaf", u"\uFFFD\uFFFD"}, // overlong: C0 begins nothing
+        {"\xe0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},
+        {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},           // a surrogate
+        {"\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // past U+10FFFF
+        {"\xf8\x88\x80\x80\x80\xff", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+        // Unicode's own example (chapter 3, "U+FFFD Substitution of Maximal Subparts").
+        {"\x61\xf1\x80\x80\xe1\x80\xc2\x62\x80\x63\x80\xbf\x64",
+         u"a\uFFFD\uFFFD\uFFFDb\uFFFDc\uFFFD\uFFFDd"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(text::FromUtf8(c.bytes), c.units) << c.bytes;
 }
 
 // Lengths are counted a round of units at a time from an aligned address; the text may start

@@ -9,7 +9,7 @@
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 #include "values_test_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
 #include "frame/function_start.h"
-#include "frame/text/u16.h"
+#include "text/u16.h"
 #include "values_test_fixture.h"
 
 namespace {
@@ -133,6 +133,10 @@ TEST_F(Poke, WritesHexDigitsAndTextInEveryEncodingWithoutATerminator) {
     } cases[] = {
         {f_bputhex, u"1,4d 5a\t90", "3", {0xEE, 0x4D, 0x5A, 0x90, 0xEE}},
         {f_bputhex, u"6,0xAABB", "2", {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xAA, 0xBB}},
+        // Everything after the offset is the hex text: commas stand between bytes as blanks do.
+        {f_bputhex, u"0,4D,5A, 90", "3", {0x4D, 0x5A, 0x90, 0xEE}},
+        {f_bputhex, u"0,0x4D,,5A,", "2", {0x4D, 0x5A, 0xEE}},
+        {f_bputhex, u"0,\"4D,5A\"", "2", {0x4D, 0x5A, 0xEE}},
         {f_bputtext, u"0,\"a, B \"", "5", {'a', ',', ' ', 'B', ' ', 0xEE}}, // quotes keep blanks
         {f_bputtext, u"0, a b ", "3", {'a', ' ', 'b', 0xEE}},
         {f_bputtext, u"1,\u00E9\u20AC\u0081", "3", {0xEE, 0xE9, 0x80, 0x81, 0xEE}}, // 1252
@@ -155,6 +159,9 @@ TEST_F(Poke, WritesHexDigitsAndTextInEveryEncodingWithoutATerminator) {
                   {
                       {h + u",0,4D5", "Bad hex digits: \"4D5\""},
                       {h + u",0,4 D", "Bad hex digits: \"4 D\""},
+                      {h + u",0,4D,5", "Bad hex digits: \"4D,5\""},
+                      {h + u",0,4,D", "Bad hex digits: \"4,D\""},
+                      {h + u",0,,", "Missing hex digits"},
                       {h + u",5,AABB", "Write past end of buffer:\r\n"
                                        "   Offset = 5   Size = 2   Buffer size = 6"},
                   },

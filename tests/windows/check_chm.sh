@@ -1,7 +1,8 @@
 #!/bin/sh
 # Checks a compiled Korvanite.chm against its project: every file of the project is in it, with
 # the contents, the index and the full-text search index; every feature page is named in both
-# the contents and the index; and its window shows the Contents, Index and Search tabs. Prints what is missing and fails; silent when all is there.
+# the contents and the index; and its window shows the Contents, Index and Search tabs. Prints
+# what is missing and fails; silent when all is there.
 #
 #   sh check_chm.sh CHM HELP_SOURCE_DIRECTORY
 set -u
@@ -16,11 +17,15 @@ lack() {
 }
 
 chmls -n -p list "$chm" 2>/dev/null | sed -n 's#^/##p' >"$work/list" || lack "cannot be listed"
-# The project's files, and what it names as contents and index; full-text search leaves
-# $FIftiMain.
-sed -n '/^\[FILES\]/,/^\[/{/^\[/d;/^$/d;p}' "$project" | tr -d '\r' >"$work/files"
-sed -n 's/^\(Contents\|Index\) file=//p' "$project" | tr -d '\r' >>"$work/files"
-grep -qx 'Full-text search=Yes' "$project" && echo '$FIftiMain' >>"$work/files"
+# The project's lines end in CR LF, as the Windows help compiler writes them: read without the
+# CR, or no whole line would match.
+tr -d '\r' <"$project" >"$work/project" || lack "cannot read $project"
+# The project's files, what it names as contents and index, and the full-text search index
+# $FIftiMain, without which the Search tab finds nothing: the project must ask for it.
+sed -n '/^\[FILES\]/,/^\[/{/^\[/d;/^$/d;p}' "$work/project" >"$work/files"
+sed -n 's/^\(Contents\|Index\) file=//p' "$work/project" >>"$work/files"
+grep -qx 'Full-text search=Yes' "$work/project" || lack "$project does not ask for full-text search"
+echo '$FIftiMain' >>"$work/files"
 while read -r file; do
     grep -qxF "$file" "$work/list" || lack "lacks $file"
 done <"$work/files"
@@ -35,7 +40,7 @@ done
 # and index, and the Search tab beside them (HHWIN_PROP_TRI_PANE, HHWIN_PROP_TAB_SEARCH).
 chmls extract "$chm" "/#WINDOWS" "$work/windows" >/dev/null 2>&1
 chmls extract "$chm" "/#STRINGS" "$work/strings" >/dev/null 2>&1
-python3 - "$work/windows" "$work/strings" "$project" 2>/dev/null <<'END' || lack "has no window with contents, index and Search tab"
+python3 - "$work/windows" "$work/strings" "$work/project" 2>/dev/null <<'END' || lack "has no window with contents, index and Search tab"
 import struct, sys
 windows, strings = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
 project = open(sys.argv[3]).read()

@@ -29,8 +29,8 @@ exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers" |
           sed -nE 's/^\s*\[ *[0-9]+\] (.*)$/\1/p' | sort)
 # The protocol's exports, and one for each feature of the table: a command under its name, a
 # variable function as f_NAME, an internal variable as _NAME.
-feature_exports=$(sed -nE 's/^KV_COMMAND\(([a-z0-9_]+)\).*/\1/p; s/^KV_FUNCTION\(([a-z0-9_]+)\).*/f_\1/p;
-                          s/^KV_VARIABLE\(([a-z0-9_]+)\).*/_\1/p' src/frame/features.def)
+feature_exports=$(sed -nE 's/^KV_COMMAND\(([a-z0-9_]+),.*/\1/p; s/^KV_FUNCTION\(([a-z0-9_]+),.*/f_\1/p;
+                          s/^KV_VARIABLE\(([a-z0-9_]+),.*/_\1/p' src/frame/features.def)
 expected=$( (grep -v '^#' "$list"; echo "$feature_exports") | sort)
 if [ -n "$exports" ] && [ "$exports" = "$expected" ]; then pass; else
     fail "$dll: export table differs from $list:"
@@ -103,9 +103,13 @@ fi
 if bash tests/windows/check_release_dll.sh "$build/$dll" "$root"; then pass; else
     fail "$dll is not in the form that ships"
 fi
-if sh tests/windows/check_chm.sh "$build/Korvanite.chm" src/resources/help; then pass; else
+# The help project as the build makes it from src/resources/help and the table of features.
+project=$(mktemp -d)
+python3 cmake/feature_lists.py help "$root" "$project/help"
+if sh tests/windows/check_chm.sh "$build/Korvanite.chm" "$project/help"; then pass; else
     fail "$build/Korvanite.chm lacks what its project names"
 fi
+rm -rf "$project"
 
 echo "check_dll: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

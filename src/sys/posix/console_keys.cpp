@@ -12,6 +12,7 @@
 
 #include "sys/posix/terminal_modes.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace sys {
 namespace {
@@ -127,24 +128,31 @@ void DecodeSequence(Terminal& tty) {
     Push(tty, 0);
 }
 
-// The UTF-8 character that starts with `lead`, as one or two UTF-16 codes.
-void DecodeUtf8(Terminal& tty, int lead) {
-    int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    uint32_t value = static_cast<uint32_t>(lead) & (0x3Fu >> more);
-    for (int i = 0; i < more; ++i) {
-        if (!ByteWaiting(tty, kSequenceGapMillis)) break;
-        int byte = ReadByte(tty);
+void DecodeKey(Terminal& tty, int first);
+
+// The UTF-8 character that begins with `lead`, as one or two UTF-16 codes, by the one decoder's
+// rules: a sequence cut short is one U+FFFD, and a byte that cannot continue it is a key of its
+// own.
+void DecodeCharacter(Terminal& tty, int lead) {
+    unsigned char bytes[4] = {static_cast<unsigned char>(lead)};
+    const size_t needed = static_cast<size_t>(text::Utf8LeadOf(bytes[0]).continuations + 1);
+    size_t count = 1;
+    size_t taken = 0;
+    char32_t value = text::DecodeUtf8(bytes, count, &taken);
+    while (count < needed && taken == count && ByteWaiting(tty, kSequenceGapMillis)) {
+        const int byte = ReadByte(tty);
         if (byte < 0) break;
-        value = (value << 6) | (static_cast<uint32_t>(byte) & 0x3F);
+        bytes[count++] = static_cast<unsigned char>(byte);
+        value = text::DecodeUtf8(bytes, count, &taken);
     }
-    if (more == 0 || value > 0x10FFFF) value = 0xFFFD;
     if (value > 0xFFFF) {
         value -= 0x10000;
         Push(tty, 0xD800 + (value >> 10));
         Push(tty, 0xDC00 + (value & 0x3FF));
-        return;
+    } else {
+        Push(tty, value);
     }
-    Push(tty, value);
+    if (taken < count) DecodeKey(tty, bytes[taken]);
 }
 
 // Turns the key that begins with `first` into codes in the pending queue.
@@ -159,7 +167,7 @@ void DecodeKey(Terminal& tty, int first) {
     }
     if (first == '\n') return Push(tty, 13);
     if (first == 0x7F) return Push(tty, 8);
-    if (first >= 0x80) return DecodeUtf8(tty, first);
+    if (first >= 0x80) return DecodeCharacter(tty, first);
     Push(tty, static_cast<uint32_t>(first));
 }
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "frame/text/u16.h"
 #include "sys/posix/environment_index.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace sys {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "frame/text/u16.h"
 #include "sys/posix/unicode_ctype.h"
+#include "text/u16.h"
 
 extern char** environ;
 

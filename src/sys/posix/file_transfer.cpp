@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "frame/text/u16.h"
 #include "sys/posix/error_codes.h"
 #include "sys/posix/posix_handle.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace sys {
 namespace {

@@ -11,9 +11,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "frame/text/u16.h"
 #include "sys/posix/path_normalise.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace sys {
 namespace {

@@ -2,8 +2,8 @@
 #include <dlfcn.h>
 #include <string>
 
-#include "frame/text/u16.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace sys {
 

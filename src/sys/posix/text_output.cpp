@@ -5,28 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "frame/text/u16.h"
 #include "sys/failed_output_files.h"
+#include "sys/pending_output.h"
 #include "sys/posix/error_codes.h"
 #include "sys/posix/posix_handle.h"
 #include "sys/sys.h"
+#include "text/u16.h"
 
 namespace sys {
 namespace {
-
-// Standard output waiting to be written, when it goes to a file or pipe. A write costs a system
-// call's entry and exit however short, which in a virtual machine is dear: 256 KiB makes a long
-// listing's writes few (64 KiB took 2 ms more of 40 for 40 MB) while staying in the processor's
-// second-level cache, and holds back little when the process is stopped from outside.
-constexpr size_t kPendingBytes = 256 * 1024;
-
-struct PendingOutput {
-    bool collecting = false;
-    size_t used = 0;
-    char bytes[kPendingBytes];
-};
-
-PendingOutput Pending;
 
 // A file behind standard output, known by its device and node; a closed standard output is one
 // that is not open.
@@ -84,15 +71,20 @@ bool WriteNow(int fd, const char16_t* text, size_t length) {
     return WriteAllBytes(fd, bytes.data(), bytes.size());
 }
 
-// Adds text to what waits, writing that out first when the text might not fit.
-bool Collect(const char16_t* text, size_t length) {
-    const size_t most = length * text::kUtf8BytesPerUnit;
-    if (most > kPendingBytes - Pending.used && !FlushStandardOutput()) return false;
-    if (most > kPendingBytes) return WriteNow(STDOUT_FILENO, text, length);
-    Pending.used +=
-        text::EncodeUtf8(std::u16string_view(text, length), Pending.bytes + Pending.used);
-    return true;
-}
+struct PendingWrites {
+    static size_t Encode(const char16_t* text, size_t length, char* out, size_t /*room*/) {
+        return text::EncodeUtf8(std::u16string_view(text, length), out);
+    }
+    // What is collected is always for descriptor 1.
+    static bool WriteBytes(Handle /*file*/, const char* bytes, size_t size) {
+        return WriteStandardOutput(bytes, size);
+    }
+    static bool WriteUnbuffered(Handle file, const char16_t* text, size_t length) {
+        return WriteNow(posix::DescriptorOf(file), text, length);
+    }
+};
+
+PendingOutput<PendingWrites> Pending;
 
 } // namespace
 
@@ -119,24 +111,20 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
     if (length == 0) return true;
     // Output for a file that failed is not even encoded: a long listing ends soon after.
     if (fd == STDOUT_FILENO && FailureOfOutputNow() != 0) return false;
-    if (Pending.collecting) {
-        if (fd == STDOUT_FILENO) return Collect(text, length);
-        // What standard output fails to take does not keep this text back.
-        FlushStandardOutput();
-    }
+    if (Pending.Takes(handle)) return Pending.Add(text, length);
+    // What standard output fails to take does not keep this text back.
+    Pending.Flush();
     return WriteNow(fd, text, length);
 }
 
 bool BufferStandardOutput(bool on) {
-    FlushStandardOutput();
-    Pending.collecting = on && !IsConsole(StdHandle(StdStream::Output));
-    return Pending.collecting;
+    const Handle output = StdHandle(StdStream::Output);
+    Pending.CollectFor(on && !IsConsole(output) ? output : nullptr);
+    return Pending.Target() != nullptr;
 }
 
 bool FlushStandardOutput() {
-    const size_t used = Pending.used;
-    Pending.used = 0;
-    return used == 0 || WriteStandardOutput(Pending.bytes, used);
+    return Pending.Flush();
 }
 
 uint32_t StandardOutputError() {

@@ -30,8 +30,14 @@ inline char16_t MappedOrSame(char16_t c, wint_t mapped) {
     return static_cast<char16_t>(mapped);
 }
 
+// White space as Windows classifies it (iswspace there): Unicode's White_Space without U+0085.
+// The C library's class here leaves out the no-break spaces U+00A0, U+2007 and U+202F, which
+// the DLLs trim and split at like any blank.
 inline bool IsSpaceUnit(char16_t c) {
-    return !IsSurrogate(c) && iswspace_l(static_cast<wint_t>(c), UnicodeCtype()) != 0;
+    if (c <= 0x20) return c == 0x20 || (c >= 0x09 && c <= 0x0D);
+    if (c < 0xA0) return false;
+    return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+           c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 inline char16_t UpperUnit(char16_t c) {

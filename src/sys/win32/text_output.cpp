@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sys/failed_output_files.h"
+#include "sys/pending_output.h"
 #include "sys/sys.h"
 #include "sys/win32/win32_handle.h"
 
@@ -55,19 +56,6 @@ bool WriteAsUtf8(HANDLE file, const char16_t* text, size_t length) {
     return true;
 }
 
-// Standard output waiting to be written, when it goes to a file or pipe. 64 KiB keeps the
-// number of writes low without holding back much when the process is stopped from outside.
-constexpr size_t kPendingBytes = 64 * 1024;
-
-struct PendingOutput {
-    bool collecting = false;
-    HANDLE file = nullptr; // standard output when collecting began
-    size_t used = 0;
-    char bytes[kPendingBytes];
-};
-
-PendingOutput Pending;
-
 // A file behind standard output: a disk file is known by its volume and index, since a handle's
 // value is given again once it is closed; anything else by its handle.
 struct OutputFile {
@@ -101,24 +89,27 @@ bool IsStandardOutput(HANDLE handle) {
     return handle == GetStdHandle(STD_OUTPUT_HANDLE);
 }
 
-// Adds text to what waits, writing that out first when the text might not fit. A UTF-16 unit
-// never needs more than 3 UTF-8 bytes (a surrogate pair gives 4 for 2 units).
-bool Collect(const char16_t* text, size_t length) {
-    constexpr size_t kBytesPerUnit = 3;
-    const size_t most = length * kBytesPerUnit;
-    if (most > kPendingBytes - Pending.used && !FlushStandardOutput()) return false;
-    if (most > kPendingBytes) {
-        if (WriteAsUtf8(Pending.file, text, length)) return true;
+struct PendingWrites {
+    static size_t Encode(const char16_t* text, size_t length, char* out, size_t room) {
+        const int bytes =
+            WideCharToMultiByte(CP_UTF8, 0, win32::Wide(text), static_cast<int>(length), out,
+                                static_cast<int>(room), nullptr, nullptr);
+        return bytes > 0 ? static_cast<size_t>(bytes) : 0;
+    }
+    static bool WriteBytes(Handle file, const char* bytes, size_t size) {
+        if (FailureOfOutputNow() != 0) return false;
+        if (WriteAllBytes(static_cast<HANDLE>(file), bytes, size)) return true;
         NoteOutputFailure(GetLastError());
         return false;
     }
-    const int room = static_cast<int>(kPendingBytes - Pending.used);
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, win32::Wide(text), static_cast<int>(length),
-                                    Pending.bytes + Pending.used, room, nullptr, nullptr);
-    if (bytes <= 0) return false;
-    Pending.used += static_cast<size_t>(bytes);
-    return true;
-}
+    static bool WriteUnbuffered(Handle file, const char16_t* text, size_t length) {
+        if (WriteAsUtf8(static_cast<HANDLE>(file), text, length)) return true;
+        NoteOutputFailure(GetLastError());
+        return false;
+    }
+};
+
+PendingOutput<PendingWrites> Pending;
 
 } // namespace
 
@@ -143,11 +134,9 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
     const bool output = IsStandardOutput(file);
     // Output for a file that failed is not even converted: a long listing ends soon after.
     if (output && FailureOfOutputNow() != 0) return false;
-    if (Pending.collecting) {
-        if (file == Pending.file) return Collect(text, length);
-        // What standard output fails to take does not keep this text back.
-        FlushStandardOutput();
-    }
+    if (Pending.Takes(handle)) return Pending.Add(text, length);
+    // What standard output fails to take does not keep this text back.
+    Pending.Flush();
     const bool written =
         IsConsole(handle) ? WriteToConsole(file, text, length) : WriteAsUtf8(file, text, length);
     if (!written && output) NoteOutputFailure(GetLastError());
@@ -155,22 +144,13 @@ bool WriteText(Handle handle, const char16_t* text, size_t length) {
 }
 
 bool BufferStandardOutput(bool on) {
-    FlushStandardOutput();
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    Pending.collecting = on && output != nullptr && output != INVALID_HANDLE_VALUE &&
-                         !IsConsole(win32::HandleOf(output));
-    Pending.file = Pending.collecting ? output : nullptr;
-    return Pending.collecting;
+    const Handle output = StdHandle(StdStream::Output);
+    Pending.CollectFor(on && output != nullptr && !IsConsole(output) ? output : nullptr);
+    return Pending.Target() != nullptr;
 }
 
 bool FlushStandardOutput() {
-    const size_t used = Pending.used;
-    Pending.used = 0;
-    if (used == 0) return true;
-    if (FailureOfOutputNow() != 0) return false;
-    if (WriteAllBytes(Pending.file, Pending.bytes, used)) return true;
-    NoteOutputFailure(GetLastError());
-    return false;
+    return Pending.Flush();
 }
 
 uint32_t StandardOutputError() {
