@@ -213,7 +213,8 @@ std::vector<std::string> Judge(const Run& baseline, const Run& run) {
     for (int call : run.leakingCalls)
         if (call >= index) add("memory kept past the end of " + run.calls[size_t(call)].name);
     if (run.loaded) add(StoreFault(run.storeBeforeUnload, unlisted));
-    add(ResourceFault(run.resourcesAtEnd, Resources{}, 0));
+    if (const std::string left = ResourceFault(run.resourcesAtEnd, Resources{}, 0); !left.empty())
+        faults.push_back(left + " after the unload");
     return faults;
 }
 
