@@ -89,6 +89,9 @@ int KeyStatePolls(sys::KeyName key);
 // from now (seen when time moves), or at the `writes`-th write to standard output from now.
 void RaiseControlEventAfter(uint32_t event, uint32_t afterMillis);
 void RaiseControlEventAtWrite(uint32_t event, int writes);
+// The installed control handler receives `event` during read number `piece` of a file (0 is
+// the first since the reset), as when Ctrl-C is pressed while a file is read.
+void RaiseControlEventAtRead(uint32_t event, int piece);
 bool ControlHandlerInstalled();
 // Calls of AddControlHandler and RemoveControlHandler that changed the installed handler.
 int ControlHandlerChanges();
@@ -222,8 +225,16 @@ int OpenRandomSources();
 
 // ComputeDigest gives a digest of the algorithm's length, each byte the low byte of the size
 // hashed, and nothing while SetDigestFails is set. DigestSizes are the sizes of every call.
+// A digest in pieces gives the same for the size of all its pieces (which then joins
+// DigestSizes); while SetDigestFails is set it cannot be begun.
 void SetDigestFails(bool fails);
 std::vector<size_t> DigestSizes();
+// AddToDigest number `piece` (0 first) fails, and with it the digest.
+void FailDigestPiece(int piece);
+// The sizes of every AddToDigest call.
+std::vector<size_t> DigestPieceSizes();
+// Digests begun and not yet ended.
+int OpenDigests();
 
 // ---- Processes, windows and file lookup ------------------------------------------------------
 // FileAttributes treats a backslash as a slash, as the posix backend does, and resolves the

@@ -1,6 +1,7 @@
 // The reset of each topic of the fake backend; fake::Reset() calls them all.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,7 @@ void ClearTranscript();
 void OnStandardOutputWrite();
 void OnTicksMoved();
 void OnTickCountSet();
+// Hands the event to the installed control handler, if there is one.
+void RaiseControlEvent(uint32_t event);
 
 } // namespace fake::detail
