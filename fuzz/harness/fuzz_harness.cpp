@@ -215,6 +215,7 @@ public:
         if (fake::OpenTransferFiles() != 0) return "a file left open";
         if (fake::ClipboardIsOpen() || fake::ClipboardIsLocked()) return "the clipboard left open";
         if (fake::OpenRandomSources() != 0) return "a random source left open";
+        if (fake::OpenDigests() != 0) return "a digest left open";
         if (fake::KeyInputDepth() != 0) return "key input left on";
         if (fake::ControlHandlerInstalled()) return "the control handler left installed";
         if (fake::OpenRegistryKeys() != registryKeys_) return "a registry key left open";
