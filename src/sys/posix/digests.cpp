@@ -1,6 +1,7 @@
 // Message digests by OpenSSL's libcrypto, the system's own implementation on Linux.
 #include <openssl/evp.h>
 
+#include "sys/digest_at_once.h"
 #include "sys/sys.h"
 
 namespace sys {
@@ -51,14 +52,7 @@ size_t EndDigest(Digest digest, uint8_t* out) {
 }
 
 size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size, uint8_t* out) {
-    if (out == nullptr || (bytes == nullptr && size != 0)) return 0;
-    const Digest digest = BeginDigest(algorithm);
-    if (digest == nullptr) return 0;
-    if (!AddToDigest(digest, bytes, size)) {
-        EndDigest(digest, nullptr);
-        return 0;
-    }
-    return EndDigest(digest, out);
+    return DigestOfOnePiece(algorithm, bytes, size, out);
 }
 
 } // namespace sys

@@ -1,4 +1,5 @@
 // Message digests by CNG (BCrypt), the system's own implementation.
+#include "sys/digest_at_once.h"
 #include "sys/sys.h"
 #include "sys/win32/win32_handle.h"
 
@@ -91,14 +92,7 @@ size_t EndDigest(Digest digest, uint8_t* out) {
 }
 
 size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size, uint8_t* out) {
-    if (out == nullptr || (bytes == nullptr && size != 0)) return 0;
-    const Digest digest = BeginDigest(algorithm);
-    if (digest == nullptr) return 0;
-    if (!AddToDigest(digest, bytes, size)) {
-        EndDigest(digest, nullptr);
-        return 0;
-    }
-    return EndDigest(digest, out);
+    return DigestOfOnePiece(algorithm, bytes, size, out);
 }
 
 } // namespace sys
