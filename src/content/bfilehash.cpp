@@ -109,8 +109,7 @@ KV_EXPORT int KV_API f_bfilehash(HostChar* argument) {
     FileOffset offset{0, false};
     if (ArgGiven(kOffset) && !ReadFileOffset(kOffset, true, &offset)) return -1;
     uint64_t length = 0;
-    if (ArgGiven(kLength) && ParseU64(ArgText(kLength), &length) != 0)
-        return RefuseArgument(u"Bad length value: \"%s\"\r\n", kLength);
+    if (!ReadFileLength(kLength, &length)) return -1;
     // A failure is the file's, not the batch file's: the line runs and tests the result.
     DigestFilePart(path, kind, offset, length, text);
     return 0;

@@ -101,6 +101,13 @@ bool ReadFileOffset(int index, bool plain, FileOffset* offset) {
     return true;
 }
 
+bool ReadFileLength(int index, uint64_t* length) {
+    *length = 0;
+    if (ArgGiven(index) && ParseU64(ArgText(index), length) != 0)
+        return FailArgument(u"Bad length value: \"%s\"\r\n", index);
+    return true;
+}
+
 bool PlaceFileOffset(FileOffset offset, uint64_t fileSize, uint64_t* at) {
     if (!offset.fromEnd) {
         *at = offset.value;

@@ -66,6 +66,9 @@ struct FileOffset {
 // "file offset" ("Missing file offset", "Bad file offset") or, with `plain`, "offset".
 bool ReadFileOffset(int index, bool plain, FileOffset* offset);
 
+// The length of a part of a file: 64-bit, default and 0 to the end, "Bad length value".
+bool ReadFileLength(int index, uint64_t* length);
+
 // Where the offset lies in a file of `fileSize` bytes, into `at`; false when it lies before the
 // file's start. One from the start may lie past the end: the caller says what that means.
 bool PlaceFileOffset(FileOffset offset, uint64_t fileSize, uint64_t* at);
