@@ -9,7 +9,10 @@
 #   (f) on a 64 MiB file of random bytes: @BFIND of its last 8 bytes against Python's bytes.find,
 #       @BHASH sha256 against Python's hashlib and sha256sum, and @BLOADPART of the whole file
 #       against Python's read of it and dd; and @BLOADPART of the last KiB of a sparse 5 GiB
-#       file against @BLOADPART of a 1 KiB file.
+#       file against @BLOADPART of a 1 KiB file;
+#   (g) on a 1 GiB file of random bytes in the page cache: @BFILEHASH sha256 against Python's
+#       hashlib reading the file in pieces of 1 MiB and sha256sum, and @BFILEHASH crc32 against
+#       Python's zlib.crc32 reading the same way.
 # Each measurement is repeated; the medians of wall-clock and CPU (user + system) time are
 # printed with their ratios to the peers. A fill, copy, search, digest or load is timed as the
 # difference between a process that does it N times and one that only sets up (allocates, or
@@ -72,6 +75,10 @@ sparse=$work/sparse.bin
 truncate -s $((5 * 1024 * 1024 * 1024)) "$sparse"
 head -c 1024 /dev/urandom >>"$sparse"
 head -c 1024 /dev/urandom >"$work/small.bin"
+
+# A file of 1 GiB for the digests of files, in the page cache (or in memory: /dev/shm).
+data1g=$work/random1g.bin
+head -c 1073741824 /dev/urandom >"$data1g"
 
 cat >"$work/peer.cpp" <<'PEER'
 // The peer of @BFILL and @BMEMCPY: memset or memcpy over 64 MiB, N times.
@@ -172,6 +179,30 @@ with open(path, "rb") as f:
             result = len(f.read())
 print(result)
 PY
+cat >"$work/peer_file.py" <<'PY'
+# The peers of @BFILEHASH: hashlib.sha256 and zlib.crc32 over a file read in pieces of 1 MiB, or
+# nothing (the start alone).
+#   peer_file.py sha|crc|none FILE
+import hashlib
+import sys
+import zlib
+
+op, path = sys.argv[1], sys.argv[2]
+if op == "none":
+    print(0)
+    sys.exit()
+with open(path, "rb") as f:
+    if op == "sha":
+        digest = hashlib.sha256()
+        while piece := f.read(1 << 20):
+            digest.update(piece)
+        print(digest.hexdigest())
+    else:
+        crc = 0
+        while piece := f.read(1 << 20):
+            crc = zlib.crc32(piece, crc)
+        print("%08x" % crc)
+PY
 dd_reads() { # COUNT
     for ((i = 0; i < $1; i++)); do dd if="$data64" of=/dev/null bs=1M status=none; done
 }
@@ -234,6 +265,18 @@ measure dd-0 dd_reads 0
 measure dd-n dd_reads $scans
 measure sum-0 sha256sums 0
 measure sum-n sha256sums $scans
+# The digests of the file of 1 GiB take turns, as the listings do; each is one process, less
+# one that only starts.
+for ((r = 0; r < runs; r++)); do
+    once fh-sha "$plughost" -c "echo %@bfilehash[$data1g,sha256]"
+    once py-fh-sha python3 "$work/peer_file.py" sha "$data1g"
+    once sum-fh sha256sum "$data1g"
+    once fh-crc "$plughost" -c "echo %@bfilehash[$data1g,crc32]"
+    once py-fh-crc python3 "$work/peer_file.py" crc "$data1g"
+    once fh-none "$plughost" -c "echo 0"
+    once py-fh-none python3 "$work/peer_file.py" none "$data1g"
+    once sum-fh-none sha256sum /dev/null
+done
 listing=$work/bbdump.out
 
 # What the searches and digests found must be what Python found.
@@ -245,6 +288,12 @@ check_same() { # LABEL PLUGHOST-LINE PYTHON-ARGS...
 }
 check_same @BFIND "%@bfind[%a,0x$needle]" find "$data64" 1 "$needle"
 check_same @BHASH "%@bhash[%a,sha256]" sha "$data64" 1
+# What @BFILEHASH gave must be what Python and sha256sum gave.
+for pair in "sha:py-fh-sha" "crc:py-fh-crc" "sha:sum-fh"; do
+    ours=$(tr -d '\r' <"$work/fh-${pair%%:*}.out")
+    theirs=$(cut -c1-64 <"$work/${pair#*:}.out")
+    [ "$ours" = "$theirs" ] || echo "bench: @BFILEHASH gave $ours, ${pair#*:} $theirs" >&2
+done
 
 # The listing must be whole: as many lines as xxd's.
 if [ "$(wc -l <"$listing")" -ne "$(($(wc -l <"$work/xxd.out") + 1))" ]; then
@@ -317,3 +366,25 @@ echo
 printf '%-34s %10s %10s\n' "one KiB, ms per load" "wall" "cpu"
 scan_rows "@BLOADPART, last KiB of 5 GiB" tail "@BLOADPART of a 1 KiB file" small \
     "only the part is read: about 1" $parts
+
+echo
+printf '%-34s %10s %10s\n' "1 GiB file, s per digest" "wall" "cpu"
+file_digest() { # NAME ZERO COLUMN: the median less the start alone
+    awk -v n="$(median "$1" "$3")" -v z="$(median "$2" "$3")" 'BEGIN { printf "%.3f", n - z }'
+}
+digest_row() { # LABEL NAME ZERO
+    printf '%-34s %10s %10s\n' "$1" "$(file_digest "$2" "$3" 1)" "$(file_digest "$2" "$3" 2)"
+}
+digest_ratio() { # LABEL NAME ZERO PEER PEER-ZERO
+    printf '%-34s %10s %10s\n' "$1" \
+        "$(ratio "$(file_digest "$2" "$3" 1)" "$(file_digest "$4" "$5" 1)")" \
+        "$(ratio "$(file_digest "$2" "$3" 2)" "$(file_digest "$4" "$5" 2)")"
+}
+digest_row "@BFILEHASH sha256" fh-sha fh-none
+digest_row "Python hashlib.sha256, 1 MiB reads" py-fh-sha py-fh-none
+digest_row "sha256sum" sum-fh sum-fh-none
+digest_ratio "ratio / hashlib (goal: at most 1.2)" fh-sha fh-none py-fh-sha py-fh-none
+digest_ratio "ratio / sha256sum (goal: at most 1.0)" fh-sha fh-none sum-fh sum-fh-none
+digest_row "@BFILEHASH crc32" fh-crc fh-none
+digest_row "Python zlib.crc32, 1 MiB reads" py-fh-crc py-fh-none
+digest_ratio "ratio / zlib.crc32 (goal: at most 1.0)" fh-crc fh-none py-fh-crc py-fh-none

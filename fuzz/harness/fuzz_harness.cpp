@@ -229,6 +229,7 @@ public:
         if (fake::OpenTransferFiles() != 0) return "a file left open";
         if (fake::ClipboardIsOpen() || fake::ClipboardIsLocked()) return "the clipboard left open";
         if (fake::OpenRandomSources() != 0) return "a random source left open";
+        if (fake::OpenDigests() != 0) return "a digest left open";
         if (fake::KeyInputDepth() != 0) return "key input left on";
         // A handler that could not be removed stays until a later removal takes it away, and
         // meanwhile lets every event through.

@@ -1,8 +1,9 @@
-// The host's own variable functions @comma, @path and @eval.
+// The host's own variable functions @comma, @path, @eval and @filesize.
 #include "builtins/host_functions.h"
 
 #include "language/eval.h"
 #include "language/words.h"
+#include "session/files.h"
 #include "text/u16.h"
 
 namespace host {
@@ -34,10 +35,28 @@ bool RunEval(std::u16string_view args, std::u16string& text, std::u16string& ref
     return true;
 }
 
+// The size in bytes, or -1 when there is no file of that name to read, as the real host gives
+// it. The real host's units and attribute arguments are not there.
+bool RunFileSize(std::u16string_view args, std::u16string& text, std::u16string& refusal) {
+    const std::u16string_view name = WithoutQuotes(TrimBlanksView(args));
+    if (name.empty()) {
+        refusal = u"a file name is expected";
+        return false;
+    }
+    if (name.size() == TrimBlanksView(args).size() && name.find(u',') != name.npos) {
+        refusal = u"plughost gives the size in bytes only (quote a name with a comma)";
+        return false;
+    }
+    const std::optional<uint64_t> size = FileSizeOf(std::u16string(name));
+    text = size ? DecimalText(static_cast<long long>(*size)) : u"-1";
+    return true;
+}
+
 constexpr HostFunction kHostFunctions[] = {
     {u"comma", RunComma},
     {u"path", RunPath},
     {u"eval", RunEval},
+    {u"filesize", RunFileSize},
 };
 
 } // namespace

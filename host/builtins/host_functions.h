@@ -1,4 +1,5 @@
-// The host's own variable functions (@comma, @path, @eval), as pure text operations.
+// The host's own variable functions (@comma, @path, @eval, @filesize); the first are pure text
+// operations.
 #pragma once
 
 #include <string>

@@ -27,4 +27,14 @@ FileRead ReadFileBytes(const std::u16string& path, std::string& bytes) {
     return FileRead::Read;
 }
 
+std::optional<uint64_t> FileSizeOf(const std::u16string& path) {
+    sys::Handle file = sys::OpenFileForReading(path.c_str());
+    if (file == nullptr) return std::nullopt;
+    uint64_t size = 0;
+    const bool sized = sys::FileSizeOf(file, &size);
+    sys::CloseHandle(file);
+    if (!sized) return std::nullopt;
+    return size;
+}
+
 } // namespace host

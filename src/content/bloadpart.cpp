@@ -17,13 +17,12 @@ KV_EXPORT int KV_API f_bloadpart(HostChar* argument) {
     if (const int stop = BeginFunction(argument, ArgCommas, &text); stop != 0) return stop;
     char16_t path[kPathCapacity];
     if (!ReadFileName(kFileName, path)) return -1;
-    uint64_t offset = 0;
+    FileOffset offset{};
     if (!ReadFileOffset(kOffset, true, &offset)) return -1;
     // A file's length, not a buffer's: a part of 4 GiB or more is the file's failure (491), and
     // a length past the end is cut to it.
     uint64_t length = 0;
-    if (ArgGiven(kLength) && ParseU64(ArgText(kLength), &length) != 0)
-        return RefuseArgument(u"Bad length value: \"%s\"\r\n", kLength);
+    if (!ReadFileLength(kLength, &length)) return -1;
     LoadFilePart(path, offset, length, text);
     return 0;
 }

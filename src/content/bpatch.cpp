@@ -11,14 +11,15 @@ namespace {
 
 enum Arg { kHandle, kFileName, kFileOffset, kStart, kLength };
 
-// Writes the bytes into the open file at `offset`, which may be its end but not past it. 0, or
-// the code of the failure.
-uint32_t WriteAt(sys::Handle file, uint64_t offset, const uint8_t* bytes, uint32_t count,
+// Writes the bytes into the open file at `fileOffset`, which may be its end but neither past it
+// nor before its start. 0, or the code of the failure.
+uint32_t WriteAt(sys::Handle file, FileOffset fileOffset, const uint8_t* bytes, uint32_t count,
                  uint64_t* total) {
     uint64_t fileSize = 0;
     if (!sys::FileSizeOf(file, &fileSize)) return SystemFailureCode();
     // A gap of bytes nobody wrote is no patch.
-    if (offset > fileSize) return kBeyondEndCode;
+    uint64_t offset = 0;
+    if (!PlaceFileOffset(fileOffset, fileSize, &offset) || offset > fileSize) return kBeyondEndCode;
     if (!sys::SeekFile(file, offset)) return SystemFailureCode();
     return WriteWhole(file, bytes, count, kPartPiece, total);
 }
@@ -30,7 +31,7 @@ KV_EXPORT int KV_API f_bpatch(HostChar* argument) {
     BufferArgument buffer;
     char16_t path[kPathCapacity];
     if (const int stop = BeginFileWrite(argument, &text, &buffer, path); stop != 0) return stop;
-    uint64_t fileOffset = 0;
+    FileOffset fileOffset{};
     if (!ReadFileOffset(kFileOffset, false, &fileOffset)) return -1;
     ByteRange range;
     if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;

@@ -91,10 +91,29 @@ bool ReadFileName(int index, char16_t (&path)[kPathCapacity]) {
     return true;
 }
 
-bool ReadFileOffset(int index, bool plain, uint64_t* offset) {
+bool ReadFileOffset(int index, bool plain, FileOffset* offset) {
     if (!ArgGiven(index)) return Fail(plain ? u"Missing offset\r\n" : u"Missing file offset\r\n");
-    if (ParseU64(ArgText(index), offset) != 0)
+    const char16_t* digits = ArgText(index);
+    offset->fromEnd = digits[0] == u'-';
+    if (ParseU64(digits + (offset->fromEnd ? 1 : 0), &offset->value) != 0)
         return FailArgument(plain ? u"Bad offset: \"%s\"\r\n" : u"Bad file offset: \"%s\"\r\n",
                             index);
+    return true;
+}
+
+bool ReadFileLength(int index, uint64_t* length) {
+    *length = 0;
+    if (ArgGiven(index) && ParseU64(ArgText(index), length) != 0)
+        return FailArgument(u"Bad length value: \"%s\"\r\n", index);
+    return true;
+}
+
+bool PlaceFileOffset(FileOffset offset, uint64_t fileSize, uint64_t* at) {
+    if (!offset.fromEnd) {
+        *at = offset.value;
+        return true;
+    }
+    if (offset.value > fileSize) return false;
+    *at = fileSize - offset.value;
     return true;
 }

@@ -57,6 +57,20 @@ struct ByteRange {
 // expanding filename".
 [[nodiscard]] bool ReadFileName(int index, char16_t (&path)[kPathCapacity]);
 
-// A required 64-bit file offset (ParseU64): the messages name it "file offset" ("Missing file
-// offset", "Bad file offset") or, with `plain`, "offset".
-[[nodiscard]] bool ReadFileOffset(int index, bool plain, uint64_t* offset);
+// An offset in a file: from its start, or, written with a leading "-", back from its end
+// ("-1024": the last KiB).
+struct FileOffset {
+    uint64_t value;
+    bool fromEnd;
+};
+
+// A required 64-bit file offset (ParseU64, after a "-" when there is one): the messages name it
+// "file offset" ("Missing file offset", "Bad file offset") or, with `plain`, "offset".
+[[nodiscard]] bool ReadFileOffset(int index, bool plain, FileOffset* offset);
+
+// The length of a part of a file: 64-bit, default and 0 to the end, "Bad length value".
+[[nodiscard]] bool ReadFileLength(int index, uint64_t* length);
+
+// Where the offset lies in a file of `fileSize` bytes, into `at`; false when it lies before the
+// file's start. One from the start may lie past the end: the caller says what that means.
+[[nodiscard]] bool PlaceFileOffset(FileOffset offset, uint64_t fileSize, uint64_t* at);

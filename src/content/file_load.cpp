@@ -13,7 +13,7 @@ namespace {
 // What is loaded of a file: the whole file, within @BLOAD's limit, or a part of any file.
 struct FileSpan {
     bool whole;
-    uint64_t offset;
+    FileOffset offset;
     uint64_t length; // 0: to the end
 };
 
@@ -28,11 +28,13 @@ uint32_t ReadIntoNewBuffer(sys::Handle file, const FileSpan& span, BufferAddress
         if (fileSize > kLoadLimit) return kFileTooLargeCode;
         if (fileSize == 0) return kEmptyFileCode;
     } else {
-        if (span.offset >= fileSize) return kEmptyFileCode;
-        const uint64_t rest = fileSize - span.offset;
+        uint64_t offset = 0;
+        if (!PlaceFileOffset(span.offset, fileSize, &offset) || offset >= fileSize)
+            return kEmptyFileCode;
+        const uint64_t rest = fileSize - offset;
         count = span.length != 0 && span.length < rest ? span.length : rest;
         if (count > UINT32_MAX) return kFileTooLargeCode;
-        if (!sys::SeekFile(file, span.offset)) return SystemFailureCode();
+        if (!sys::SeekFile(file, offset)) return SystemFailureCode();
     }
     *size = static_cast<uint32_t>(count);
     *address = AllocateBuffer(*size);
@@ -53,9 +55,9 @@ void LoadSpan(const char16_t* path, const FileSpan& span, char16_t* result) {
 } // namespace
 
 void LoadFile(const char16_t* path, char16_t* result) {
-    LoadSpan(path, FileSpan{true, 0, 0}, result);
+    LoadSpan(path, FileSpan{true, FileOffset{0, false}, 0}, result);
 }
 
-void LoadFilePart(const char16_t* path, uint64_t offset, uint64_t length, char16_t* result) {
+void LoadFilePart(const char16_t* path, FileOffset offset, uint64_t length, char16_t* result) {
     LoadSpan(path, FileSpan{false, offset, length}, result);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "content/content_arguments.h"
+
 // A whole file of 1 byte to 8 MiB, by its full path name.
 void LoadFile(const char16_t* path, char16_t* result);
 
@@ -12,4 +14,4 @@ void LoadClipboard(char16_t* result);
 
 // `length` bytes (0: to the end; cut at the end) of a file of any size from `offset` on, by its
 // full path name. Only those bytes are read.
-void LoadFilePart(const char16_t* path, uint64_t offset, uint64_t length, char16_t* result);
+void LoadFilePart(const char16_t* path, FileOffset offset, uint64_t length, char16_t* result);

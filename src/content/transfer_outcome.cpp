@@ -38,6 +38,16 @@ void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t
     FormatHandle(result, kTextCapacity, address);
 }
 
+bool FinishDigest(uint32_t failure, char16_t* result) {
+    if (failure != 0) {
+        NoteTransferFailure(failure);
+        text::Format(result, kTextCapacity, u"0");
+        return false;
+    }
+    NoteTransferSuccess();
+    return true;
+}
+
 int FinishWrite(uint32_t failure, uint64_t total, char16_t* result, int failedResult) {
     if (failure != 0) {
         NoteTransferFailure(failure);

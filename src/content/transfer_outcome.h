@@ -1,5 +1,5 @@
-// How the transfers between files and buffers (@BLOAD, @BSAVE, @BLOADPART, @BPATCH) leave their
-// outcome in LastError and LastLoadSize.
+// How the transfers between files and buffers (@BLOAD, @BSAVE, @BLOADPART, @BPATCH) and the
+// digests of files (@BFILEHASH) leave their outcome in LastError and LastLoadSize.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@ constexpr uint32_t kFileTooLargeCode = 491; // above kLoadLimit; a part of 4 GiB
 constexpr uint32_t kEmptyFileCode = 492;    // also: a part that starts at or past the end
 constexpr uint32_t kShortReadCode = 493;    // a read gave nothing before the end
 constexpr uint32_t kBeyondEndCode = 494;    // a patch that would start past the file's end
+constexpr uint32_t kCancelledCode = 1223;   // stopped by Ctrl-C or Ctrl-Break (ERROR_CANCELLED)
 
 // The largest file @BLOAD takes: 8 MiB.
 constexpr uint64_t kLoadLimit = 8388608;
@@ -30,6 +31,10 @@ constexpr uint32_t kPartPiece = 1u << 20;
 // "0" after a failure (what was written before it stays written). Gives 0, or on failure
 // `failedResult`: @BSAVE fails its line then, @BPATCH does not.
 [[nodiscard]] int FinishWrite(uint32_t failure, uint64_t total, char16_t* result, int failedResult);
+
+// Ends a digest of a file: LastError says how it went, and after a failure the result is "0".
+// True on success, when the caller writes the digest.
+bool FinishDigest(uint32_t failure, char16_t* result);
 
 // Ends a load: on failure no buffer survives (a partly filled one is freed), LastError says why
 // and the result is "0"; on success LastLoadSize is `size` and the result the new handle.

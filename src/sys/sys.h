@@ -412,6 +412,23 @@ constexpr size_t kLargestDigest = 64;
 [[nodiscard]] KV_SYS_API size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes,
                                               size_t size, uint8_t* out);
 
+// The same digest taken in pieces, for bytes that are never in memory at once (a file of any
+// size): BeginDigest, AddToDigest for each piece in order, then EndDigest, which gives what
+// ComputeDigest gives for all the pieces together. Every digest begun is ended, after a failure
+// too. A failure leaves no error code: neither BCrypt nor libcrypto gives one that a batch file
+// would know.
+using Digest = void*;
+
+// Null when the algorithm cannot be had.
+[[nodiscard]] KV_SYS_API Digest BeginDigest(DigestAlgorithm algorithm);
+
+// False when the system failed; the digest can then only be ended.
+[[nodiscard]] KV_SYS_API bool AddToDigest(Digest digest, const void* bytes, size_t size);
+
+// Releases the digest; with `out` (kLargestDigest bytes) it writes the digest there first.
+// Returns its length, or 0 when it failed or `out` is null.
+KV_SYS_API size_t EndDigest(Digest digest, uint8_t* out);
+
 // ---- Processes, windows and file lookup ------------------------------------------------------
 // What the help launcher needs to find a file and a program and to start and end a viewer.
 

@@ -98,6 +98,10 @@ void OnStandardOutputWrite() {
     if (console.writesToEvent > 0 && --console.writesToEvent == 0) Raise(console.writeEvent);
 }
 
+void RaiseControlEvent(uint32_t event) {
+    Raise(event);
+}
+
 // A tick count set by a test is a new reading of the clock, not time that passed.
 void OnTickCountSet() {
     State().lastTicks = sys::TickCount();

@@ -45,7 +45,7 @@ enum class Call {
     ClipboardRead,    // LockClipboardText: null (157, the block cannot be locked)
     RandomOpen,       // OpenRandomSource: null (0x80090016)
     RandomFill,       // FillRandom: 0x80090020, nothing written
-    Digest,           // ComputeDigest: 0
+    Digest,           // ComputeDigest 0, BeginDigest null, AddToDigest false, EndDigest 0
     CodePage,         // MultiByteToWide 0, WideToMultiByte -1 with nothing unheld (8)
     ConsoleOpen,      // OpenConsoleDevice: null (5)
     ControlHandler,   // AddControlHandler, RemoveControlHandler: false (8)
@@ -150,6 +150,9 @@ int KeyStatePolls(sys::KeyName key);
 // from now (seen when time moves), or at the `writes`-th write to standard output from now.
 void RaiseControlEventAfter(uint32_t event, uint32_t afterMillis);
 void RaiseControlEventAtWrite(uint32_t event, int writes);
+// The installed control handler receives `event` during read number `piece` of a file (0 is
+// the first since the reset), as when Ctrl-C is pressed while a file is read.
+void RaiseControlEventAtRead(uint32_t event, int piece);
 bool ControlHandlerInstalled();
 // Calls of AddControlHandler and RemoveControlHandler that changed the installed handler.
 int ControlHandlerChanges();
@@ -297,8 +300,13 @@ std::vector<uint32_t> RandomPieceSizes();
 int OpenRandomSources();
 
 // ComputeDigest gives a digest of the algorithm's length, each byte the low byte of the size
-// hashed. DigestSizes are the sizes of every call.
+// hashed. DigestSizes are the sizes of every call. A digest in pieces gives the same for the
+// size of all its pieces (which then joins DigestSizes).
 std::vector<size_t> DigestSizes();
+// The sizes of every AddToDigest call.
+std::vector<size_t> DigestPieceSizes();
+// Digests begun and not yet ended.
+int OpenDigests();
 
 // ---- Processes, windows and file lookup ------------------------------------------------------
 // FileAttributes treats a backslash as a slash, as the posix backend does, and resolves the

@@ -47,5 +47,7 @@ void ClearTranscript();
 void OnStandardOutputWrite();
 void OnTicksMoved();
 void OnTickCountSet();
+// Hands the event to the installed control handler, if there is one.
+void RaiseControlEvent(uint32_t event);
 
 } // namespace fake::detail

@@ -36,6 +36,13 @@ struct OpenFile {
     uint64_t position = 0;
 };
 
+// A digest taken in pieces: what it has been given so far.
+struct PieceDigest {
+    sys::DigestAlgorithm algorithm;
+    size_t size = 0;
+    bool failed = false;
+};
+
 struct Transfer {
     uint32_t lastError = 0;
 
@@ -56,6 +63,10 @@ struct Transfer {
     uint8_t nextRandom = 1;
 
     std::vector<size_t> digestSizes;
+    std::vector<size_t> digestPieces;
+    std::set<PieceDigest*> openDigests;
+
+    std::map<int, uint32_t> readEvents;
 };
 
 Transfer& State() {
@@ -150,6 +161,7 @@ namespace detail {
 
 void ResetTransfer() {
     for (OpenFile* file : State().open) delete file;
+    for (PieceDigest* digest : State().openDigests) delete digest;
     State() = Transfer{};
 }
 
@@ -240,6 +252,18 @@ std::vector<size_t> DigestSizes() {
     return State().digestSizes;
 }
 
+std::vector<size_t> DigestPieceSizes() {
+    return State().digestPieces;
+}
+
+int OpenDigests() {
+    return static_cast<int>(State().openDigests.size());
+}
+
+void RaiseControlEventAtRead(uint32_t event, int piece) {
+    State().readEvents[piece] = event;
+}
+
 } // namespace fake
 
 namespace sys {
@@ -293,13 +317,16 @@ bool ReadFilePiece(Handle handle, void* bytes, uint32_t size, uint32_t* done) {
     if (done != nullptr) *done = 0;
     OpenFile* file = FileOf(handle);
     if (file == nullptr || file->writing) return Fail(kAccessDenied);
+    const int piece = static_cast<int>(state.reads.size());
     state.reads.push_back(size);
+    if (auto event = state.readEvents.find(piece); event != state.readEvents.end())
+        fake::detail::RaiseControlEvent(event->second);
     if (auto code = fake::detail::FaultFor(fake::Call::FileRead, kReadFault))
         return *code == fake::kMovesNothing ? true : Fail(*code);
     const fake::FileBytes& content = state.files[file->path];
     const uint64_t left = file->position < content.size() ? content.size() - file->position : 0;
     const uint32_t got = left < size ? static_cast<uint32_t>(left) : size;
-    content.copy(static_cast<char*>(bytes), got, file->position);
+    if (got != 0) content.copy(static_cast<char*>(bytes), got, file->position);
     file->position += got;
     if (done != nullptr) *done = got;
     return true;
@@ -395,14 +422,48 @@ void CloseRandomSource(RandomSource source) {
 
 // A digest of the algorithm's length whose every byte is the low byte of the size hashed, so
 // that a test sees which range was given; the real digests are the backends' to get right.
-size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size, uint8_t* out) {
-    State().digestSizes.push_back(size);
-    if (out == nullptr || (bytes == nullptr && size != 0)) return 0;
-    if (fake::detail::FaultFor(fake::Call::Digest, kNoMemory)) return 0;
+size_t FakeDigestOf(DigestAlgorithm algorithm, size_t size, uint8_t* out) {
     constexpr size_t kLengths[] = {16, 20, 32, 48, 64};
     const size_t length = kLengths[static_cast<int>(algorithm)];
     for (size_t i = 0; i < length; ++i) out[i] = static_cast<uint8_t>(size);
     return length;
+}
+
+size_t ComputeDigest(DigestAlgorithm algorithm, const void* bytes, size_t size, uint8_t* out) {
+    State().digestSizes.push_back(size);
+    if (out == nullptr || (bytes == nullptr && size != 0)) return 0;
+    if (fake::detail::FaultFor(fake::Call::Digest, kNoMemory)) return 0;
+    return FakeDigestOf(algorithm, size, out);
+}
+
+// In pieces: the same digest of the total, which goes to DigestSizes when it is ended.
+Digest BeginDigest(DigestAlgorithm algorithm) {
+    if (fake::detail::FaultFor(fake::Call::Digest, kNoMemory)) return nullptr;
+    auto* digest = new PieceDigest{algorithm};
+    State().openDigests.insert(digest);
+    return digest;
+}
+
+bool AddToDigest(Digest handle, const void* bytes, size_t size) {
+    Transfer& state = State();
+    auto* digest = static_cast<PieceDigest*>(handle);
+    if (state.openDigests.count(digest) == 0 || (bytes == nullptr && size != 0)) return false;
+    state.digestPieces.push_back(size);
+    if (fake::detail::FaultFor(fake::Call::Digest, kNoMemory)) digest->failed = true;
+    digest->size += size;
+    return !digest->failed;
+}
+
+size_t EndDigest(Digest handle, uint8_t* out) {
+    Transfer& state = State();
+    auto* digest = static_cast<PieceDigest*>(handle);
+    if (state.openDigests.erase(digest) == 0) return 0;
+    const PieceDigest ended = *digest;
+    delete digest;
+    if (out == nullptr || ended.failed) return 0;
+    if (fake::detail::FaultFor(fake::Call::Digest, kNoMemory)) return 0;
+    state.digestSizes.push_back(ended.size);
+    return FakeDigestOf(ended.algorithm, ended.size, out);
 }
 
 } // namespace sys

@@ -142,3 +142,54 @@ TEST(PosixRandom, FillsFromTheKernel) {
 }
 
 } // namespace
+
+// libcrypto's digests, at once and in pieces: the known digests of "abc", and the same for any
+// cut into pieces; a digest ended without a place for it is released all the same.
+TEST(PosixDigests, GiveTheKnownDigestsAtOnceAndInPieces) {
+    struct Case {
+        sys::DigestAlgorithm algorithm;
+        const char* abc;
+    } cases[] = {
+        {sys::DigestAlgorithm::Md5, "900150983cd24fb0d6963f7d28e17f72"},
+        {sys::DigestAlgorithm::Sha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {sys::DigestAlgorithm::Sha256,
+         "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {sys::DigestAlgorithm::Sha384,
+         "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5b"
+         "ed8086072ba1e7cc2358baeca134c825a7"},
+        {sys::DigestAlgorithm::Sha512,
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d3"
+         "9a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54c"
+         "a49f"},
+    };
+    const auto hex = [](const uint8_t* bytes, size_t length) {
+        std::string digits;
+        for (size_t i = 0; i < length; ++i) {
+            digits += "0123456789abcdef"[bytes[i] >> 4];
+            digits += "0123456789abcdef"[bytes[i] & 15];
+        }
+        return digits;
+    };
+    for (const Case& c : cases) {
+        uint8_t atOnce[sys::kLargestDigest];
+        const size_t length = sys::ComputeDigest(c.algorithm, "abc", 3, atOnce);
+        EXPECT_EQ(hex(atOnce, length), c.abc);
+        for (size_t cut = 0; cut <= 3; ++cut) {
+            sys::Digest digest = sys::BeginDigest(c.algorithm);
+            ASSERT_NE(digest, nullptr);
+            EXPECT_TRUE(sys::AddToDigest(digest, "abc", cut));
+            EXPECT_TRUE(sys::AddToDigest(digest, "abc" + cut, 3 - cut));
+            uint8_t inPieces[sys::kLargestDigest];
+            EXPECT_EQ(hex(inPieces, sys::EndDigest(digest, inPieces)), c.abc) << cut;
+        }
+        sys::Digest released = sys::BeginDigest(c.algorithm);
+        EXPECT_EQ(sys::EndDigest(released, nullptr), 0u);
+        uint8_t empty[sys::kLargestDigest];
+        sys::Digest nothing = sys::BeginDigest(c.algorithm);
+        EXPECT_EQ(sys::EndDigest(nothing, empty), length);
+        EXPECT_EQ(sys::ComputeDigest(c.algorithm, nullptr, 0, atOnce), length);
+        EXPECT_EQ(hex(empty, length), hex(atOnce, length));
+    }
+    EXPECT_FALSE(sys::AddToDigest(nullptr, "abc", 3));
+    EXPECT_EQ(sys::EndDigest(nullptr, nullptr), 0u);
+}

@@ -158,6 +158,7 @@ std::string ResourceFault(const Resources& now, const Resources& before, int con
     if (now.consoleDevices > before.consoleDevices + consoleChange)
         return "a console device left open";
     if (now.randomSources > before.randomSources) return "a random source left open";
+    if (now.digests > before.digests) return "a digest left open";
     if (now.keyInputDepth > before.keyInputDepth) return "key input left on";
     if (now.handlerInstalled && !before.handlerInstalled)
         return "the control handler left installed";

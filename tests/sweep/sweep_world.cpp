@@ -414,6 +414,7 @@ Resources CaptureResources() {
     resources.openKeys = fake::OpenRegistryKeys();
     resources.consoleDevices = fake::OpenConsoleDevices();
     resources.randomSources = fake::OpenRandomSources();
+    resources.digests = fake::OpenDigests();
     resources.keyInputDepth = fake::KeyInputDepth();
     resources.handlerInstalled = fake::ControlHandlerInstalled();
     resources.clipboardOpen = fake::ClipboardIsOpen() || fake::ClipboardIsLocked();

@@ -85,6 +85,7 @@ struct Resources {
     size_t openKeys = 0;
     int consoleDevices = 0;
     int randomSources = 0;
+    int digests = 0;
     int keyInputDepth = 0;
     bool handlerInstalled = false;
     bool clipboardOpen = false;

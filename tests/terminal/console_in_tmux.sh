@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Paging, pause keys, colours and Ctrl-C on a real terminal: plughost runs console_in_tmux.btm in
 # a tmux window of 80 by 25, and this script answers its prompts as a user would, checking after
-# each key what the terminal shows. The launcher is the native plughost, or Wine and a Windows
+# each key what the terminal shows; Ctrl-C stops a digest of a file of 1 TiB (a sparse one). The launcher is the native plughost, or Wine and a Windows
 # plughost.exe (Wine gives it a console on the pane; the caller's environment names the prefix).
 #
 #   console_in_tmux.sh LAUNCHER...    e.g.  /usr/lib/wine/wine64 build/mingw-x64/plughost.exe
@@ -135,6 +135,7 @@ mark_shown() { texts | grep -qx ' ^C'; }
 
 # ---------------------------------------------------------------------------------------------
 cp "$here/console_in_tmux.btm" "$work/"
+truncate -s 1T "$work/huge.bin"
 printf 'set -g history-limit 5000\n' >"$work/tmux.conf"
 {
     echo 'echo $$ >pid'
@@ -235,9 +236,16 @@ expect_end 3
 mark_shown || fail "Ctrl-C during the output wrote no mark"
 [ "$(colours_of ' \^C$')" != "$normal" ] || fail "the Ctrl-C mark is not highlighted"
 
+begin filehash
+sleep 1 # the digest is under way: the line that gives it runs right after the step's name
+key C-c
+# (The terminal echoes ^C itself, as nothing reads keys meanwhile.)
+wait_for "the digest to stop" eval 'texts | grep -qE "^(\^C)?filehash result 0 1223$"'
+
 wait_for "the end of the script" eval 'grep -q "|plughost ended$" "$work/screen"'
 if [ "$windows" -eq 1 ]; then
     echo "console in a terminal: pause keys, timed prompts, BBLIST paging, colours and Ctrl-C"
+    echo "(of a listing and of a digest)"
     exit 0
 fi
 

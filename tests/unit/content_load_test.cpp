@@ -1,14 +1,18 @@
-// @BLOAD and @BLOADPART through their exports: files of every size the limit allows or refuses,
-// parts of files, every failure of the file and clipboard steps with the code it leaves, and the
-// name's forms.
+// @BLOAD, @BLOADPART and @BFILEHASH through their exports: files of every size the limit allows
+// or refuses, parts of files and their digests, every failure of the file and clipboard steps
+// with the code it leaves, Ctrl-C during a digest, and the name's forms.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "console/interrupt.h"
+#include "content/crc32.h"
 #include "content_test_fixture.h"
 #include "fake/fake_sys.h"
 #include "frame/feature_exports.h"
@@ -172,8 +176,18 @@ TEST_F(ContentLoad, ReportsAMissingOrUnusableName) {
         {u" \"\" \"\"\t", "Missing filename"},
         {u",5", "Missing filename", f_bloadpart},
         {u"data.bin", "Missing offset", f_bloadpart},
-        {u"data.bin,-1", "Bad offset: \"-1\"", f_bloadpart},
+        {u"data.bin,-x1", "Bad offset: \"-X1\"", f_bloadpart},
+        {u"data.bin,-", "Bad offset: \"-\"", f_bloadpart},
+        {u"data.bin,+1", "Bad offset: \"+1\"", f_bloadpart},
         {u"data.bin,0,1k", "Bad length value: \"1K\"", f_bloadpart},
+        {u",md5", "Missing filename", f_bfilehash},
+        {u"data.bin", "Missing algorithm", f_bfilehash},
+        {u"data.bin,,0", "Missing algorithm", f_bfilehash},
+        {u"data.bin,sha-256", "Unknown algorithm: \"SHA-256\"", f_bfilehash},
+        {u"data.bin,md5,x", "Bad offset: \"X\"", f_bfilehash},
+        {u"data.bin,md5,--1", "Bad offset: \"--1\"", f_bfilehash},
+        {u"data.bin,md5,18446744073709551616", "Bad offset: \"18446744073709551616\"", f_bfilehash},
+        {u"data.bin,md5,0,-1", "Bad length value: \"-1\"", f_bfilehash},
     };
     LastError = 5;
     LastLoadSize = 7;
@@ -253,6 +267,11 @@ TEST_F(ContentLoad, LoadsOnlyThePartOfAFileItsArgumentsName) {
         {u"data.bin,3145720,1000", 3145720, 8, 0}, // cut at the end
         {u"\"data.bin\",0x10,0o20", 16, 16, 0},
         {u"data.bin,3145728", 0, 0, 492}, // nothing at or past the end
+        {u"data.bin,-8", 3145720, 8, 0},  // back from the end
+        {u"data.bin,-0x300000,16", 0, 16, 0},
+        {u"data.bin,-1048577", 2097151, 1048577, 0},
+        {u"data.bin,-0", 0, 0, 492},       // the end itself
+        {u"data.bin,-3145729", 0, 0, 492}, // before the start
         {u"missing.bin,0", 0, 0, 2},
     };
     for (const Case& c : cases) {
@@ -277,6 +296,171 @@ TEST_F(ContentLoad, LoadsOnlyThePartOfAFileItsArgumentsName) {
     ExpectFailure(u"data.bin,1,4294967295", 8, f_bloadpart);
     fake::ClearFaults();
     ExpectFailure(u"data.bin,3145720,100", 493, f_bloadpart);
+}
+
+// ---- @BFILEHASH ------------------------------------------------------------------------------
+
+// The CRC-32 one bit at a time, as its definition gives it.
+uint32_t BitwiseCrc32(std::string_view bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (char byte : bytes) {
+        crc ^= static_cast<uint8_t>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) != 0 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+std::string Hex8(uint32_t value) {
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", value);
+    return digits;
+}
+
+// The fake system's digest of `size` bytes: the low byte of the size, `length` times.
+std::string FakeDigest(size_t size, int length) {
+    std::string digest;
+    for (int i = 0; i < length; ++i) digest += Hex8(size & 0xFF).substr(6);
+    return digest;
+}
+
+class FileHash : public ContentLoad {
+protected:
+    static constexpr uint32_t kSize = (3 << 20) + 5;
+
+    void SetUp() override {
+        ContentLoad::SetUp();
+        bytes = Pattern(kSize);
+        fake::PutTransferFile(u"data.bin", bytes);
+        fake::PutTransferFile(u"empty.bin", "");
+    }
+
+    // Digests and checks the result, and that nothing is left behind: the load's state as it
+    // was, no file, digest, block or handler.
+    void Expect(std::u16string_view arguments, const std::string& result, int32_t code) {
+        SCOPED_TRACE(text::ToUtf8(arguments));
+        LastError = 99;
+        LastLoadSize = 7;
+        const storetest::Call call = Invoke(f_bfilehash, arguments);
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(call.text, result);
+        EXPECT_EQ(fake::StdErr(), "");
+        EXPECT_EQ(LastError, code);
+        EXPECT_EQ(LastLoadSize, 7u);
+        EXPECT_EQ(fake::OpenTransferFiles(), 0);
+        EXPECT_EQ(fake::OpenDigests(), 0);
+        EXPECT_EQ(fake::LiveHeapBlocks(), 0u);
+        EXPECT_FALSE(fake::ControlHandlerInstalled());
+        EXPECT_EQ(CtrlCPressed, 0);
+    }
+
+    std::string bytes;
+};
+
+TEST_F(FileHash, GivesTheDigestOfThePartItsArgumentsName) {
+    struct Case {
+        const char16_t* arguments;
+        size_t from;
+        size_t count;
+    } cases[] = {
+        {u"data.bin,crc32", 0, kSize}, // four pieces
+        {u"data.bin,CRC32,100,10", 100, 10},
+        {u"\"data.bin\",crc32,0x10,0o20", 16, 16},
+        {u"data.bin,crc32,1048575,1048579", 1048575, 1048579},      // across pieces
+        {u"data.bin,crc32,3145000,4096", 3145000, kSize - 3145000}, // cut at the end
+        {u"data.bin,crc32,1,0", 1, kSize - 1},
+        {u"data.bin,crc32,-1024", kSize - 1024, 1024}, // back from the end
+        {u"data.bin,crc32,-0x100,16", kSize - 256, 16},
+        {u"data.bin,crc32,-3145733", 0, kSize},
+        {u"data.bin,crc32,3145733", kSize, 0}, // the end: no bytes
+        {u"data.bin,crc32,-0", kSize, 0},
+        {u"empty.bin,crc32", 0, 0},
+        {u"empty.bin,crc32,-0,5", 0, 0},
+    };
+    for (const Case& c : cases) {
+        fake::Reset();
+        SetUp();
+        Expect(c.arguments, Hex8(BitwiseCrc32(std::string_view(bytes).substr(c.from, c.count))), 0);
+        std::vector<uint32_t> pieces;
+        for (size_t left = c.count; left > 0; left -= pieces.back())
+            pieces.push_back(static_cast<uint32_t>(std::min<size_t>(left, 1 << 20)));
+        EXPECT_EQ(fake::ReadPieceSizes(), pieces) << text::ToUtf8(c.arguments);
+    }
+    EXPECT_EQ(BitwiseCrc32(""), 0u);
+    // The system's digests, of the fake's kind: the size hashed, in pieces of a mebibyte.
+    fake::Reset();
+    SetUp();
+    Expect(u"data.bin,sha256", FakeDigest(kSize, 32), 0);
+    const std::vector<size_t> pieces{1 << 20, 1 << 20, 1 << 20, 5};
+    EXPECT_EQ(fake::DigestPieceSizes(), pieces);
+    Expect(u"data.bin,SHA1,-5", FakeDigest(5, 20), 0);
+    Expect(u"data.bin,md5,0,0x0102", FakeDigest(258, 16), 0);
+    Expect(u"data.bin,sha384,3145733", FakeDigest(0, 48), 0);
+    Expect(u"empty.bin,sha512", FakeDigest(0, 64), 0);
+    EXPECT_EQ(fake::DigestSizes(), (std::vector<size_t>{kSize, 5, 258, 0, 0}));
+}
+
+TEST_F(FileHash, FailsWithTheCodeAndRunsTheLine) {
+    Expect(u"data.bin,crc32,3145734", "0", 492);   // past the end
+    Expect(u"data.bin,sha256,-3145734", "0", 492); // before the start
+    Expect(u"empty.bin,md5,1", "0", 492);
+    Expect(u"empty.bin,md5,-1", "0", 492);
+    Expect(u"missing.bin,sha1", "0", 2);
+    fake::PlanFault(fake::Call::FileOpen, 1, 32);
+    Expect(u"data.bin,crc32", "0", 32);
+    fake::PlanFault(fake::Call::FileSize);
+    Expect(u"data.bin,sha256", "0", 1117);
+    // The system's digest cannot be had, or fails midway: no code of the system's.
+    fake::PlanFault(fake::Call::Digest, 1, fake::kUsualCode, fake::kEveryCall);
+    Expect(u"data.bin,sha256", "0", 490);
+    Expect(u"data.bin,crc32,-3", Hex8(BitwiseCrc32(bytes.substr(kSize - 3))), 0);
+    fake::ClearFaults();
+    // Begun, a first piece added, the second failing; then the end fails alone.
+    fake::PlanFault(fake::Call::Digest, 3);
+    Expect(u"data.bin,sha512", "0", 490);
+    EXPECT_EQ(fake::DigestPieceSizes().size(), 2u);
+    fake::PlanFault(fake::Call::Digest, 5);
+    Expect(u"data.bin,sha512", "0", 490);
+    EXPECT_EQ(fake::OpenDigests(), 0);
+    // No room for a piece; a part of no bytes needs none.
+    fake::PlanFault(fake::Call::HeapBlock, 1, fake::kUsualCode, fake::kEveryCall);
+    Expect(u"data.bin,md5,1", "0", 8);
+    Expect(u"data.bin,crc32,-0", "00000000", 0);
+    fake::ClearFaults();
+
+    // A read that fails midway, and one that gives nothing before the end: a file of 5 GiB that
+    // holds fewer bytes, read where 32 bits would not reach.
+    fake::Reset();
+    SetUp();
+    fake::PlanFault(fake::Call::FileRead, 2, 23);
+    Expect(u"data.bin,sha256", "0", 23);
+    fake::Reset();
+    SetUp();
+    fake::SetReportedFileSize(uint64_t{5} << 30);
+    Expect(u"data.bin,crc32,-16", "0", 493);
+    Expect(u"data.bin,crc32,0x100000000,1", "0", 493);
+    EXPECT_EQ(fake::ReadPieceSizes(), (std::vector<uint32_t>{16, 1}));
+}
+
+TEST_F(FileHash, CtrlCOrCtrlBreakStopsALongDigest) {
+    for (const uint32_t event : {sys::kCtrlCEvent, sys::kCtrlBreakEvent}) {
+        fake::Reset();
+        SetUp();
+        fake::RaiseControlEventAtRead(event, 1);
+        Expect(u"data.bin,sha256", "0", 1223);
+        EXPECT_EQ(fake::ReadPieceSizes().size(), 2u) << "no piece read after it";
+        EXPECT_EQ(fake::ControlHandlerChanges(), 2) << "installed, then removed";
+    }
+    // During the last piece it comes too late: the digest is done.
+    fake::Reset();
+    SetUp();
+    fake::RaiseControlEventAtRead(sys::kCtrlCEvent, 3);
+    Expect(u"data.bin,crc32", Hex8(BitwiseCrc32(bytes)), 0);
+    // Other events (the console closing) are not the plug-in's to handle.
+    fake::Reset();
+    SetUp();
+    fake::RaiseControlEventAtRead(2, 0);
+    Expect(u"data.bin,crc32", Hex8(BitwiseCrc32(bytes)), 0);
 }
 
 } // namespace

@@ -151,7 +151,9 @@ TEST_F(ContentSave, ReportsBadArgumentsAndLeavesTheLastError) {
         {handle + u",out.bin,0,all", "Bad length value: \"ALL\""},
         {handle + u",out.bin,0,0x", "Bad length value: \"0X\""},
         {handle + u",out.bin", "Missing file offset", f_bpatch},
-        {handle + u",out.bin,-1", "Bad file offset: \"-1\"", f_bpatch},
+        {handle + u",out.bin,-1k", "Bad file offset: \"-1K\"", f_bpatch},
+        {handle + u",out.bin,-", "Bad file offset: \"-\"", f_bpatch},
+        {handle + u",out.bin,--1", "Bad file offset: \"--1\"", f_bpatch},
         {handle + u",out.bin,0,100", "Start address past end of buffer: 100 \u2265 100", f_bpatch},
     };
     LastError = 5;
@@ -191,6 +193,12 @@ TEST_F(ContentSave, PatchesTheRangeIntoAnExistingFileInPlace) {
         {u",data.bin,50,98", "2", old + Range(98, 2), 0},                  // appends
         {u",data.bin,0x2,0x10,0o3", "3", "xx" + Range(16, 3) + old.substr(5), 0},
         {u",data.bin,51", "0", old, 494}, // past the end: the line still runs
+        // Back from the end: the end itself appends, before the start is as past the end.
+        {u",data.bin,-5,0,2", "2", old.substr(0, 45) + Range(0, 2) + old.substr(47), 0},
+        {u",data.bin,-0x2,97", "3", old.substr(0, 48) + Range(97, 3), 0},
+        {u",data.bin,-0,98", "2", old + Range(98, 2), 0},
+        {u",data.bin,-50,99", "1", Range(99, 1) + old.substr(1), 0},
+        {u",data.bin,-51", "0", old, 494},
         {u",missing.bin,0", "0", old, 2}, // never created
     };
     for (const Case& c : cases) {

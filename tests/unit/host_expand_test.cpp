@@ -15,6 +15,8 @@ protected:
         EXPECT_TRUE(sys::SetEnv(u"inner", u"name"));
         EXPECT_TRUE(sys::SetEnv(u"_batch", u"7")); // loses to the host variable
         session.script.args = {u"s.btm", u"one", u"two"};
+        fake::PutTransferFile(u"sized, 12345.bin", std::string(12345, 'x'));
+        fake::PutTransferFile(u"/fake/empty", "");
     }
 
     std::u16string Expanded(std::u16string_view text) {
@@ -78,6 +80,9 @@ TEST_F(HostExpand, FormsExpandAsTheHostDoes) {
         {u"%@fecho", u"%@fecho"},
         {u"%@ x", u"%@ x"},
         {u"%_batchname [%_batchline]  ", u" [-1]  "},
+        {u"%@filesize[\"sized, 12345.bin\"] %@comma[%@FileSize[ \"sized, 12345.bin\" ]]",
+         u"12345 12,345"},
+        {u"%@filesize[/fake/empty] %@filesize[missing.bin] %@filesize[/fake/]", u"0 -1 -1"},
         {u"%@eval[1 + 2 * 3]", u"7"},
         {u"%@eval[(1+2)*3 - -4]", u"13"},
         {u"%@eval[17 %% 5] %@eval[-17 mod 5] %@eval[17 \\ 5] %@eval[18 / 6]", u"2 -2 3 3"},
@@ -152,6 +157,11 @@ TEST_F(HostExpand, FailuresSayWhy) {
          "plughost: @eval: a number is expected at \"one + 1\" in \"one + 1\"\r\n"},
         {u"%@eval[ ]", host::ExpandFault::HostFunctionFailed, 1,
          "plughost: @eval: there is no expression in \" \"\r\n"},
+        {u"%@filesize[ ]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @filesize: a file name is expected in \" \"\r\n"},
+        {u"%@filesize[a.bin,k]", host::ExpandFault::HostFunctionFailed, 1,
+         "plughost: @filesize: plughost gives the size in bytes only (quote a name with a "
+         "comma) in \"a.bin,k\"\r\n"},
     };
     for (const FailCase& c : cases) {
         fake::ClearOutput();
