@@ -9,7 +9,9 @@
 #   (f) on a 64 MiB file of random bytes: @BFIND of its last 8 bytes against Python's bytes.find,
 #       @BHASH sha256 against Python's hashlib and sha256sum, and @BLOADPART of the whole file
 #       against Python's read of it and dd; and @BLOADPART of the last KiB of a sparse 5 GiB
-#       file against @BLOADPART of a 1 KiB file.
+#       file against @BLOADPART of a 1 KiB file;
+#   (g) @BDIFF of two equal 64 MiB ranges (two buffers loaded from that file) against @BMEMCMP
+#       of the same ranges.
 # Each measurement is repeated; the medians of wall-clock and CPU (user + system) time are
 # printed with their ratios to the peers. A fill, copy, search, digest or load is timed as the
 # difference between a process that does it N times and one that only sets up (allocates, or
@@ -152,6 +154,10 @@ repeat_script sha "$load_line" '%@bhash[%a,sha256]' $scans
 repeat_script part '' "%@bfree[%@bloadpart[$data64,0]]" $scans
 repeat_script tail '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $parts
 repeat_script small '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $parts
+# @BDIFF and its peer @BMEMCMP: two buffers of the same 64 MiB, compared whole COUNT times.
+pair_lines="set a=%@bloadpart[$data64,0]"$'\n'"set b=%@bloadpart[$data64,0]"
+repeat_script bmemcmp "$pair_lines" '%@bmemcmp[%a,0,%b,0]' $scans
+repeat_script bdiff "$pair_lines" '%@bdiff[%a,0,%b,0]' $scans
 cat >"$work/peer.py" <<'PY'
 # The peer of @BFIND, @BHASH and @BLOADPART: Python's bytes.find, hashlib and read, N times.
 #   peer.py find|sha|read FILE N [NEEDLE]
@@ -230,6 +236,13 @@ for op in find sha read; do
     measure "py-$op-0" python3 "$work/peer.py" "$op" "$data64" 0 "$needle"
     measure "py-$op-n" python3 "$work/peer.py" "$op" "$data64" $scans "$needle"
 done
+# @BDIFF and @BMEMCMP take turns, so that a change in the machine's load falls on both alike.
+for ((r = 0; r < runs; r++)); do
+    for op in bmemcmp bdiff; do
+        once "$op-0" "$plughost" "$work/$op-0.btm"
+        once "$op-n" "$plughost" "$work/$op-n.btm"
+    done
+done
 measure dd-0 dd_reads 0
 measure dd-n dd_reads $scans
 measure sum-0 sha256sums 0
@@ -245,6 +258,14 @@ check_same() { # LABEL PLUGHOST-LINE PYTHON-ARGS...
 }
 check_same @BFIND "%@bfind[%a,0x$needle]" find "$data64" 1 "$needle"
 check_same @BHASH "%@bhash[%a,sha256]" sha "$data64" 1
+
+# Equal ranges: @BMEMCMP says 0 and @BDIFF -1.
+for pair in "bmemcmp:0" "bdiff:-1"; do
+    IFS=: read -r op want <<<"$pair"
+    got=$("$plughost" -c "set a=%@bloadpart[$data64,0]" -c "set b=%@bloadpart[$data64,0]" \
+        -c "echo %@$op[%a,0,%b,0]" 2>&1 | tr -d '\r' | tail -n 1)
+    [ "$got" = "$want" ] || echo "bench: @${op^^} of equal ranges gave $got, not $want" >&2
+done
 
 # The listing must be whole: as many lines as xxd's.
 if [ "$(wc -l <"$listing")" -ne "$(($(wc -l <"$work/xxd.out") + 1))" ]; then
@@ -313,6 +334,8 @@ scan_rows "@BHASH sha256" sha "Python hashlib.sha256" py-sha "goal: at most 1.3"
 printf '%-34s %10s %10s\n' "sha256sum" "$(per_op sum 1 $scans)" "$(per_op sum 2 $scans)"
 scan_rows "@BLOADPART of the whole file" part "Python read" py-read "to read"
 printf '%-34s %10s %10s\n' "dd bs=1M to /dev/null" "$(per_op dd 1 $scans)" "$(per_op dd 2 $scans)"
+scan_rows "@BDIFF of equal ranges" bdiff "@BMEMCMP of the same ranges" bmemcmp \
+    "goal: at most 1.2"
 echo
 printf '%-34s %10s %10s\n' "one KiB, ms per load" "wall" "cpu"
 scan_rows "@BLOADPART, last KiB of 5 GiB" tail "@BLOADPART of a 1 KiB file" small \
