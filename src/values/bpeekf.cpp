@@ -16,10 +16,9 @@ enum PeekArgument { Handle, Offset, WordSize, Flags };
 KV_EXPORT int KV_API f_bpeekf(HostChar* argument) {
     char16_t* text = nullptr;
     WordPlace place;
-    if (const int stop = BeginWordFunction(argument, &text, &place, WordSizes::Floating); stop != 0)
-        return stop;
     uint32_t flags;
-    if (!ReadFlagsArgument(Flags, &flags)) return -1;
+    if (const int stop = BeginFloatFunction(argument, &text, &place, Flags, &flags); stop != 0)
+        return stop;
     if (!WordInsideBuffer(place, u"Read past end of buffer:\r\n")) return -1;
 
     const uint64_t bits = ReadWord(WordAt(place), place.wordSize, (flags & BigEndian) != 0);

@@ -16,10 +16,9 @@ enum PokeArgument { Handle, Offset, WordSize, Value, Flags };
 KV_EXPORT int KV_API f_bpokef(HostChar* argument) {
     char16_t* text = nullptr;
     WordPlace place;
-    if (const int stop = BeginWordFunction(argument, &text, &place, WordSizes::Floating); stop != 0)
-        return stop;
     uint32_t flags;
-    if (!ReadFlagsArgument(Flags, &flags)) return -1;
+    if (const int stop = BeginFloatFunction(argument, &text, &place, Flags, &flags); stop != 0)
+        return stop;
     // As @BPOKEX: the value is tested before the bounds, and both before a byte is written.
     uint64_t bits;
     if (!ReadFloatArgument(Value, place.wordSize, &bits)) return -1;

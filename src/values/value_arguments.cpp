@@ -15,6 +15,13 @@ int BeginWordFunction(HostChar* argument, char16_t** text, WordPlace* place, Wor
     return ReadWordPlace(buffer, sizes, place) ? 0 : -1;
 }
 
+int BeginFloatFunction(HostChar* argument, char16_t** text, WordPlace* place, int flagsIndex,
+                       uint32_t* flags) {
+    if (const int stop = BeginWordFunction(argument, text, place, WordSizes::Floating); stop != 0)
+        return stop;
+    return ReadFlagsArgument(flagsIndex, flags) ? 0 : -1;
+}
+
 bool ReadWordPlace(const BufferArgument& buffer, WordSizes sizes, WordPlace* place) {
     if (!ArgGiven(1)) return Fail(u"Missing offset\r\n");
     uint32_t offset = 0;

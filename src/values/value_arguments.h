@@ -32,6 +32,11 @@ bool ReadWordPlace(const BufferArgument& buffer, WordSizes sizes, WordPlace* pla
 int BeginWordFunction(HostChar* argument, char16_t** text, WordPlace* place,
                       WordSizes sizes = WordSizes::Integer);
 
+// How @BPEEKF and @BPOKEF start: BeginWordFunction with the word sizes of a floating-point
+// number, then the flags argument at `flagsIndex`. 0, or the export's result.
+int BeginFloatFunction(HostChar* argument, char16_t** text, WordPlace* place, int flagsIndex,
+                       uint32_t* flags);
+
 // An optional flags argument (0 when not given).
 bool ReadFlagsArgument(int index, uint32_t* flags);
 

@@ -23,6 +23,7 @@ TEST_F(Poke, StoresTheWordInEitherOrder) {
     struct Case {
         const char16_t* rest;
         std::vector<uint8_t> bytes; // the buffer afterwards
+        FeatureExport feature = f_bpokex;
     } cases[] = {
         {u"0,1,255", {0xFF, 0xEE, 0xEE}},
         {u"0,1,-1", {0xFF, 0xEE}},
@@ -52,11 +53,43 @@ TEST_F(Poke, StoresTheWordInEitherOrder) {
         {u"0,8,-9223372036854775808", {0, 0, 0, 0, 0, 0, 0, 0x80, 0xEE}},
         {u"0,8,0xFFFFFFFFFFFFFFFF,0x80", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {u"0,2,5,0,extra", {0x05, 0x00, 0xEE}}, // a sixth argument is ignored
+        // Floating-point numbers, rounded to the nearest.
+        {u"0,4,3.14", {0xC3, 0xF5, 0x48, 0x40, 0xEE}, f_bpokef},
+        {u"1,4,3.14,1", {0xEE, 0x40, 0x48, 0xF5, 0xC3, 0xEE}, f_bpokef},
+        {u"0,4,-1.5,0x81", {0xBF, 0xC0, 0x00, 0x00, 0xEE}, f_bpokef},
+        {u"0,4,0.1", {0xCD, 0xCC, 0xCC, 0x3D}, f_bpokef},
+        {u"0,4,+.1e1", {0x00, 0x00, 0x80, 0x3F}, f_bpokef},
+        {u"0,4,5.", {0x00, 0x00, 0xA0, 0x40}, f_bpokef},
+        {u"0,4,-0", {0x00, 0x00, 0x00, 0x80}, f_bpokef},
+        {u"0,4,16777217", {0x00, 0x00, 0x80, 0x4B}, f_bpokef}, // a tie goes to the even number
+        {u"0,4,16777219", {0x02, 0x00, 0x80, 0x4B}, f_bpokef},
+        // Rounded once, from the text: through a binary64 first, it would be 1.
+        {u"0,4,1.0000000596046447753906250001", {0x01, 0x00, 0x80, 0x3F}, f_bpokef},
+        {u"0,4,340282356779733661637539395458142568447", {0xFF, 0xFF, 0x7F, 0x7F}, f_bpokef},
+        {u"0,4,1.4E-45", {0x01, 0x00, 0x00, 0x00}, f_bpokef},
+        {u"0,4,7.1e-46", {0x01, 0x00, 0x00, 0x00}, f_bpokef},
+        {u"0,4,7e-46", {0x00, 0x00, 0x00, 0x00}, f_bpokef},      // too small: a zero
+        {u"0,4,-1e-999999", {0x00, 0x00, 0x00, 0x80}, f_bpokef}, // of its sign
+        {u"0,4,0e999999", {0x00, 0x00, 0x00, 0x00}, f_bpokef},
+        {u"0,4,inf", {0x00, 0x00, 0x80, 0x7F}, f_bpokef},
+        {u"0,4,-Infinity", {0x00, 0x00, 0x80, 0xFF}, f_bpokef},
+        {u"0,4,+inf", {0x00, 0x00, 0x80, 0x7F}, f_bpokef},
+        {u"0,4,nan", {0x00, 0x00, 0xC0, 0x7F}, f_bpokef},
+        {u"0,4,-NaN", {0x00, 0x00, 0xC0, 0xFF}, f_bpokef},
+        {u"0,8,1e30,1", {0x46, 0x29, 0x3E, 0x59, 0x39, 0xA0, 0x8C, 0xEA, 0xEE}, f_bpokef},
+        {u"2,8,123.456e-2", {0xEE, 0xEE, 0x38, 0x32, 0x8F, 0xFC, 0xC1, 0xC0, 0xF3, 0x3F}, f_bpokef},
+        {u"0,8,2.5e-324", {0x01, 0, 0, 0, 0, 0, 0, 0, 0xEE}, f_bpokef},
+        {u"0,8,2.4e-324", {0, 0, 0, 0, 0, 0, 0, 0, 0xEE}, f_bpokef},
+        {u"0,8,1.7976931348623158e308",
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEF, 0x7F, 0xEE},
+         f_bpokef},
+        {u"0,8,-nan,1", {0xFF, 0xF8, 0, 0, 0, 0, 0, 0, 0xEE}, f_bpokef},
+        {u"0,8,3E+38", {0x8A, 0xF2, 0x21, 0xBF, 0x3C, 0x36, 0xEC, 0x47}, f_bpokef},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.rest));
         const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
-        const storetest::Call call = On(f_bpokex, buffer, c.rest);
+        const storetest::Call call = On(c.feature, buffer, c.rest);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(call.text, "0");
         EXPECT_EQ(fake::StdErr(), "");
@@ -107,69 +140,6 @@ TEST_F(Poke, FailuresLeaveTheBufferAsItWas) {
                                      "   Offset = 4294967295   WordSize = 2   Buffer size = 10"},
         },
         buffer, kPattern);
-}
-
-TEST_F(Poke, AFourByteBufferTakesExactlyOneWord) {
-    const uint32_t buffer = NewBuffer(4, {0xEE, 0xEE, 0xEE, 0xEE});
-    EXPECT_EQ(On(f_bpokex, buffer, u"1,4,0").result, -1);
-    EXPECT_EQ(Bytes(buffer, 4), (std::vector<uint8_t>{0xEE, 0xEE, 0xEE, 0xEE}));
-    const storetest::Call call = On(f_bpokex, buffer, u"0,4,0x11223344");
-    EXPECT_EQ(call.result, 0);
-    EXPECT_EQ(call.text, "0");
-    EXPECT_EQ(Bytes(buffer, 4), (std::vector<uint8_t>{0x44, 0x33, 0x22, 0x11}));
-}
-
-TEST_F(Poke, WithoutTextGivesInvalidParameter) {
-    EXPECT_EQ(f_bpokex(nullptr), 87);
-    EXPECT_EQ(fake::StdErr(), "");
-}
-
-TEST_F(Poke, StoresFloatsRoundedToTheNearest) {
-    struct Case {
-        const char16_t* rest;
-        std::vector<uint8_t> bytes; // the buffer afterwards
-    } cases[] = {
-        {u"0,4,3.14", {0xC3, 0xF5, 0x48, 0x40, 0xEE}},
-        {u"1,4,3.14,1", {0xEE, 0x40, 0x48, 0xF5, 0xC3, 0xEE}},
-        {u"0,4,-1.5,0x81", {0xBF, 0xC0, 0x00, 0x00, 0xEE}},
-        {u"0,4,0.1", {0xCD, 0xCC, 0xCC, 0x3D}},
-        {u"0,4,+.1e1", {0x00, 0x00, 0x80, 0x3F}},
-        {u"0,4,5.", {0x00, 0x00, 0xA0, 0x40}},
-        {u"0,4,-0", {0x00, 0x00, 0x00, 0x80}},
-        {u"0,4,16777217", {0x00, 0x00, 0x80, 0x4B}}, // a tie goes to the even number
-        {u"0,4,16777219", {0x02, 0x00, 0x80, 0x4B}},
-        // Rounded once, from the text: through a binary64 first, it would be 1.
-        {u"0,4,1.0000000596046447753906250001", {0x01, 0x00, 0x80, 0x3F}},
-        {u"0,4,340282356779733661637539395458142568447", {0xFF, 0xFF, 0x7F, 0x7F}},
-        {u"0,4,1.4E-45", {0x01, 0x00, 0x00, 0x00}},
-        {u"0,4,7.1e-46", {0x01, 0x00, 0x00, 0x00}},
-        {u"0,4,7e-46", {0x00, 0x00, 0x00, 0x00}},      // too small: a zero
-        {u"0,4,-1e-999999", {0x00, 0x00, 0x00, 0x80}}, // of its sign
-        {u"0,4,0e999999", {0x00, 0x00, 0x00, 0x00}},
-        {u"0,4,inf", {0x00, 0x00, 0x80, 0x7F}},
-        {u"0,4,-Infinity", {0x00, 0x00, 0x80, 0xFF}},
-        {u"0,4,+inf", {0x00, 0x00, 0x80, 0x7F}},
-        {u"0,4,nan", {0x00, 0x00, 0xC0, 0x7F}},
-        {u"0,4,-NaN", {0x00, 0x00, 0xC0, 0xFF}},
-        {u"0,8,1e30,1", {0x46, 0x29, 0x3E, 0x59, 0x39, 0xA0, 0x8C, 0xEA, 0xEE}},
-        {u"2,8,123.456e-2", {0xEE, 0xEE, 0x38, 0x32, 0x8F, 0xFC, 0xC1, 0xC0, 0xF3, 0x3F}},
-        {u"0,8,2.5e-324", {0x01, 0, 0, 0, 0, 0, 0, 0, 0xEE}},
-        {u"0,8,2.4e-324", {0, 0, 0, 0, 0, 0, 0, 0, 0xEE}},
-        {u"0,8,1.7976931348623158e308", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEF, 0x7F, 0xEE}},
-        {u"0,8,-nan,1", {0xFF, 0xF8, 0, 0, 0, 0, 0, 0, 0xEE}},
-        {u"0,8,3E+38", {0x8A, 0xF2, 0x21, 0xBF, 0x3C, 0x36, 0xEC, 0x47}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.rest));
-        const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
-        const storetest::Call call = On(f_bpokef, buffer, c.rest);
-        EXPECT_EQ(call.result, 0);
-        EXPECT_EQ(call.text, "0");
-        EXPECT_EQ(fake::StdErr(), "");
-        EXPECT_EQ(Bytes(buffer, c.bytes.size()), c.bytes);
-    }
-    const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
-    const std::u16string h = Handle(buffer);
     ExpectRefused(
         f_bpokef,
         {
@@ -209,7 +179,22 @@ TEST_F(Poke, StoresFloatsRoundedToTheNearest) {
                             "   Offset = 7   WordSize = 4   Buffer size = 10"},
         },
         buffer, kPattern);
+}
+
+TEST_F(Poke, AFourByteBufferTakesExactlyOneWord) {
+    const uint32_t buffer = NewBuffer(4, {0xEE, 0xEE, 0xEE, 0xEE});
+    EXPECT_EQ(On(f_bpokex, buffer, u"1,4,0").result, -1);
+    EXPECT_EQ(Bytes(buffer, 4), (std::vector<uint8_t>{0xEE, 0xEE, 0xEE, 0xEE}));
+    const storetest::Call call = On(f_bpokex, buffer, u"0,4,0x11223344");
+    EXPECT_EQ(call.result, 0);
+    EXPECT_EQ(call.text, "0");
+    EXPECT_EQ(Bytes(buffer, 4), (std::vector<uint8_t>{0x44, 0x33, 0x22, 0x11}));
+}
+
+TEST_F(Poke, WithoutTextGivesInvalidParameter) {
+    EXPECT_EQ(f_bpokex(nullptr), 87);
     EXPECT_EQ(f_bpokef(nullptr), 87);
+    EXPECT_EQ(fake::StdErr(), "");
 }
 
 TEST_F(Poke, WritesHexDigitsAndTextInEveryEncodingWithoutATerminator) {
