@@ -2,8 +2,8 @@
 # The script tests of a Windows build, run and judged by its plughost.exe (--check), under Wine
 # or on Windows itself (Git Bash), where only the scripts named below may be skipped; then the
 # same runner must fail doctored transcripts; a sparse file above 4 GiB is read and patched in
-# parts; and for an x64 build, where the plug-in's blocks lie with and without the room below
-# 4 GiB taken away.
+# parts; sizes, differences and floating-point values of random data agree with Python; and for
+# an x64 build, where the plug-in's blocks lie with and without the room below 4 GiB taken away.
 #
 #   bash tests/windows/check_suite.sh LAUNCHER BUILD_DIRECTORY
 #
@@ -72,6 +72,21 @@ if bash "$root/tests/large_file.sh" "$launcher" "$build/plughost.exe" "$work/lar
     passed=$((passed + 1))
 else
     fail "a file above 4 GiB was not read and patched as it must be"
+fi
+
+echo "== values against Python"
+python=$(command -v python3 || command -v python)
+if [ -z "$python" ]; then
+    fail "no Python to hold the values to"
+elif (
+    # Python on Windows takes Windows paths; under Wine it runs here and Wine takes these.
+    program=$build/plughost.exe values=$work/values
+    [ -n "$launcher" ] || { program=$(cygpath -w "$program") && values=$(cygpath -w "$values"); }
+    "$python" "$root/tests/value_agreement.py" "$launcher" "$program" "$values" 300
+); then
+    passed=$((passed + 1))
+else
+    fail "sizes, differences or floating-point values differ from Python's"
 fi
 
 # The x64 plug-in's blocks: where plughost.exe puts them for the tests (above 4 GiB), and where
