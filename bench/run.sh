@@ -12,7 +12,9 @@
 #       file against @BLOADPART of a 1 KiB file;
 #   (g) on a 1 GiB file of random bytes in the page cache: @BFILEHASH sha256 against Python's
 #       hashlib reading the file in pieces of 1 MiB and sha256sum, and @BFILEHASH crc32 against
-#       Python's zlib.crc32 reading the same way.
+#       Python's zlib.crc32 reading the same way;
+#   (h) @BDIFF of two equal 64 MiB ranges (two buffers loaded from the file of (f)) against
+#       @BMEMCMP of the same ranges.
 # Each measurement is repeated; the medians of wall-clock and CPU (user + system) time are
 # printed with their ratios to the peers. A fill, copy, search, digest or load is timed as the
 # difference between a process that does it N times and one that only sets up (allocates, or
@@ -38,6 +40,7 @@ runs=${1:-7}
 build=${BENCH_BUILD:-build/bench}
 fills=20 # fills or copies per process
 scans=10 # searches, digests or loads of 64 MiB per process
+compares=50 # comparisons of two 64 MiB ranges per process: each is short beside the loads
 parts=1000 # loads of a KiB per process
 
 # ---- What the benchmark needs, installed only when missing --------------------------------------
@@ -159,6 +162,10 @@ repeat_script sha "$load_line" '%@bhash[%a,sha256]' $scans
 repeat_script part '' "%@bfree[%@bloadpart[$data64,0]]" $scans
 repeat_script tail '' "%@bfree[%@bloadpart[$sparse,5368709120]]" $parts
 repeat_script small '' "%@bfree[%@bloadpart[$work/small.bin,0]]" $parts
+# @BDIFF and its peer @BMEMCMP: two buffers of the same 64 MiB, compared whole COUNT times.
+pair_lines="set a=%@bloadpart[$data64,0]"$'\n'"set b=%@bloadpart[$data64,0]"
+repeat_script bmemcmp "$pair_lines" '%@bmemcmp[%a,0,%b,0]' $compares
+repeat_script bdiff "$pair_lines" '%@bdiff[%a,0,%b,0]' $compares
 cat >"$work/peer.py" <<'PY'
 # The peer of @BFIND, @BHASH and @BLOADPART: Python's bytes.find, hashlib and read, N times.
 #   peer.py find|sha|read FILE N [NEEDLE]
@@ -261,6 +268,13 @@ for op in find sha read; do
     measure "py-$op-0" python3 "$work/peer.py" "$op" "$data64" 0 "$needle"
     measure "py-$op-n" python3 "$work/peer.py" "$op" "$data64" $scans "$needle"
 done
+# @BDIFF and @BMEMCMP take turns, so that a change in the machine's load falls on both alike.
+for ((r = 0; r < runs; r++)); do
+    for op in bmemcmp bdiff; do
+        once "$op-0" "$plughost" "$work/$op-0.btm"
+        once "$op-n" "$plughost" "$work/$op-n.btm"
+    done
+done
 measure dd-0 dd_reads 0
 measure dd-n dd_reads $scans
 measure sum-0 sha256sums 0
@@ -293,6 +307,14 @@ for pair in "sha:py-fh-sha" "crc:py-fh-crc" "sha:sum-fh"; do
     ours=$(tr -d '\r' <"$work/fh-${pair%%:*}.out")
     theirs=$(cut -c1-64 <"$work/${pair#*:}.out")
     [ "$ours" = "$theirs" ] || echo "bench: @BFILEHASH gave $ours, ${pair#*:} $theirs" >&2
+done
+
+# Equal ranges: @BMEMCMP says 0 and @BDIFF -1.
+for pair in "bmemcmp:0" "bdiff:-1"; do
+    IFS=: read -r op want <<<"$pair"
+    got=$("$plughost" -c "set a=%@bloadpart[$data64,0]" -c "set b=%@bloadpart[$data64,0]" \
+        -c "echo %@$op[%a,0,%b,0]" 2>&1 | tr -d '\r' | tail -n 1)
+    [ "$got" = "$want" ] || echo "bench: @${op^^} of equal ranges gave $got, not $want" >&2
 done
 
 # The listing must be whole: as many lines as xxd's.
@@ -362,6 +384,8 @@ scan_rows "@BHASH sha256" sha "Python hashlib.sha256" py-sha "goal: at most 1.3"
 printf '%-34s %10s %10s\n' "sha256sum" "$(per_op sum 1 $scans)" "$(per_op sum 2 $scans)"
 scan_rows "@BLOADPART of the whole file" part "Python read" py-read "to read"
 printf '%-34s %10s %10s\n' "dd bs=1M to /dev/null" "$(per_op dd 1 $scans)" "$(per_op dd 2 $scans)"
+scan_rows "@BDIFF of equal ranges" bdiff "@BMEMCMP of the same ranges" bmemcmp \
+    "goal: at most 1.2" $compares
 echo
 printf '%-34s %10s %10s\n' "one KiB, ms per load" "wall" "cpu"
 scan_rows "@BLOADPART, last KiB of 5 GiB" tail "@BLOADPART of a 1 KiB file" small \

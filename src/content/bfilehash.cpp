@@ -58,7 +58,7 @@ uint32_t ReadIntoDigest(sys::Handle file, uint64_t count, RunningDigest* digest)
             left -= got < asked ? got : asked;
     }
     RemoveCtrlHandler();
-    sys::HeapRelease(bytes);
+    (void)sys::HeapRelease(bytes); // a block just allocated: it goes back
     return failure;
 }
 
@@ -82,14 +82,15 @@ void DigestFilePart(const char16_t* path, const DigestKind* kind, FileOffset off
     RunningDigest digest{kind, 0, nullptr};
     uint8_t out[sys::kLargestDigest];
     size_t outLength = 0;
-    const uint32_t failure = WithOpenFile(sys::OpenFileForReading(path), [&](sys::Handle file) {
-        if (kind->crc32) return DigestPart(file, offset, length, &digest);
-        digest.system = sys::BeginDigest(kind->algorithm);
-        if (digest.system == nullptr) return kNoSystemCode;
-        const uint32_t failed = DigestPart(file, offset, length, &digest);
-        outLength = sys::EndDigest(digest.system, failed == 0 ? out : nullptr);
-        return failed != 0 ? failed : outLength == 0 ? kNoSystemCode : 0;
-    });
+    const uint32_t failure =
+        WithOpenFile(sys::OpenFileForReading(path), false, [&](sys::Handle file) {
+            if (kind->crc32) return DigestPart(file, offset, length, &digest);
+            digest.system = sys::BeginDigest(kind->algorithm);
+            if (digest.system == nullptr) return kNoSystemCode;
+            const uint32_t failed = DigestPart(file, offset, length, &digest);
+            outLength = sys::EndDigest(digest.system, failed == 0 ? out : nullptr);
+            return failed != 0 ? failed : outLength == 0 ? kNoSystemCode : 0;
+        });
     if (!FinishDigest(failure, result)) return;
     if (kind->crc32)
         WriteCrc32Text(digest.crc, result);

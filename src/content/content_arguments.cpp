@@ -76,6 +76,52 @@ int BeginFillFunction(HostChar* argument, char16_t** text, BufferArgument* buffe
                                kFillHandleMessages);
 }
 
+int BeginCompareFunction(HostChar* argument, char16_t** text, ComparedRanges* ranges) {
+    enum Arg { kBuffer1, kOffset1, kBuffer2, kOffset2, kSize };
+    static constexpr char16_t kRange1Heading[] = u"Read past end of buffer 1:\r\n";
+    static constexpr char16_t kRange1Details[] =
+        u"   Offset1 = %q   Size = %q   Buffer 1 size = %q\r\n";
+    static constexpr char16_t kRange2Heading[] = u"Read past end of buffer 2:\r\n";
+    static constexpr char16_t kRange2Details[] =
+        u"   Offset2 = %q   Size = %q   Buffer 2 size = %q\r\n";
+
+    BufferArgument first;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, text, &first,
+                                             {u"Missing bbuf1\r\n", u"Bad bbuf1: \"%s\"\r\n"});
+        stop != 0)
+        return stop;
+
+    if (!ArgGiven(kOffset1)) return Refuse(u"Missing offset1\r\n");
+    uint32_t offset1 = 0;
+    if (ParseU32(ArgText(kOffset1), &offset1) != 0)
+        return RefuseArgument(u"Bad offset1: \"%s\"\r\n", kOffset1);
+
+    BufferArgument second = first;
+    if (!ReadBufferArgument(kBuffer2, false, {nullptr, u"Bad bbuf2: \"%s\"\r\n"}, &second))
+        return -1;
+    uint32_t offset2 = 0;
+    if (!ReadOptionalU32(kOffset2, &offset2))
+        return RefuseArgument(u"Bad offset2: \"%s\"\r\n", kOffset2);
+
+    uint32_t size = 0;
+    if (ArgGiven(kSize)) {
+        if (ParseU32(ArgText(kSize), &size) != 0)
+            return RefuseArgument(u"Bad size: \"%s\"\r\n", kSize);
+    } else {
+        // The rest of buffer 1; an offset beyond its end leaves no rest to take.
+        if (offset1 > first.size)
+            return RefuseRange(kRange1Heading, kRange1Details, offset1, 0, first.size);
+        size = first.size - offset1;
+    }
+
+    if (!RangeFits(offset1, size, first.size))
+        return RefuseRange(kRange1Heading, kRange1Details, offset1, size, first.size);
+    if (!RangeFits(offset2, size, second.size))
+        return RefuseRange(kRange2Heading, kRange2Details, offset2, size, second.size);
+    *ranges = ComparedRanges{first.Bytes() + offset1, second.Bytes() + offset2, size};
+    return 0;
+}
+
 int BeginFileWrite(HostChar* argument, char16_t** text, BufferArgument* buffer,
                    char16_t (&path)[kPathCapacity]) {
     if (const int stop = BeginBufferFunction(argument, ArgCommas, text, buffer); stop != 0)

@@ -19,6 +19,18 @@ int BeginFillFunction(HostChar* argument, char16_t** text, BufferArgument* buffe
 int BeginFileWrite(HostChar* argument, char16_t** text, BufferArgument* buffer,
                    char16_t (&path)[kPathCapacity]);
 
+// Two ranges of one size, in one buffer or in two, as @BMEMCMP and @BDIFF name them.
+struct ComparedRanges {
+    const uint8_t* first;
+    const uint8_t* second;
+    uint32_t size;
+};
+
+// How @BMEMCMP and @BDIFF start: the text split at commas and upper-cased, then buffer 1 and
+// offset 1 (required), buffer 2 (default buffer 1), offset 2 (default 0) and the size (default:
+// the rest of buffer 1), each range inside its buffer. 0, or the export's result.
+int BeginCompareFunction(HostChar* argument, char16_t** text, ComparedRanges* ranges);
+
 // Argument `index` as a ParseU32 number (the whole text). A missing argument leaves `value` as
 // it is and succeeds; false when it is given and no number.
 [[nodiscard]] bool ReadOptionalU32(int index, uint32_t* value);

@@ -4,17 +4,25 @@
 #include "frame/args.h"
 #include "frame/numbers.h"
 #include "frame/report.h"
+#include "values/value_float.h"
 #include "values/value_word.h"
 
-int BeginWordFunction(HostChar* argument, char16_t** text, WordPlace* place) {
+int BeginWordFunction(HostChar* argument, char16_t** text, WordPlace* place, WordSizes sizes) {
     BufferArgument buffer;
     if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, text, &buffer);
         stop != 0)
         return stop;
-    return ReadWordPlace(buffer, place) ? 0 : -1;
+    return ReadWordPlace(buffer, sizes, place) ? 0 : -1;
 }
 
-bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place) {
+int BeginFloatFunction(HostChar* argument, char16_t** text, WordPlace* place, int flagsIndex,
+                       uint32_t* flags) {
+    if (const int stop = BeginWordFunction(argument, text, place, WordSizes::Floating); stop != 0)
+        return stop;
+    return ReadFlagsArgument(flagsIndex, flags) ? 0 : -1;
+}
+
+bool ReadWordPlace(const BufferArgument& buffer, WordSizes sizes, WordPlace* place) {
     if (!ArgGiven(1)) return Fail(u"Missing offset\r\n");
     uint32_t offset = 0;
     if (ParseU32(ArgText(1), &offset) != 0) return FailArgument(u"Bad offset: \"%s\"\r\n", 1);
@@ -22,6 +30,10 @@ bool ReadWordPlace(const BufferArgument& buffer, WordPlace* place) {
     if (!ArgGiven(2)) return Fail(u"Missing word size\r\n");
     uint32_t wordSize = 0;
     if (ParseU32(ArgText(2), &wordSize) != 0) return FailArgument(u"Bad word size: \"%s\"\r\n", 2);
+    if (sizes == WordSizes::Floating && wordSize != 4 && wordSize != 8) {
+        ReportMessage(u"Word size must be 4 or 8: %u\r\n", static_cast<unsigned>(wordSize));
+        return false;
+    }
     if (wordSize < 1 || wordSize > kMaxWordSize) {
         ReportMessage(u"Word size must be 1 to 8: %u\r\n", static_cast<unsigned>(wordSize));
         return false;
@@ -67,6 +79,21 @@ bool ReadValueArgument(int index, int n, uint32_t flags, uint64_t* value) {
         return false;
     }
     *value = v;
+    return true;
+}
+
+bool ReadFloatArgument(int index, int n, uint64_t* bits) {
+    if (!ArgGiven(index)) return Fail(u"Missing value\r\n");
+    switch (ParseFloatValue(ArgText(index), n, bits)) {
+    case FloatParse::Bad:
+        return FailArgument(u"Bad value: \"%s\"\r\n", index);
+    case FloatParse::TooLarge:
+        ReportMessage(u"Value not in %u-bit floating-point range: \"%s\"\r\n",
+                      static_cast<unsigned>(8 * n), ArgText(index));
+        return false;
+    case FloatParse::Done:
+        break;
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
-// @BMEMCMP, @BMEMCPY, @BFIND and @BHASH through their exports: byte order, defaults,
-// overlapping copies against memmove, searches against a plain search at every place and in
-// every direction, digests against known values, and the range and argument messages.
+// @BMEMCMP, @BDIFF, @BMEMCPY, @BFIND and @BHASH through their exports: byte order, defaults,
+// first differences against a plain comparison, overlapping copies against memmove, searches
+// against a plain search at every place and in every direction, digests against known values,
+// and the range and argument messages.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,26 +74,29 @@ TEST_F(ContentCompareCopy, ComparesAsUnsignedBytesFromTheFirstOn) {
         Bytes first;               // bytes of a from offset 0
         Bytes second;              // bytes of b from offset 0
         const char16_t* arguments; // after "a,"
-        const char* result;
+        const char* result;        // @BMEMCMP's
+        const char* difference;    // @BDIFF's
     } cases[] = {
-        {{}, {}, u"0,B,0", "0"},
-        {{0x7F}, {0x80}, u"0,B,0", "-1"},
-        {{0x80}, {0x7F}, u"0,B,0", "1"},
-        {{0xFF}, {0x00}, u"0,B,0", "1"},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 10}, u"0,B,0", "-1"},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 10}, u"0,B,0,8", "0"},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 10}, u"0,B,0,9", "-1"},
+        {{}, {}, u"0,B,0", "0", "-1"},
+        {{0x7F}, {0x80}, u"0,B,0", "-1", "0"},
+        {{0x80}, {0x7F}, u"0,B,0", "1", "0"},
+        {{0xFF}, {0x00}, u"0,B,0", "1", "0"},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 10}, u"0,B,0", "-1", "8"},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 10}, u"0,B,0,8", "0", "-1"},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 10}, u"0,B,0,9", "-1", "8"},
         // Within a group of four the first differing byte decides, not the group's value.
-        {{1, 0x80, 0, 0}, {2, 0, 0, 0}, u"0,B,0,4", "-1"},
-        {{0, 0, 0, 2}, {0, 0, 0, 1}, u"0,B,0,4", "1"},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9}, {}, u"0,B,0", "1"},
-        {{5, 6, 7}, {0, 0, 5, 6, 7}, u"0,B,2,3", "0"},
-        {{}, {}, u"16,B,16,0", "0"},
-        {{}, {}, u"0", "0"}, // the buffer with itself
-        {{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {}, u"1", "-1"}, // bytes 1.. with 0..
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {}, u"15,,0", "1"},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {}, u"16", "0"}, // nothing left
-        {{}, {0, 0, 4}, u"0,B", "-1"}, // offset 2 defaults to 0
+        {{1, 0x80, 0, 0}, {2, 0, 0, 0}, u"0,B,0,4", "-1", "0"},
+        {{0, 0, 0, 2}, {0, 0, 0, 1}, u"0,B,0,4", "1", "3"},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9}, {}, u"0,B,0", "1", "15"},
+        {{5, 6, 7}, {0, 0, 5, 6, 7}, u"0,B,2,3", "0", "-1"},
+        {{5, 6, 7}, {0, 0, 5, 6, 8}, u"0,B,2,3", "-1", "2"}, // counted from the ranges' starts
+        {{}, {}, u"16,B,16,0", "0", "-1"},
+        {{}, {}, u"0", "0", "-1"}, // the buffer with itself
+        {{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {}, u"1", "-1", "0"}, // 1.. with 0..
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {}, u"15,,0", "1", "0"},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {}, u"16", "0", "-1"}, // nothing left
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {}, u"12", "1", "3"},
+        {{}, {0, 0, 4}, u"0,B", "-1", "2"}, // offset 2 defaults to 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.arguments));
@@ -103,10 +107,51 @@ TEST_F(ContentCompareCopy, ComparesAsUnsignedBytesFromTheFirstOn) {
         std::u16string arguments = a + u"," + c.arguments;
         const size_t marker = arguments.find(u'B', a.size());
         if (marker != std::u16string::npos) arguments.replace(marker, 1, b);
-        const storetest::Call call = Invoke(f_bmemcmp, arguments);
-        EXPECT_EQ(call.result, 0);
-        EXPECT_EQ(call.text, c.result);
-        EXPECT_EQ(fake::StdErr(), "");
+        for (const auto& [feature, result] :
+             {std::pair<FeatureExport, const char*>{f_bmemcmp, c.result},
+              {f_bdiff, c.difference}}) {
+            const storetest::Call call = Invoke(feature, arguments);
+            EXPECT_EQ(call.result, 0);
+            EXPECT_EQ(call.text, result);
+            EXPECT_EQ(fake::StdErr(), "");
+        }
+    }
+}
+
+// @BDIFF against a plain comparison, for differences at and about the ends of the pieces it
+// compares at once, at every alignment of the two ranges.
+TEST_F(ContentCompareCopy, FindsTheFirstDifferenceAPlainComparisonFinds) {
+    constexpr uint32_t kSize = 3 * 16384 + 100;
+    const std::u16string first = NewBuffer(kSize);
+    const std::u16string second = NewBuffer(kSize);
+    std::mt19937 random(20261210);
+    Bytes bytes(kSize);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    std::vector<uint32_t> places = {0, 1, 7, 8, 15, 16, kSize - 41}; // to the last byte
+    for (const uint32_t piece : {16384u, 32768u, 49152u})
+        for (uint32_t place = piece - 9; place <= piece + 9; ++place) places.push_back(place);
+    for (int i = 0; i < 20; ++i) places.push_back(random() % (kSize - 40));
+    for (const uint32_t place : places) {
+        for (const uint32_t shift : {0u, 1u, 3u, 8u, 13u}) {
+            const uint32_t size = kSize - 40;
+            Bytes other(kSize);
+            std::copy(bytes.begin(), bytes.begin() + size, other.begin() + shift);
+            other[shift + place] ^= static_cast<uint8_t>(1 + random() % 255);
+            SetContents(first, bytes);
+            SetContents(second, other);
+            const std::u16string arguments = first + u",0," + second + u"," +
+                                             text::FromUtf8(std::to_string(shift)) + u"," +
+                                             text::FromUtf8(std::to_string(size));
+            uint32_t expected = 0;
+            while (bytes[expected] == other[shift + expected]) ++expected;
+            ASSERT_EQ(Invoke(f_bdiff, arguments).text, std::to_string(expected))
+                << place << " shifted by " << shift;
+            // A range that ends just before the difference is equal.
+            const std::u16string before = first + u",0," + second + u"," +
+                                          text::FromUtf8(std::to_string(shift)) + u"," +
+                                          text::FromUtf8(std::to_string(expected));
+            ASSERT_EQ(Invoke(f_bdiff, before).text, "-1") << place << " shifted by " << shift;
+        }
     }
 }
 
@@ -130,13 +175,16 @@ TEST_F(ContentCompareCopy, RefusesRangesBeyondTheBuffers) {
          range1 + "   Offset1 = 1   Size = 4294967295   Buffer 1 size = 16\r\n"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(text::ToUtf8(c.argument));
-        const storetest::Call call = Invoke(f_bmemcmp, c.argument);
-        EXPECT_EQ(call.result, -1);
-        EXPECT_EQ(fake::StdErr(), ErrorLine(c.message.substr(0, c.message.find("\r\n"))) +
-                                      c.message.substr(c.message.find("\r\n") + 2));
+        for (FeatureExport feature : {f_bmemcmp, f_bdiff}) {
+            SCOPED_TRACE(text::ToUtf8(c.argument));
+            const storetest::Call call = Invoke(feature, c.argument);
+            EXPECT_EQ(call.result, -1);
+            EXPECT_EQ(fake::StdErr(), ErrorLine(c.message.substr(0, c.message.find("\r\n"))) +
+                                          c.message.substr(c.message.find("\r\n") + 2));
+        }
     }
     EXPECT_EQ(f_bmemcmp(nullptr), 87);
+    EXPECT_EQ(f_bdiff(nullptr), 87);
 }
 
 TEST_F(ContentCompareCopy, BmemcmpReportsBadArguments) {
@@ -176,6 +224,11 @@ TEST_F(ContentCompareCopy, BmemcmpReportsBadArguments) {
         SCOPED_TRACE(text::ToUtf8(c.argument));
         EXPECT_EQ(Invoke(c.feature, c.argument).result, -1);
         EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
+        // @BDIFF reads its arguments as @BMEMCMP does.
+        if (c.feature == f_bmemcmp) {
+            EXPECT_EQ(Invoke(f_bdiff, c.argument).result, -1);
+            EXPECT_EQ(fake::StdErr(), ErrorLine(c.message));
+        }
     }
 }
 

@@ -1,5 +1,5 @@
-// @BALLOC, @BFREE, @BFREEALL, _BBLASTERR and _BLOADSIZE through their exports: result texts,
-// messages, and what happens to the heap and the records.
+// @BALLOC, @BFREE, @BFREEALL, @BSIZE, _BBLASTERR and _BLOADSIZE through their exports: result
+// texts, messages, and what happens to the heap and the records.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -51,6 +51,7 @@ TEST_F(StoreExports, BallocAllocatesTheSizeItsArgumentGives) {
         EXPECT_EQ(call.text, Hex(address)); // upper case, all digits
         EXPECT_EQ(ListedBufferSize(address), c.size);
         EXPECT_EQ(sys::HeapBlockSize(BufferAt(address)), c.size);
+        EXPECT_EQ(Invoke(f_bsize, text::FromUtf8(call.text)).text, std::to_string(c.size));
         for (uint32_t i = 0; i < c.size; i += 997) ASSERT_EQ(BufferAt(address)[i], 0);
     }
 }
@@ -226,6 +227,40 @@ TEST_F(StoreExports, BfreeThroughTheHostLine) {
     EXPECT_EQ(fake::StdErr(), "Korvanite plugin: Handle not in list: \"00A41000\"\r\n");
 }
 
+// ---- @BSIZE ---------------------------------------------------------------------------------
+
+TEST_F(StoreExports, BsizeGivesTheSizeTheHostKnowsOrRefusesTheHandle) {
+    fake::SetNextHeapAddress(0x00A41000);
+    ASSERT_EQ(Invoke(f_balloc, u"0x1001").text, storetest::kHandleZeros + "00A41000");
+    const std::string unrecorded = Hex(UnrecordedBlock(100));
+    struct Case {
+        std::string argument;
+        const char* result; // or the message
+    } cases[] = {
+        {"00A41000", "4097"},
+        {" 0xa41000 , ignored", "4097"},
+        {unrecorded, "100"}, // a heap block without a record has its size too
+        {"", "Missing handle"},
+        {",00A41000", "Missing handle"},
+        {"xyz", "Bad handle: \"XYZ\""},
+        {"0", "Bad handle: \"0\""},
+        {"a41008", "Bad handle: \"A41008\""}, // inside the block
+        {"-a41000", "Bad handle: \"-A41000\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argument);
+        const storetest::Call call = Invoke(f_bsize, text::FromUtf8(c.argument));
+        if (call.result == 0) {
+            EXPECT_EQ(call.text, c.result);
+            EXPECT_EQ(fake::StdErr(), "");
+        } else {
+            EXPECT_EQ(call.result, -1);
+            EXPECT_EQ(fake::StdErr(), std::string("Korvanite plugin: ") + c.result + "\r\n");
+        }
+    }
+    EXPECT_EQ(Run(u"echo %@bsize[00A41000]"), "4097\r\n");
+}
+
 // ---- @BFREEALL -------------------------------------------------------------------------------
 
 TEST_F(StoreExports, BfreeallReleasesEveryListedBufferAndCountsTheRecords) {
@@ -319,7 +354,7 @@ TEST_F(StoreExports, TransferVariablesReportTheLastTransfer) {
 }
 
 TEST_F(StoreExports, EveryExportAnswersAMissingTextWith87) {
-    for (FeatureExport feature : {f_balloc, f_bfree, f_bfreeall, _bblasterr, _bloadsize})
+    for (FeatureExport feature : {f_balloc, f_bfree, f_bfreeall, f_bsize, _bblasterr, _bloadsize})
         EXPECT_EQ(feature(nullptr), 87);
     EXPECT_EQ(fake::StdErr(), "");
     EXPECT_EQ(fake::StdOut(), "");

@@ -1,5 +1,6 @@
-// @BPEEKX, @BGETHEX and @BGETTEXT through their exports: word sizes, byte orders, output
-// formats, bytes as hexadecimal digits, text in every encoding, and the checks in order.
+// @BPEEKX, @BPEEKF, @BGETHEX and @BGETTEXT through their exports: word sizes, byte orders,
+// output formats, floating-point numbers as text, bytes as hexadecimal digits, text in every
+// encoding, and the checks in order.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -190,6 +191,81 @@ TEST_F(Peek, ReadsUpToTheLastByteAndNoFurther) {
 TEST_F(Peek, WithoutTextGivesInvalidParameter) {
     EXPECT_EQ(f_bpeekx(nullptr), 87);
     EXPECT_EQ(fake::StdErr(), "");
+}
+
+TEST_F(Peek, FloatsAsTheShortestTextThatReadsBack) {
+    struct Case {
+        std::vector<uint8_t> bytes; // little-endian
+        const char* text;
+    } cases[] = {
+        {{0xC3, 0xF5, 0x48, 0x40}, "3.14"},
+        {{0xCD, 0xCC, 0xCC, 0x3D}, "0.1"},
+        {{0x00, 0x00, 0x80, 0x3F}, "1"},
+        {{0xCA, 0xF2, 0x49, 0x71}, "1e+30"},
+        {{0x00, 0x00, 0x00, 0x80}, "-0"},
+        {{0x00, 0x00, 0x80, 0x7F}, "inf"},
+        {{0x00, 0x00, 0x80, 0xFF}, "-inf"},
+        {{0x00, 0x00, 0xC0, 0x7F}, "nan"},
+        {{0x00, 0x00, 0xC0, 0xFF}, "-nan"},
+        {{0x01, 0x00, 0x80, 0x7F}, "nan"}, // a payload is not shown
+        {{0x01, 0x00, 0x00, 0x00}, "1e-45"},
+        {{0xFF, 0xFF, 0x7F, 0x7F}, "3.4028235e+38"},
+        {{0xA3, 0x79, 0xEB, 0x4C}, "123456792"}, // fixed, exact, where shorter than 1.2345679e+08
+        {{0xAC, 0xC5, 0x27, 0x37}, "1e-05"},
+        {{0x1F, 0x85, 0xEB, 0x51, 0xB8, 0x1E, 0x09, 0x40}, "3.14"},
+        {{0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0x3F}, "0.1"},
+        {{0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0xE5, 0x3F}, "0.6666666666666666"},
+        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0xBF}, "-1"},
+        {{0x01, 0, 0, 0, 0, 0, 0, 0}, "5e-324"},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEF, 0x7F}, "1.7976931348623157e+308"},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x80}, "-2.225073858507201e-308"},
+        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x7F}, "nan"},
+        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0xFF}, "-inf"},
+        {{0xA0, 0x3D, 0x8D, 0x99, 0x2E, 0xFC, 0x06, 0x44}, "5.3e+19"},
+        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<uint8_t> reversed(c.bytes.rbegin(), c.bytes.rend());
+        const std::u16string size = c.bytes.size() == 4 ? u"4" : u"8";
+        // The number at an odd offset, then in big-endian order.
+        std::vector<uint8_t> placed = {0xEE};
+        placed.insert(placed.end(), c.bytes.begin(), c.bytes.end());
+        for (const auto& [bytes, rest] :
+             {std::pair{placed, u"1," + size}, std::pair{reversed, u"0," + size + u",1"},
+              std::pair{reversed, u"0," + size + u",0x81"}}) {
+            const uint32_t buffer = NewBuffer(bytes.size(), bytes);
+            const storetest::Call call = On(f_bpeekf, buffer, rest);
+            EXPECT_EQ(call.result, 0);
+            EXPECT_EQ(call.text, c.text);
+            EXPECT_EQ(fake::StdErr(), "");
+        }
+    }
+    const uint32_t buffer = NewBuffer(12);
+    const std::u16string h = Handle(buffer);
+    ExpectRefused(f_bpeekf,
+                  {
+                      {u"", "Missing handle"},
+                      {u"xyz,0,4", "Bad handle: \"XYZ\""},
+                      {h, "Missing offset"},
+                      {h + u",x,4", "Bad offset: \"X\""},
+                      {h + u",0", "Missing word size"},
+                      {h + u",0,four", "Bad word size: \"FOUR\""},
+                      {h + u",0,2", "Word size must be 4 or 8: 2"},
+                      {h + u",0,16,x", "Word size must be 4 or 8: 16"},
+                      {h + u",0,0", "Word size must be 4 or 8: 0"},
+                      {h + u",0,4,big", "Bad flags value: \"BIG\""},
+                      {h + u",8,8", "Read past end of buffer:\r\n"
+                                    "   Offset = 8   WordSize = 8   Buffer size = 12"},
+                      {h + u",9,4,1", "Read past end of buffer:\r\n"
+                                      "   Offset = 9   WordSize = 4   Buffer size = 12"},
+                      {h + u",4294967295,8", "Read past end of buffer:\r\n"
+                                             "   Offset = 4294967295   WordSize = 8   Buffer "
+                                             "size = 12"},
+                  },
+                  buffer, std::vector<uint8_t>(12, 0));
+    EXPECT_EQ(On(f_bpeekf, buffer, u"8,4").text, "0"); // the last four bytes
+    EXPECT_EQ(f_bpeekf(nullptr), 87);
 }
 
 TEST_F(Peek, GivesBytesAsHexDigitsAndTextInEveryEncoding) {

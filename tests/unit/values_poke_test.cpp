@@ -1,5 +1,5 @@
-// @BPOKEX through its export: the bytes it stores, the value's signedness and range, and the
-// checks in order, none of which lets a byte be written.
+// @BPOKEX and @BPOKEF through their exports: the bytes they store, the value's signedness,
+// rounding and range, and the checks in order, none of which lets a byte be written.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -23,6 +23,7 @@ TEST_F(Poke, StoresTheWordInEitherOrder) {
     struct Case {
         const char16_t* rest;
         std::vector<uint8_t> bytes; // the buffer afterwards
+        FeatureExport feature = f_bpokex;
     } cases[] = {
         {u"0,1,255", {0xFF, 0xEE, 0xEE}},
         {u"0,1,-1", {0xFF, 0xEE}},
@@ -52,11 +53,43 @@ TEST_F(Poke, StoresTheWordInEitherOrder) {
         {u"0,8,-9223372036854775808", {0, 0, 0, 0, 0, 0, 0, 0x80, 0xEE}},
         {u"0,8,0xFFFFFFFFFFFFFFFF,0x80", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {u"0,2,5,0,extra", {0x05, 0x00, 0xEE}}, // a sixth argument is ignored
+        // Floating-point numbers, rounded to the nearest.
+        {u"0,4,3.14", {0xC3, 0xF5, 0x48, 0x40, 0xEE}, f_bpokef},
+        {u"1,4,3.14,1", {0xEE, 0x40, 0x48, 0xF5, 0xC3, 0xEE}, f_bpokef},
+        {u"0,4,-1.5,0x81", {0xBF, 0xC0, 0x00, 0x00, 0xEE}, f_bpokef},
+        {u"0,4,0.1", {0xCD, 0xCC, 0xCC, 0x3D}, f_bpokef},
+        {u"0,4,+.1e1", {0x00, 0x00, 0x80, 0x3F}, f_bpokef},
+        {u"0,4,5.", {0x00, 0x00, 0xA0, 0x40}, f_bpokef},
+        {u"0,4,-0", {0x00, 0x00, 0x00, 0x80}, f_bpokef},
+        {u"0,4,16777217", {0x00, 0x00, 0x80, 0x4B}, f_bpokef}, // a tie goes to the even number
+        {u"0,4,16777219", {0x02, 0x00, 0x80, 0x4B}, f_bpokef},
+        // Rounded once, from the text: through a binary64 first, it would be 1.
+        {u"0,4,1.0000000596046447753906250001", {0x01, 0x00, 0x80, 0x3F}, f_bpokef},
+        {u"0,4,340282356779733661637539395458142568447", {0xFF, 0xFF, 0x7F, 0x7F}, f_bpokef},
+        {u"0,4,1.4E-45", {0x01, 0x00, 0x00, 0x00}, f_bpokef},
+        {u"0,4,7.1e-46", {0x01, 0x00, 0x00, 0x00}, f_bpokef},
+        {u"0,4,7e-46", {0x00, 0x00, 0x00, 0x00}, f_bpokef},      // too small: a zero
+        {u"0,4,-1e-999999", {0x00, 0x00, 0x00, 0x80}, f_bpokef}, // of its sign
+        {u"0,4,0e999999", {0x00, 0x00, 0x00, 0x00}, f_bpokef},
+        {u"0,4,inf", {0x00, 0x00, 0x80, 0x7F}, f_bpokef},
+        {u"0,4,-Infinity", {0x00, 0x00, 0x80, 0xFF}, f_bpokef},
+        {u"0,4,+inf", {0x00, 0x00, 0x80, 0x7F}, f_bpokef},
+        {u"0,4,nan", {0x00, 0x00, 0xC0, 0x7F}, f_bpokef},
+        {u"0,4,-NaN", {0x00, 0x00, 0xC0, 0xFF}, f_bpokef},
+        {u"0,8,1e30,1", {0x46, 0x29, 0x3E, 0x59, 0x39, 0xA0, 0x8C, 0xEA, 0xEE}, f_bpokef},
+        {u"2,8,123.456e-2", {0xEE, 0xEE, 0x38, 0x32, 0x8F, 0xFC, 0xC1, 0xC0, 0xF3, 0x3F}, f_bpokef},
+        {u"0,8,2.5e-324", {0x01, 0, 0, 0, 0, 0, 0, 0, 0xEE}, f_bpokef},
+        {u"0,8,2.4e-324", {0, 0, 0, 0, 0, 0, 0, 0, 0xEE}, f_bpokef},
+        {u"0,8,1.7976931348623158e308",
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xEF, 0x7F, 0xEE},
+         f_bpokef},
+        {u"0,8,-nan,1", {0xFF, 0xF8, 0, 0, 0, 0, 0, 0, 0xEE}, f_bpokef},
+        {u"0,8,3E+38", {0x8A, 0xF2, 0x21, 0xBF, 0x3C, 0x36, 0xEC, 0x47}, f_bpokef},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.rest));
         const uint32_t buffer = NewBuffer(kPattern.size(), kPattern);
-        const storetest::Call call = On(f_bpokex, buffer, c.rest);
+        const storetest::Call call = On(c.feature, buffer, c.rest);
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(call.text, "0");
         EXPECT_EQ(fake::StdErr(), "");
@@ -107,6 +140,45 @@ TEST_F(Poke, FailuresLeaveTheBufferAsItWas) {
                                      "   Offset = 4294967295   WordSize = 2   Buffer size = 10"},
         },
         buffer, kPattern);
+    ExpectRefused(
+        f_bpokef,
+        {
+            {u"", "Missing handle"},
+            {u"nothing,0,4,1", "Bad handle: \"NOTHING\""},
+            {h + u",,4,1", "Missing offset"},
+            {h + u",0,,1", "Missing word size"},
+            {h + u",0,1,1", "Word size must be 4 or 8: 1"},
+            {h + u",0,4,1,x", "Bad flags value: \"X\""}, // flags come before the value
+            {h + u",0,8", "Missing value"},
+            {h + u",0,8,", "Missing value"},
+            {h + u",0,4,0x10", "Bad value: \"0X10\""},
+            {h + u",0,4,1 5", "Bad value: \"1 5\""},
+            {h + u",0,4,1e", "Bad value: \"1E\""},
+            {h + u",0,4,e5", "Bad value: \"E5\""},
+            {h + u",0,4,.", "Bad value: \".\""},
+            {h + u",0,4,+-1", "Bad value: \"+-1\""},
+            {h + u",0,4,--1", "Bad value: \"--1\""},
+            {h + u",0,4,++1", "Bad value: \"++1\""},
+            {h + u",0,4,infinit", "Bad value: \"INFINIT\""},
+            {h + u",0,4,nan(1)", "Bad value: \"NAN(1)\""},
+            {h + u",0,4,1\u00BD", "Bad value: \"1\u00BD\""},
+            {h + u",0,4,1e39", "Value not in 32-bit floating-point range: \"1E39\""},
+            {h + u",0,4,-3.5e38", "Value not in 32-bit floating-point range: \"-3.5E38\""},
+            {h + u",0,4,340282356779733661637539395458142568448",
+             "Value not in 32-bit floating-point range: "
+             "\"340282356779733661637539395458142568448\""},
+            {h + u",0,8,1.7976931348623159e308",
+             "Value not in 64-bit floating-point range: \"1.7976931348623159E308\""},
+            {h + u",0,8,1e999999999999999999999",
+             "Value not in 64-bit floating-point range: \"1E999999999999999999999\""},
+            // A value out of range at an offset also past the end: only the range is reported.
+            {h + u",99,4,1e39", "Value not in 32-bit floating-point range: \"1E39\""},
+            {h + u",3,8,0", "Write past end of buffer:\r\n"
+                            "   Offset = 3   WordSize = 8   Buffer size = 10"},
+            {h + u",7,4,1", "Write past end of buffer:\r\n"
+                            "   Offset = 7   WordSize = 4   Buffer size = 10"},
+        },
+        buffer, kPattern);
 }
 
 TEST_F(Poke, AFourByteBufferTakesExactlyOneWord) {
@@ -121,6 +193,7 @@ TEST_F(Poke, AFourByteBufferTakesExactlyOneWord) {
 
 TEST_F(Poke, WithoutTextGivesInvalidParameter) {
     EXPECT_EQ(f_bpokex(nullptr), 87);
+    EXPECT_EQ(f_bpokef(nullptr), 87);
     EXPECT_EQ(fake::StdErr(), "");
 }
 

@@ -1,7 +1,9 @@
 // Random words through the exports: what @BPOKEX stores @BPEEKX reads back, masked to the word,
-// and @BMODVAL ADD then SUBTRACT of one value restores the word.
+// @BMODVAL ADD then SUBTRACT of one value restores the word, and the text @BPEEKF gives of any
+// bits @BPOKEF turns back into them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -106,6 +108,57 @@ TEST_F(ValueProperties, AddThenSubtractRestoresTheWord) {
         ASSERT_EQ(subtracted.result, 0) << fake::StdErr();
         EXPECT_EQ(subtracted.text, old.text);
         ASSERT_EQ(Bytes(buffer, kBufferSize), before);
+    }
+}
+
+TEST_F(ValueProperties, FloatTextReadsBackToTheSameBits) {
+    std::mt19937_64 random(20261211);
+    const uint32_t buffer = NewBuffer(kBufferSize);
+    for (int round = 0; round < kRounds; ++round) {
+        const int n = random() % 2 ? 4 : 8;
+        const std::u16string place = n == 4 ? u"8,4," : u"8,8,";
+        const std::u16string order = random() % 2 ? u"1" : u"0";
+        // Bits of every kind: any, then with the exponent's extremes (subnormals, infinities and
+        // NaNs), then small integers.
+        uint64_t bits = random() & Mask(n);
+        const int exponentShift = n == 4 ? 23 : 52;
+        const uint64_t exponent = n == 4 ? 0xFF : 0x7FF;
+        switch (round % 4) {
+        case 1:
+            bits &= ~(exponent << exponentShift);
+            break;
+        case 2:
+            bits |= exponent << exponentShift;
+            break;
+        case 3: {
+            const std::string integer =
+                std::to_string(static_cast<int64_t>(random() % 2000001) - 1000000);
+            ASSERT_EQ(On(f_bpokef, buffer, place + text::FromUtf8(integer)).result, 0);
+            EXPECT_EQ(On(f_bpeekf, buffer, place).text, integer);
+            continue;
+        }
+        }
+        std::vector<uint8_t> bytes(n);
+        for (int i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+        if (order == u"1") std::reverse(bytes.begin(), bytes.end());
+        std::copy(bytes.begin(), bytes.end(), BufferAt(buffer) + 8);
+
+        const storetest::Call peek = On(f_bpeekf, buffer, place + order);
+        ASSERT_EQ(peek.result, 0) << fake::StdErr();
+        SCOPED_TRACE(peek.text);
+        const storetest::Call poke =
+            On(f_bpokef, buffer, place + text::FromUtf8(peek.text) + u"," + order);
+        ASSERT_EQ(poke.result, 0) << fake::StdErr();
+        // A NaN comes back as the quiet NaN of its sign.
+        const uint64_t sign = uint64_t{1} << (8 * n - 1);
+        const uint64_t fraction = (uint64_t{1} << exponentShift) - 1;
+        const bool nan = ((bits >> exponentShift) & exponent) == exponent && (bits & fraction) != 0;
+        const uint64_t expected =
+            nan ? (bits & sign) | (exponent << exponentShift) | (uint64_t{1} << (exponentShift - 1))
+                : bits;
+        EXPECT_EQ(
+            On(f_bpeekx, buffer, u"8," + text::FromUtf8(std::to_string(n)) + u",0," + order).text,
+            std::to_string(expected));
     }
 }
 

@@ -3,8 +3,9 @@
 # or on Windows itself (Git Bash), where only the scripts named below may be skipped; then the
 # same runner must fail doctored transcripts; a sparse file above 4 GiB is read, digested and
 # patched in parts; random files and parts of them are digested as Python's hashlib and zlib
-# digest them; and for an x64 build, where the plug-in's blocks lie with and without the room
-# below 4 GiB taken away.
+# digest them; sizes, differences and floating-point values of random data agree with Python; and
+# for an x64 build, where the plug-in's blocks lie with and without the room below 4 GiB taken
+# away.
 #
 #   bash tests/windows/check_suite.sh LAUNCHER BUILD_DIRECTORY
 #
@@ -75,20 +76,26 @@ else
     fail "a file above 4 GiB was not read and patched as it must be"
 fi
 
-echo "== digests of files against Python"
+# agree SCRIPT COUNT WHAT: SCRIPT of tests/ holds COUNT random cases of the build to Python.
 python=$(command -v python3 || command -v python)
-if [ -z "$python" ]; then
-    fail "no Python to hold the digests of files to"
-elif (
-    # Python on Windows takes Windows paths; under Wine it runs here and Wine takes these.
-    program=$build/plughost.exe digests=$work/digests
-    [ -n "$launcher" ] || { program=$(cygpath -w "$program") && digests=$(cygpath -w "$digests"); }
-    "$python" "$root/tests/digest_agreement.py" "$launcher" "$program" "$digests" 150
-); then
-    passed=$((passed + 1))
-else
-    fail "the digests of files differ from Python's"
-fi
+agree() {
+    if [ -z "$python" ]; then
+        fail "no Python to hold the $3 to"
+    elif (
+        # Python on Windows takes Windows paths; under Wine it runs here and Wine takes these.
+        program=$build/plughost.exe cases=$work/${1%.py}
+        [ -n "$launcher" ] || { program=$(cygpath -w "$program") && cases=$(cygpath -w "$cases"); }
+        "$python" "$root/tests/$1" "$launcher" "$program" "$cases" "$2"
+    ); then
+        passed=$((passed + 1))
+    else
+        fail "the $3 differ from Python's"
+    fi
+}
+echo "== digests of files against Python"
+agree digest_agreement.py 150 "digests of files"
+echo "== values against Python"
+agree value_agreement.py 300 "sizes, differences and floating-point values"
 
 # The x64 plug-in's blocks: where plughost.exe puts them for the tests (above 4 GiB), and where
 # the system's heap gives them when plughost.exe leaves the room below 4 GiB as it is.
