@@ -53,6 +53,25 @@ bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer
            ReadLength(lengthIndex, start, buffer.size, range);
 }
 
+int GiveRangeAsText(HostChar* argument, uint32_t mostBytes, const char16_t* kind,
+                    RangeTextWriter write) {
+    enum Arg { kHandle, kStart, kLength };
+    char16_t* text = nullptr;
+    BufferArgument buffer;
+    if (const int stop = BeginBufferFunction(argument, ArgCommas | ArgUpperCase, &text, &buffer);
+        stop != 0)
+        return stop;
+    ByteRange range;
+    if (!ReadReadRange(kStart, kLength, buffer, &range)) return -1;
+    if (range.count > mostBytes) {
+        ReportMessage(u"Range too long for %s text: %u bytes > %u\r\n", kind, range.count,
+                      mostBytes);
+        return -1;
+    }
+    write(buffer.Bytes() + range.start, range.count, text);
+    return 0;
+}
+
 bool ReadReadRangeAt(int offsetIndex, bool offsetRequired, int lengthIndex,
                      const BufferArgument& buffer, ByteRange* range) {
     uint32_t offset = 0;

@@ -5,6 +5,7 @@
 // the same mistake.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frame/function_start.h"
@@ -55,6 +56,15 @@ struct ByteRange {
 // cut at the end of the buffer. The range holds at least one byte.
 [[nodiscard]] bool ReadReadRange(int startIndex, int lengthIndex, const BufferArgument& buffer,
                                  ByteRange* range);
+
+// How @BGETHEX and @BGETB64 give a range of a buffer as text: the text split at commas and
+// upper-cased, the handle, then the range as ReadReadRange reads it (start, then length), whose
+// bytes `write` gives over the argument. At most `mostBytes` bytes: more is refused ("Range too
+// long for KIND text: N bytes > MOST"), never cut short, since a batch file could not tell a
+// text cut short from the whole. The export's result.
+using RangeTextWriter = void (*)(const uint8_t* bytes, size_t count, char16_t* out);
+int GiveRangeAsText(HostChar* argument, uint32_t mostBytes, const char16_t* kind,
+                    RangeTextWriter write);
 
 // The same with an offset in place of the start ("Bad offset", "Offset past end of buffer",
 // "Missing offset" when `offsetRequired`).

@@ -1,6 +1,6 @@
-// @BPEEKX, @BPEEKF, @BGETHEX and @BGETTEXT through their exports: word sizes, byte orders,
-// output formats, floating-point numbers as text, bytes as hexadecimal digits, text in every
-// encoding, and the checks in order.
+// @BPEEKX, @BPEEKF, @BGETHEX, @BGETB64 and @BGETTEXT through their exports: word sizes, byte
+// orders, output formats, floating-point numbers as text, bytes as hexadecimal digits and base64,
+// text in every encoding, and the checks in order.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -276,8 +276,15 @@ TEST_F(Peek, GivesBytesAsHexDigitsAndTextInEveryEncoding) {
         std::u16string result;
     } cases[] = {
         {f_bgethex, kMixed, u"2,3", u"F314A5"},
-        {f_bgethex, kMixed, u"0x8,100", u"990A"},      // cut at the end
-        {f_bgettext, {'H', 'i', 0, 'y'}, u"0", u"Hi"}, // to the first zero
+        {f_bgethex, kMixed, u"0x8,100", u"990A"}, // cut at the end
+        {f_bgetb64, kMixed, u"0,1", u"cQ=="},
+        {f_bgetb64, kMixed, u"0,2", u"cYI="},
+        {f_bgetb64, kMixed, u"0,3", u"cYLz"},
+        {f_bgetb64, kMixed, u"2,3", u"8xSl"},
+        {f_bgetb64, kMixed, u"0o10,100", u"mQo="}, // cut at the end
+        {f_bgetb64, kMixed, u"", u"cYLzFKU2R+iZCg=="},
+        {f_bgetb64, {0xFB, 0xFF, 0xBF}, u"0,0", u"+/+/"}, // the standard alphabet
+        {f_bgettext, {'H', 'i', 0, 'y'}, u"0", u"Hi"},    // to the first zero
         {f_bgettext, {'H', 'i', 0, 'y'}, u"3,100", u"y"},
         {f_bgettext, {0, 'x'}, u"0", u""},
         {f_bgettext, {'a', 0xE9, 0x80}, u"0,,a", u"a\u00E9\u20AC"},  // code page 1252
@@ -298,16 +305,32 @@ TEST_F(Peek, GivesBytesAsHexDigitsAndTextInEveryEncoding) {
         EXPECT_EQ(call.result, 0);
         EXPECT_EQ(call.text, text::ToUtf8(c.result));
     }
-    // The whole text or none: 4,095 bytes as digits and 8,191 characters fit the result.
+    // The whole text or none: 4,095 bytes as digits, 6,141 as base64 and 8,191 characters fit
+    // the result.
     const std::vector<uint8_t> letters(9000, 'a');
     const uint32_t buffer = NewBuffer(9000, letters);
     std::string digits;
     for (int i = 0; i < 4095; ++i) digits += "61";
     EXPECT_EQ(On(f_bgethex, buffer, u"0,4095").text, digits);
+    std::string base64;
+    for (int i = 0; i < 6141 / 3; ++i) base64 += "YWFh";
+    EXPECT_EQ(On(f_bgetb64, buffer, u"2859").text, base64);
     EXPECT_EQ(On(f_bgettext, buffer, u"809,,8").text, std::string(8191, 'a'));
     const std::u16string h = Handle(buffer);
     const std::string tooLong = "Text too long for the result: more than 8191 characters";
     ExpectRefused(f_bgethex, {{h + u",4904", "Range too long for hex text: 4096 bytes > 4095"}},
+                  buffer, letters);
+    ExpectRefused(f_bgetb64,
+                  {
+                      {h + u",2858", "Range too long for base64 text: 6142 bytes > 6141"},
+                      {h, "Range too long for base64 text: 9000 bytes > 6141"},
+                      {h + u",0,6142", "Range too long for base64 text: 6142 bytes > 6141"},
+                      {h + u",9000", "Start address past end of buffer: 9000 \u2265 9000"},
+                      {h + u",x", "Bad start value: \"X\""},
+                      {h + u",0,1k", "Bad length value: \"1K\""},
+                      {u"", "Missing handle"},
+                      {u"zz", "Bad handle: \"ZZ\""},
+                  },
                   buffer, letters);
     ExpectRefused(f_bgettext,
                   {

@@ -1,5 +1,6 @@
 // @BPOKEX and @BPOKEF through their exports: the bytes they store, the value's signedness,
-// rounding and range, and the checks in order, none of which lets a byte be written.
+// rounding and range, and the checks in order, none of which lets a byte be written; @BPUTHEX,
+// @BPUTB64 and @BPUTTEXT the same.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -210,6 +211,18 @@ TEST_F(Poke, WritesHexDigitsAndTextInEveryEncodingWithoutATerminator) {
         {f_bputhex, u"0,4D,5A, 90", "3", {0x4D, 0x5A, 0x90, 0xEE}},
         {f_bputhex, u"0,0x4D,,5A,", "2", {0x4D, 0x5A, 0xEE}},
         {f_bputhex, u"0,\"4D,5A\"", "2", {0x4D, 0x5A, 0xEE}},
+        {f_bputb64, u"0,cYLz", "3", {0x71, 0x82, 0xF3, 0xEE}},
+        {f_bputb64, u"1,cQ==", "1", {0xEE, 0x71, 0xEE}},
+        {f_bputb64, u"1,cQ", "1", {0xEE, 0x71, 0xEE}}, // padding is optional
+        {f_bputb64, u"0,cYI=", "2", {0x71, 0x82, 0xEE}},
+        {f_bputb64, u"0,cYI", "2", {0x71, 0x82, 0xEE}},
+        {f_bputb64, u"0,cq==", "1", {0x72, 0xEE}}, // case counts; unused low bits are ignored
+        {f_bputb64, u"0,+/+/", "3", {0xFB, 0xFF, 0xBF, 0xEE}},
+        {f_bputb64, u"0,-_-_", "3", {0xFB, 0xFF, 0xBF, 0xEE}}, // the URL-safe alphabet
+        {f_bputb64, u"0,+_-/", "3", {0xFB, 0xFF, 0xBF, 0xEE}}, // or both
+        {f_bputb64, u"0, c Y\tL z\r\n cQ = = ", "4", {0x71, 0x82, 0xF3, 0x71, 0xEE}},
+        {f_bputb64, u"0,\"cYLz cQ\"", "4", {0x71, 0x82, 0xF3, 0x71, 0xEE}},
+        {f_bputb64, u"5,AAEC", "3", {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0x00, 0x01, 0x02}}, // to the end
         {f_bputtext, u"0,\"a, B \"", "5", {'a', ',', ' ', 'B', ' ', 0xEE}}, // quotes keep blanks
         {f_bputtext, u"0, a b ", "3", {'a', ' ', 'b', 0xEE}},
         {f_bputtext, u"1,\u00E9\u20AC\u0081", "3", {0xEE, 0xE9, 0x80, 0x81, 0xEE}}, // 1252
@@ -239,6 +252,38 @@ TEST_F(Poke, WritesHexDigitsAndTextInEveryEncodingWithoutATerminator) {
                                        "   Offset = 5   Size = 2   Buffer size = 6"},
                   },
                   buffer, before);
+    ExpectRefused(
+        f_bputb64,
+        {
+            {u"zz,0,cQ", "Bad handle: \"ZZ\""},
+            {h + u",,cQ", "Missing offset"},
+            {h + u",x,cQ", "Bad offset: \"X\""},
+            {h + u",6,cQ", "Offset past end of buffer: 6 \u2265 6"},
+            {h + u",0", "Missing base64 text"},
+            {h + u",0, \"\" ", "Missing base64 text"},
+            // A comma is no base64 character, wherever it stands; the text keeps its case.
+            {h + u",0,cYLz,", "Bad base64 text: \"cYLz,\""},
+            {h + u",0,cYLz, ", "Bad base64 text: \"cYLz,\""},
+            {h + u",0,cY,Lz", "Bad base64 text: \"cY,Lz\""},
+            {h + u",0,\"cY,Lz\"", "Bad base64 text: \"cY,Lz\""},
+            {h + u",0,,", "Bad base64 text: \",\""},
+            {h + u",0,cY.z", "Bad base64 text: \"cY.z\""},
+            {h + u",0,cYLz\u00E9", "Bad base64 text: \"cYLz\u00E9\""},
+            // A length that no bytes have, and padding that does not end a whole group.
+            {h + u",0,c", "Bad base64 text: \"c\""},
+            {h + u",0,cYLzc", "Bad base64 text: \"cYLzc\""},
+            {h + u",0,cYLzc===", "Bad base64 text: \"cYLzc===\""},
+            {h + u",0,cQ=", "Bad base64 text: \"cQ=\""},
+            {h + u",0,cQ===", "Bad base64 text: \"cQ===\""},
+            {h + u",0,cYI==", "Bad base64 text: \"cYI==\""},
+            {h + u",0,cYLz=", "Bad base64 text: \"cYLz=\""},
+            {h + u",0,cQ==cQ==", "Bad base64 text: \"cQ==cQ==\""},
+            {h + u",0,c=Q=", "Bad base64 text: \"c=Q=\""},
+            {h + u",0,====", "Bad base64 text: \"====\""},
+            {h + u",4,cYLz", "Write past end of buffer:\r\n"
+                             "   Offset = 4   Size = 3   Buffer size = 6"},
+        },
+        buffer, before);
     ExpectRefused(f_bputtext,
                   {
                       {h + u",0,a\u0100", "Character not in code page 1252: U+0100"},
@@ -249,6 +294,16 @@ TEST_F(Poke, WritesHexDigitsAndTextInEveryEncodingWithoutATerminator) {
                       {h + u",0,a,utf8", "Bad encoding: \"UTF8\""},
                   },
                   buffer, before);
+    // The most base64 text that a call always takes, whatever the width of the handle, with an
+    // offset of 10 digits: 6,120 bytes, read back as @BGETB64 gives them.
+    const uint32_t large = NewBuffer(6200, std::vector<uint8_t>(6200, 0xEE));
+    std::u16string text;
+    for (int i = 0; i < 6120 / 3; ++i) text += u"YWJj";
+    const storetest::Call call = On(f_bputb64, large, u"0000000040," + text);
+    EXPECT_EQ(call.text, "6120");
+    EXPECT_EQ(On(f_bgetb64, large, u"40,6120").text, text::ToUtf8(text));
+    EXPECT_EQ(Bytes(large + 39, 1), std::vector<uint8_t>{0xEE});
+    EXPECT_EQ(Bytes(large + 6160, 1), std::vector<uint8_t>{0xEE});
     // The system's code page: another one holds what 1252 cannot.
     fake::SetAnsiCodePage(1251);
     EXPECT_EQ(On(f_bputtext, buffer, u"0,\u0416").text, "1");

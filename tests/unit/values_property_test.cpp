@@ -1,6 +1,7 @@
 // Random words through the exports: what @BPOKEX stores @BPEEKX reads back, masked to the word,
-// @BMODVAL ADD then SUBTRACT of one value restores the word, and the text @BPEEKF gives of any
-// bits @BPOKEF turns back into them.
+// @BMODVAL ADD then SUBTRACT of one value restores the word, the text @BPEEKF gives of any bits
+// @BPOKEF turns back into them, and what @BGETB64 gives of a range @BPUTB64 writes back as the
+// same bytes, in either alphabet, padded or not, with blanks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -159,6 +160,42 @@ TEST_F(ValueProperties, FloatTextReadsBackToTheSameBits) {
         EXPECT_EQ(
             On(f_bpeekx, buffer, u"8," + text::FromUtf8(std::to_string(n)) + u",0," + order).text,
             std::to_string(expected));
+    }
+}
+
+TEST_F(ValueProperties, Base64TextWritesTheSameBytesBack) {
+    std::mt19937_64 random(39);
+    constexpr size_t kSize = 300;
+    const uint32_t source = NewBuffer(kSize);
+    const uint32_t target = NewBuffer(kSize);
+    for (size_t i = 0; i < kSize; ++i) BufferAt(source)[i] = static_cast<uint8_t>(random());
+    for (int round = 0; round < kRounds; ++round) {
+        const uint32_t start = static_cast<uint32_t>(random() % kSize);
+        const uint32_t count = 1 + static_cast<uint32_t>(random() % (kSize - start));
+        const uint32_t offset = static_cast<uint32_t>(random() % (kSize - count + 1));
+        const storetest::Call got = On(
+            f_bgetb64, source, text::FromUtf8(std::to_string(start) + "," + std::to_string(count)));
+        ASSERT_EQ(got.result, 0) << fake::StdErr();
+        ASSERT_EQ(got.text.size(), (count + 2) / 3 * 4);
+        // The same bytes as another writer may give them.
+        std::string text = got.text;
+        if (random() % 2) {
+            for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
+        }
+        if (random() % 2) text.erase(text.find_last_not_of('=') + 1);
+        for (int blanks = static_cast<int>(random() % 4); blanks > 0; --blanks)
+            text.insert(random() % (text.size() + 1), random() % 2 ? " " : "\r\n");
+        SCOPED_TRACE(text);
+
+        const std::vector<uint8_t> before = Bytes(target, kSize);
+        const storetest::Call put =
+            On(f_bputb64, target, text::FromUtf8(std::to_string(offset) + "," + text));
+        ASSERT_EQ(put.result, 0) << fake::StdErr();
+        EXPECT_EQ(put.text, std::to_string(count));
+        std::vector<uint8_t> expected = before;
+        std::copy(BufferAt(source) + start, BufferAt(source) + start + count,
+                  expected.begin() + offset);
+        ASSERT_EQ(Bytes(target, kSize), expected);
     }
 }
 
