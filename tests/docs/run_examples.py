@@ -293,9 +293,9 @@ def run(plughost, example):
         env.update(note["env"])
         try:
             done = subprocess.run([plughost, script], cwd=work, env=env, stdin=subprocess.DEVNULL,
-                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
         except subprocess.TimeoutExpired:
-            return "did not end within 60 s"
+            return "did not end within 300 s"
         output = done.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
     # Messages name the script and line as they would in the page's own batch file.
     shift = int(note.get("first-line", "1")) - 1 - len(setup)
