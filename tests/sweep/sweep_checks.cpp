@@ -78,6 +78,10 @@ std::string UnchangedFault(std::string_view name, const Run& run) {
         if (change.lastError == 0) return "a failed transfer left _BBLASTERR 0";
         if (change.lastLoadSize != 0 && IsOneOf(name, {"f_bload", "f_bloadpart"}))
             return "a failed load left _BLOADSIZE";
+    } else if (name == "f_bfilehash") {
+        // A digest of a file says why it failed, and is no load.
+        if (change.lastError == 0) return "a failed digest of a file left _BBLASTERR 0";
+        if (change.loadSizeChanged) return "a digest of a file changed _BLOADSIZE";
     } else if (change.transferOutcome) {
         return "a call that is no transfer changed _BBLASTERR or _BLOADSIZE";
     }
@@ -109,8 +113,8 @@ std::string OutcomeFault(const ExportCall& expected, const ExportCall& got, cons
             return UnchangedFault(name, run);
         }
         if (got.result == 0 && got.text == u"0" &&
-            IsOneOf(name,
-                    {"f_balloc", "f_bload", "f_bloadpart", "f_bpatch", "f_brandfill", "f_bhash"})) {
+            IsOneOf(name, {"f_balloc", "f_bload", "f_bloadpart", "f_bpatch", "f_brandfill",
+                           "f_bhash", "f_bfilehash"})) {
             // A generator that fails midway leaves what it filled before (the documents say
             // so): the rest of the buffers and the list stay.
             const WorldChange& change = run.change;

@@ -361,8 +361,8 @@ WorldChange ChangeSince(const WorldCopy& before, bool withFiles) {
     WorldChange change;
     change.lastError = LastError;
     change.lastLoadSize = LastLoadSize;
-    change.transferOutcome =
-        change.lastError != before.lastError || change.lastLoadSize != before.lastLoadSize;
+    change.loadSizeChanged = change.lastLoadSize != before.lastLoadSize;
+    change.transferOutcome = change.lastError != before.lastError || change.loadSizeChanged;
     std::map<uintptr_t, bool> seen;
     for (const fake::HeapBlock& block : fake::LiveHeapBlockList()) {
         auto old = before.blocks.find(block.address);

@@ -56,6 +56,7 @@ struct WorldChange {
     bool transferOutcome = false; // _BBLASTERR or _BLOADSIZE
     int32_t lastError = 0;        // as they are now
     uint64_t lastLoadSize = 0;
+    bool loadSizeChanged = false;
 };
 // Files are compared only `withFiles` (a writer's files are judged on their own).
 WorldChange ChangeSince(const WorldCopy& before, bool withFiles);
