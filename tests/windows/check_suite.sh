@@ -3,9 +3,9 @@
 # or on Windows itself (Git Bash), where only the scripts named below may be skipped; then the
 # same runner must fail doctored transcripts; a sparse file above 4 GiB is read, digested and
 # patched in parts; random files and parts of them are digested as Python's hashlib and zlib
-# digest them; sizes, differences and floating-point values of random data agree with Python; and
-# for an x64 build, where the plug-in's blocks lie with and without the room below 4 GiB taken
-# away.
+# digest them; sizes, differences, floating-point values and base64 of random data agree with
+# Python; and for an x64 build, where the plug-in's blocks lie with and without the room below
+# 4 GiB taken away.
 #
 #   bash tests/windows/check_suite.sh LAUNCHER BUILD_DIRECTORY
 #
@@ -96,6 +96,8 @@ echo "== digests of files against Python"
 agree digest_agreement.py 150 "digests of files"
 echo "== values against Python"
 agree value_agreement.py 300 "sizes, differences and floating-point values"
+echo "== base64 against Python"
+agree base64_agreement.py 300 "base64 texts and bytes"
 
 # The x64 plug-in's blocks: where plughost.exe puts them for the tests (above 4 GiB), and where
 # the system's heap gives them when plughost.exe leaves the room below 4 GiB as it is.
