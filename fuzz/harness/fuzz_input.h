@@ -3,10 +3,11 @@
 // The first byte chooses the buffers and the console (see fuzz_harness.cpp). The second places a
 // fault: 0 none, else its low seven bits N (1 to 127) make the Nth call that can fail, of those
 // the features make, fail as the system fails it, and its top bit makes a read or write of a
-// file fail as one that moves nothing. After them each byte is a token: 0x00 ends one text and starts the next, 0x01 to 0x7F stand for themselves, F0 to F3
-// insert the handle of live buffer k as the plug-in writes it and F4 to F7 as "%x", F8 takes the
-// next two bytes as one UTF-16 unit (low byte first), F9 repeats the unit before it 32 times the
-// next byte, and the other bytes stand for units and numbers that the parsers treat specially.
+// file fail as one that moves nothing. After them each byte is a token: 0x00 ends one text and
+// starts the next, 0x01 to 0x7F stand for themselves, F0 to F3 insert the handle of live buffer k
+// as the plug-in writes it and F4 to F7 as "%x", F8 takes the next two bytes as one UTF-16 unit
+// (low byte first), F9 repeats the unit before it 32 times the next byte, and the other bytes stand
+// for units and numbers that the parsers treat specially.
 #pragma once
 
 #include <cstddef>

@@ -26,9 +26,9 @@ Handle OpenFileForAppending(const char16_t* path) {
 // GetFileSizeEx needs the right to read attributes, which GENERIC_WRITE does not hold. A device
 // (NUL, CON, COM1) opens too, but is no file to patch.
 Handle OpenFileForPatching(const char16_t* path) {
-    HANDLE file = CreateFileW(win32::Wide(path), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(win32::Wide(path), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     if (GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
