@@ -23,8 +23,9 @@ import hashlib
 import os
 import random
 import shutil
-import subprocess
 import sys
+
+import agreement
 
 launcher, plughost, work = sys.argv[1:4]
 if os.path.exists(plughost):
@@ -159,35 +160,30 @@ for k in range(cases * 2):
 
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-script = os.path.join(work, "agree.btm")
-with open(script, "w", newline="\r\n") as f:
-    f.write("\n".join(lines) + "\n")
 for name, text in files.items():
     with open(os.path.join(work, name), "w", newline="") as f:
         f.write(text)
-command = ([launcher] if launcher else []) + [plughost, script]
-env = dict(os.environ, noloadmsg="1")
-with open(os.path.join(work, "out"), "wb") as out, open(os.path.join(work, "err"), "wb") as err:
-    subprocess.run(command, cwd=work, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=env,
-                   timeout=3000)
+status, printed = agreement.run_lines(launcher, plughost, work, lines)
 got = {}
-for line in open(os.path.join(work, "out"), encoding="utf-8", errors="replace"):
-    key, _, value = line.rstrip("\r\n").partition(" ")
+for line in printed:
+    key, _, value = line.partition(" ")
     got[key] = value
-errors = open(os.path.join(work, "err"), encoding="utf-8", errors="replace").read()
+refusals = sum("Bad base64 text" in line for line in printed)
 
 bad = [k for k in expect if got.get(k) != expect[k]]
 kinds = {}
 for k in expect:
     kinds[k[0]] = kinds.get(k[0], 0) + 1
 print(f"{len(expect)} checks ({', '.join(f'{v} {k}' for k, v in sorted(kinds.items()))}); "
-      f"{errors.count('Bad base64 text')} refusals reported")
+      f"{refusals} refusals reported")
 for k in bad[:10]:
     print(f"  {k}: expected {expect[k][:100]!r}, got {got.get(k, '<none>')[:100]!r} "
           f"{notes.get(k, '')}")
-if bad:
-    print(errors[:3000])
-else:
+failed = len(bad)
+if status != 0:
+    print(f"FAILED: status {status}")
+    failed = max(failed, 1)
+if not failed:
     shutil.rmtree(work, ignore_errors=True)
-print(f"base64_agreement: {len(expect) - len(bad)} passed, {len(bad)} failed")
-sys.exit(1 if bad else 0)
+print(f"base64_agreement: {len(expect) - failed} passed, {failed} failed")
+sys.exit(1 if failed else 0)

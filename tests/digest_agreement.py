@@ -14,9 +14,10 @@ import hashlib
 import os
 import random
 import shutil
-import subprocess
 import sys
 import zlib
+
+import agreement
 
 ALGORITHMS = ("crc32", "md5", "sha1", "sha256", "sha384", "sha512")
 # Sizes about the plug-in's pieces of 1 MiB and the CRC's folds of 64 bytes.
@@ -80,16 +81,7 @@ def main():
             lines.append(f"echo {case}: %@bfilehash[{','.join(arguments)}] %_bblasterr")
             wanted.append(f"{case}: " + ("0 2" if name not in files else
                                          expected(data, algorithm, offset, back, length)))
-        with open(os.path.join(work, "agreement.btm"), "w", newline="\r\n") as f:
-            f.write("\n".join(lines) + "\n")
-        # Into a file, never a pipe: a Wine server keeps open what it inherits.
-        command = ([launcher] if launcher else []) + [plughost, "agreement.btm"]
-        with open(os.path.join(work, "agreement.log"), "wb") as log:
-            run = subprocess.run(command, cwd=work, stdin=subprocess.DEVNULL, stdout=log,
-                                 stderr=subprocess.STDOUT, env=dict(os.environ, noloadmsg="1"),
-                                 check=False)
-        with open(os.path.join(work, "agreement.log"), "rb") as log:
-            printed = log.read().decode("utf-8", "replace").replace("\r", "").splitlines()
+        status, printed = agreement.run_lines(launcher, plughost, work, lines)
         failed = 0
         for i, want in enumerate(wanted):
             got = printed[i] if i < len(printed) else "(nothing)"
@@ -97,8 +89,8 @@ def main():
                 failed += 1
                 if failed <= 10:
                     print(f"FAILED: {lines[i]}\n  printed {got}\n  Python  {want}")
-        if run.returncode != 0 or len(printed) != len(wanted):
-            print(f"FAILED: status {run.returncode}, {len(printed)} lines for {len(wanted)}")
+        if status != 0 or len(printed) != len(wanted):
+            print(f"FAILED: status {status}, {len(printed)} lines for {len(wanted)}")
             failed = max(failed, 1)
         print(f"digest_agreement: {len(wanted) - failed} passed, {failed} failed")
         return 1 if failed else 0

@@ -22,8 +22,9 @@ import os
 import random
 import shutil
 import struct
-import subprocess
 import sys
+
+import agreement
 
 # struct's formats: size, big-endian.
 FORMATS = {(4, False): "<f", (8, False): "<d", (4, True): ">f", (8, True): ">d"}
@@ -202,16 +203,7 @@ def main():
                      f'Value not in {8 * n}-bit floating-point range: "{text.upper()}"')
             case(f"echo %@bgethex[%p,{offset},{n}]", "same", packed.hex().upper())
 
-        with open(os.path.join(work, "agreement.btm"), "w", newline="\r\n") as f:
-            f.write("\n".join(lines) + "\n")
-        # Into a file, never a pipe: a Wine server keeps open what it inherits.
-        command = ([launcher] if launcher else []) + [plughost, "agreement.btm"]
-        with open(os.path.join(work, "agreement.log"), "wb") as log:
-            run = subprocess.run(command, cwd=work, stdin=subprocess.DEVNULL, stdout=log,
-                                 stderr=subprocess.STDOUT, env=dict(os.environ, noloadmsg="1"),
-                                 check=False)
-        with open(os.path.join(work, "agreement.log"), "rb") as log:
-            printed = log.read().decode("utf-8", "replace").replace("\r", "").splitlines()
+        status, printed = agreement.run_lines(launcher, plughost, work, lines)
         failed = 0
         for i, (line, test, wanted) in enumerate(checks):
             got = printed[i] if i < len(printed) else "(nothing)"
@@ -225,8 +217,8 @@ def main():
                 failed += 1
                 if failed <= 10:
                     print(f"FAILED: {line}\n  printed {got}\n  Python  {wanted!r}")
-        if run.returncode != 0 or len(printed) != len(checks):
-            print(f"FAILED: status {run.returncode}, {len(printed)} lines for {len(checks)}")
+        if status != 0 or len(printed) != len(checks):
+            print(f"FAILED: status {status}, {len(printed)} lines for {len(checks)}")
             failed = max(failed, 1)
         print(f"value_agreement: {len(checks) - failed} passed, {failed} failed")
         return 1 if failed else 0
