@@ -19,3 +19,22 @@ def run_lines(launcher, plughost, work, lines):
     with open(os.path.join(work, "agreement.log"), "rb") as log:
         printed = log.read().decode("utf-8", "replace").replace("\r", "").splitlines()
     return run.returncode, printed
+
+
+def judge(name, status, printed, cases, accepts):
+    """Holds the printed lines to `cases`, pairs of a script line and Python's answer, one
+    printed line each, where `accepts(printed_line, answer)` says whether a line is right.
+    Shows the first ten that are not, prints "NAME: N passed, M failed" and returns the exit
+    status: 1 when any failed, the script's status was not 0 or the line counts differ."""
+    failed = 0
+    for i, (line, answer) in enumerate(cases):
+        got = printed[i] if i < len(printed) else "(nothing)"
+        if not accepts(got, answer):
+            failed += 1
+            if failed <= 10:
+                print(f"FAILED: {line}\n  printed {got}\n  Python  {answer!r}")
+    if status != 0 or len(printed) != len(cases):
+        print(f"FAILED: status {status}, {len(printed)} lines for {len(cases)}")
+        failed = max(failed, 1)
+    print(f"{name}: {len(cases) - failed} passed, {failed} failed")
+    return 1 if failed else 0

@@ -100,6 +100,17 @@ def poke_text(random_, n):
     return random_.choice(["", "-", "+"]) + mantissa + exponent
 
 
+def accepts(got, check):
+    """Whether a printed line is what Python says: the same text, the refusal's message, or a
+    number's text that reads back to it."""
+    test, wanted = check
+    if test == "same":
+        return got == wanted
+    if test == "refused":
+        return got.endswith("  " + wanted)
+    return read_back(got, *wanted)
+
+
 def main():
     launcher, plughost, work = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
     cases = int(sys.argv[4]) if len(sys.argv) > 4 else 400
@@ -204,24 +215,8 @@ def main():
             case(f"echo %@bgethex[%p,{offset},{n}]", "same", packed.hex().upper())
 
         status, printed = agreement.run_lines(launcher, plughost, work, lines)
-        failed = 0
-        for i, (line, test, wanted) in enumerate(checks):
-            got = printed[i] if i < len(printed) else "(nothing)"
-            if test == "same":
-                good = got == wanted
-            elif test == "refused":
-                good = got.endswith("  " + wanted)
-            else:
-                good = read_back(got, *wanted)
-            if not good:
-                failed += 1
-                if failed <= 10:
-                    print(f"FAILED: {line}\n  printed {got}\n  Python  {wanted!r}")
-        if status != 0 or len(printed) != len(checks):
-            print(f"FAILED: status {status}, {len(printed)} lines for {len(checks)}")
-            failed = max(failed, 1)
-        print(f"value_agreement: {len(checks) - failed} passed, {failed} failed")
-        return 1 if failed else 0
+        return agreement.judge("value_agreement", status, printed,
+                               [(line, (test, wanted)) for line, test, wanted in checks], accepts)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
