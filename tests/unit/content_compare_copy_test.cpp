@@ -1,7 +1,7 @@
 // @BMEMCMP, @BDIFF, @BMEMCPY, @BFIND and @BHASH through their exports: byte order, defaults,
-// first differences against a plain comparison, overlapping copies against memmove, searches
-// against a plain search at every place and in every direction, digests against known values,
-// and the range and argument messages.
+// first differences, overlapping copies against memmove, searches against a plain search at
+// every place and in every direction, digests against known values, and the range and argument
+// messages. @BDIFF about the ends of its pieces is held to Python (tests/value_agreement.py).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -114,43 +114,6 @@ TEST_F(ContentCompareCopy, ComparesAsUnsignedBytesFromTheFirstOn) {
             EXPECT_EQ(call.result, 0);
             EXPECT_EQ(call.text, result);
             EXPECT_EQ(fake::StdErr(), "");
-        }
-    }
-}
-
-// @BDIFF against a plain comparison, for differences at and about the ends of the pieces it
-// compares at once, at every alignment of the two ranges.
-TEST_F(ContentCompareCopy, FindsTheFirstDifferenceAPlainComparisonFinds) {
-    constexpr uint32_t kSize = 3 * 16384 + 100;
-    const std::u16string first = NewBuffer(kSize);
-    const std::u16string second = NewBuffer(kSize);
-    std::mt19937 random(20261210);
-    Bytes bytes(kSize);
-    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
-    std::vector<uint32_t> places = {0, 1, 7, 8, 15, 16, kSize - 41}; // to the last byte
-    for (const uint32_t piece : {16384u, 32768u, 49152u})
-        for (uint32_t place = piece - 9; place <= piece + 9; ++place) places.push_back(place);
-    for (int i = 0; i < 20; ++i) places.push_back(random() % (kSize - 40));
-    for (const uint32_t place : places) {
-        for (const uint32_t shift : {0u, 1u, 3u, 8u, 13u}) {
-            const uint32_t size = kSize - 40;
-            Bytes other(kSize);
-            std::copy(bytes.begin(), bytes.begin() + size, other.begin() + shift);
-            other[shift + place] ^= static_cast<uint8_t>(1 + random() % 255);
-            SetContents(first, bytes);
-            SetContents(second, other);
-            const std::u16string arguments = first + u",0," + second + u"," +
-                                             text::FromUtf8(std::to_string(shift)) + u"," +
-                                             text::FromUtf8(std::to_string(size));
-            uint32_t expected = 0;
-            while (bytes[expected] == other[shift + expected]) ++expected;
-            ASSERT_EQ(Invoke(f_bdiff, arguments).text, std::to_string(expected))
-                << place << " shifted by " << shift;
-            // A range that ends just before the difference is equal.
-            const std::u16string before = first + u",0," + second + u"," +
-                                          text::FromUtf8(std::to_string(shift)) + u"," +
-                                          text::FromUtf8(std::to_string(expected));
-            ASSERT_EQ(Invoke(f_bdiff, before).text, "-1") << place << " shifted by " << shift;
         }
     }
 }
