@@ -145,11 +145,7 @@ KV_EXPORT int KV_API bblist(HostChar* hostText) {
 
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);
-    if (count < 0) {
-        (void)ReportRecordFailure();
-        return kCommandFailed;
-    }
-    if (count == 0 || list == nullptr) {
+    if (count <= 0 || list == nullptr) {
         QPuts(AsHost(u"No binary buffers allocated.\r\n"));
         FreeBufferRecords(list);
         return 0;

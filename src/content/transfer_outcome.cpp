@@ -25,9 +25,7 @@ void NoteTransferSuccess() {
 
 void FinishLoad(uint32_t failure, BufferAddress address, uint32_t size, char16_t* result) {
     if (failure != 0) {
-        // Recorded or not, it goes; only a record that cannot be deleted keeps it, listed.
-        uint32_t recordedSize = 0;
-        if (address != 0) (void)FreeBuffer(address, &recordedSize);
+        if (address != 0) FreeBuffer(address);
         NoteTransferFailure(failure);
         LastLoadSize = 0;
         text::Format(result, kTextCapacity, u"0");

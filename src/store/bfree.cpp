@@ -30,9 +30,7 @@ KV_EXPORT int KV_API f_bfree(HostChar* argument) {
     if (ArgGiven(1) && ParseU32(ArgText(1), &flags) != 0)
         return RefuseArgument(u"Bad flags value: \"%s\"\r\n", 1);
 
-    const int listed = IsListedBuffer(address);
-    if (listed < 0) return ReportRecordFailure();
-    if (listed == 0) {
+    if (!IsListedBuffer(address)) {
         if ((flags & kForceFlag) == 0) return RefuseArgument(u"Handle not in list: \"%s\"\r\n", 0);
         // Even forced, only a block the host knows may go back to the heap: releasing any
         // other address would corrupt the heap or crash the host.
@@ -40,9 +38,7 @@ KV_EXPORT int KV_API f_bfree(HostChar* argument) {
             return RefuseArgument(u"Bad buffer handle: \"%s\"\r\n", 0);
     }
 
-    // A buffer whose record cannot be deleted stays, with its record.
-    uint32_t recordedSize = 0;
-    if (!FreeBuffer(address, &recordedSize)) return ReportRecordFailure();
+    const uint32_t recordedSize = FreeBuffer(address);
     text::CopyBounded(text, kTextCapacity, recordedSize != 0 ? u"0" : u"1");
     return 0;
 }

@@ -16,9 +16,7 @@ void ReleaseHeapBlock(BufferAddress address, const BufferRecord* record) {
     const size_t liveSize = sys::HeapBlockSize(block);
     if (liveSize == 0) return;
     if (record != nullptr && liveSize != record->size) return;
-    // The block is live and of its size: only a corrupted heap refuses it, which nothing here
-    // could mend.
-    (void)sys::HeapRelease(block);
+    (void)sys::HeapRelease(block); // the outcome is not examined: nothing here could mend it
 }
 
 } // namespace
@@ -37,28 +35,22 @@ BufferAddress AllocateBuffer(uint32_t size) {
     return address;
 }
 
-bool FreeBuffer(BufferAddress address, uint32_t* recordedSize) {
-    *recordedSize = 0;
-    if (address == 0) return true;
+uint32_t FreeBuffer(BufferAddress address) {
+    if (address == 0) return 0;
     BufferRecord* list = nullptr;
     const int count = ReadBufferRecords(list);
-    if (count < 0) return false;
     const BufferRecord* record = nullptr;
     for (int i = 0; i < count && record == nullptr; ++i)
         if (list[i].address == address) record = &list[i];
-    // A block without a record goes as it is: there is no record to delete.
-    const bool freed = record != nullptr ? FreeRecordedBuffer(*record) : true;
-    if (record == nullptr) ReleaseHeapBlock(address, nullptr);
-    if (freed && record != nullptr) *recordedSize = record->size;
+    const uint32_t size = record != nullptr ? record->size : 0;
+    ReleaseHeapBlock(address, record);
     FreeBufferRecords(list);
-    return freed;
+    ForgetBuffer(address);
+    return size;
 }
 
-bool FreeRecordedBuffer(const BufferRecord& record) {
-    if (record.address == 0) return true;
-    // A record left without its buffer would list a buffer that is gone, and release whatever
-    // the heap puts there next: the buffer goes only with its record.
-    if (ForgetBuffer(record.address) != 0) return false;
+void FreeRecordedBuffer(const BufferRecord& record) {
+    if (record.address == 0) return;
     ReleaseHeapBlock(record.address, &record);
-    return true;
+    ForgetBuffer(record.address);
 }

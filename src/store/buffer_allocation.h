@@ -10,12 +10,9 @@
 // the buffer is then simply not listed.
 [[nodiscard]] BufferAddress AllocateBuffer(uint32_t size);
 
-// Deletes a buffer's record and releases the buffer; `*recordedSize` receives the recorded
-// size, 0 when it had no record (and for a null address). The record goes first: false, with
-// the buffer and its record kept, when the records cannot be read or the record cannot be
-// deleted (ReportRecordFailure tells why).
-[[nodiscard]] bool FreeBuffer(BufferAddress address, uint32_t* recordedSize);
+// Releases a buffer and deletes its record. Returns the recorded size, 0 when it had no record
+// (and for a null address).
+uint32_t FreeBuffer(BufferAddress address);
 
-// Deletes the record of a record already read and releases its buffer; false, with both kept,
-// when the record cannot be deleted.
-[[nodiscard]] bool FreeRecordedBuffer(const BufferRecord& record);
+// Releases the buffer of a record already read, and deletes the record.
+void FreeRecordedBuffer(const BufferRecord& record);

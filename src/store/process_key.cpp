@@ -14,21 +14,20 @@ sys::RegistryKey CurrentUser() {
 
 } // namespace
 
-sys::RegistryKey OpenProcessKey(uint32_t* failure) {
+sys::RegistryKey OpenProcessKey() {
     char16_t name[kKeyNameCapacity];
     text::Format(name, kKeyNameCapacity, u"SOFTWARE\\RURoruved\\%s", plugin::kName);
     sys::RegistryKey settings = nullptr;
-    uint32_t result =
-        sys::CreateRegistryKey(CurrentUser(), name, sys::KeyLifetime::Ordinary, &settings);
-    if (result == sys::kRegOk) {
-        text::Format(name, kKeyNameCapacity, u"%08X", sys::ProcessId());
-        sys::RegistryKey process = nullptr;
-        result = sys::CreateRegistryKey(settings, name, sys::KeyLifetime::Volatile, &process);
-        sys::CloseRegistryKey(settings);
-        if (result == sys::kRegOk) return process;
-    }
-    if (failure != nullptr) *failure = result;
-    return nullptr;
+    if (sys::CreateRegistryKey(CurrentUser(), name, sys::KeyLifetime::Ordinary, &settings) !=
+        sys::kRegOk)
+        return nullptr;
+
+    text::Format(name, kKeyNameCapacity, u"%08X", sys::ProcessId());
+    sys::RegistryKey process = nullptr;
+    if (sys::CreateRegistryKey(settings, name, sys::KeyLifetime::Volatile, &process) != sys::kRegOk)
+        process = nullptr;
+    sys::CloseRegistryKey(settings);
+    return process;
 }
 
 void CreateProcessKey() {

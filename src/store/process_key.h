@@ -6,9 +6,8 @@
 #include "sys/sys.h"
 
 // Creates or opens the key (and the settings key above it) for reading, creating sub-keys and
-// setting values. Null when either cannot be created, with the system's code in `*failure`
-// when it is given. The caller closes it.
-[[nodiscard]] sys::RegistryKey OpenProcessKey(uint32_t* failure = nullptr);
+// setting values. Null when either cannot be created. The caller closes it.
+sys::RegistryKey OpenProcessKey();
 
 // Creates the key at load so that it exists from then on; failures are ignored.
 void CreateProcessKey();

@@ -291,25 +291,27 @@ TEST_F(StoreExports, BfreeallCountsRecordsWhoseBlocksAreGone) {
 
 // ---- A list that cannot be read or changed ---------------------------------------------------
 
-TEST_F(StoreExports, AListThatCannotBeReadOrChangedKeepsEveryBufferAndSaysSo) {
+TEST_F(StoreExports, AListThatCannotBeReadIsNoListAndARecordThatStaysIsForgottenLater) {
     struct Case {
         FeatureExport feature;
         const char16_t* argument;
         fake::Call call;
         int nth; // of that kind of call in the feature
-        int result;
-        const char* message;
+        const char* out;
+        const char* err;
+        bool bufferStays;
     } cases[] = {
-        // @BFREE reads the list to find the record, and again to free it.
-        {f_bfree, u"a41000", fake::Call::RegistryCreate, 1, -1, "read the buffer list: error 5"},
-        {f_bfree, u"a41000", fake::Call::RegistryRead, 1, -1, "read the buffer list: error 1018"},
-        {f_bfree, u"a41000", fake::Call::Memory, 1, -1, "read the buffer list: error 8"},
-        {f_bfree, u"a41000", fake::Call::RegistryRead, 4, -1, "read the buffer list: error 1018"},
-        {f_bfree, u"a41000,1", fake::Call::RegistryRead, 1, -1, "read the buffer list: error 1018"},
-        {f_bfree, u"a41000", fake::Call::RegistryDelete, 1, -1, "change the buffer list: error 5"},
-        {f_bfreeall, u"", fake::Call::RegistryRead, 2, -1, "read the buffer list: error 1018"},
-        {f_bfreeall, u"", fake::Call::RegistryDelete, 1, -1, "change the buffer list: error 5"},
-        {bblist, u"", fake::Call::RegistryRead, 1, 1, "read the buffer list: error 1018"},
+        // Records that cannot be read are no records.
+        {f_bfree, u"a41000", fake::Call::RegistryCreate, 1, "", "Handle not in list: \"A41000\"",
+         true},
+        {f_bfree, u"a41000", fake::Call::RegistryRead, 1, "", "Handle not in list: \"A41000\"",
+         true},
+        {f_bfree, u"a41000", fake::Call::Memory, 1, "", "Handle not in list: \"A41000\"", true},
+        {f_bfreeall, u"", fake::Call::RegistryRead, 1, "0", "", true},
+        {bblist, u"", fake::Call::RegistryRead, 1, "No binary buffers allocated.\r\n", "", true},
+        // The block goes whether or not its record can be deleted.
+        {f_bfree, u"a41000", fake::Call::RegistryDelete, 1, "0", "", false},
+        {f_bfreeall, u"", fake::Call::RegistryDelete, 1, "1", "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(fake::CallName(c.call)) + " " + std::to_string(c.nth));
@@ -319,21 +321,21 @@ TEST_F(StoreExports, AListThatCannotBeReadOrChangedKeepsEveryBufferAndSaysSo) {
         ASSERT_EQ(Invoke(f_balloc, u"64").text, storetest::kHandleZeros + "00A41000");
         fake::PlanFault(c.call, c.nth);
         const storetest::Call call = Invoke(c.feature, c.argument);
-        EXPECT_EQ(call.result, c.result);
-        EXPECT_EQ(fake::StdErr(), std::string("Korvanite plugin: Cannot ") + c.message + "\r\n");
-        EXPECT_EQ(fake::StdOut(), "");
+        if (*c.err != 0)
+            EXPECT_EQ(call.result, -1);
+        else
+            EXPECT_EQ(c.feature == bblist ? fake::StdOut() : call.text, c.out);
+        EXPECT_EQ(fake::StdErr(), *c.err ? std::string("Korvanite plugin: ") + c.err + "\r\n" : "");
         fake::ClearFaults();
-        EXPECT_EQ(sys::HeapBlockSize(BufferAt(0x00A41000)), 64u);
+        EXPECT_EQ(fake::LiveHeapBlocks(), c.bufferStays ? 1u : 0u);
         EXPECT_EQ(Records().size(), 1u);
     }
-    // @BFREEALL frees what it can: the buffer whose record stays is the one kept.
+    // The record left behind names no block: freeing it forgets it and releases nothing.
     fake::SetNextHeapAddress(0x00B41000);
     ASSERT_EQ(Invoke(f_balloc, u"16").text, storetest::kHandleZeros + "00B41000");
-    fake::PlanFault(fake::Call::RegistryDelete, 1);
-    EXPECT_EQ(Invoke(f_bfreeall, u"").result, -1);
-    EXPECT_EQ(fake::LiveHeapBlocks(), 1u);
+    EXPECT_EQ(Invoke(f_bfree, u"a41000").text, "0");
     EXPECT_EQ(Records().size(), 1u);
-    EXPECT_EQ(sys::HeapBlockSize(BufferAt(0x00A41000)), 64u);
+    EXPECT_EQ(fake::LiveHeapBlocks(), 1u);
 }
 
 // ---- _BBLASTERR, _BLOADSIZE and missing texts ------------------------------------------------
